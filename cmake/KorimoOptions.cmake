@@ -1,0 +1,16 @@
+# Compiler settings shared by every target of the project.
+add_library(korimo_options INTERFACE)
+target_compile_options(korimo_options INTERFACE -Wall -Wextra)
+if(KORIMO_WARNINGS_AS_ERRORS)
+  target_compile_options(korimo_options INTERFACE -Werror)
+endif()
+if(KORIMO_SANITIZE)
+  target_compile_options(korimo_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  target_link_options(korimo_options INTERFACE -fsanitize=address,undefined)
+endif()
+if(WIN32)
+  target_compile_definitions(korimo_options INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+  target_link_options(korimo_options INTERFACE -static -static-libgcc -static-libstdc++)
+endif()
+target_include_directories(korimo_options INTERFACE ${PROJECT_SOURCE_DIR})

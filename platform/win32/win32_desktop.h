@@ -1,0 +1,15 @@
+#pragma once
+#include "platform/desktop.h"
+
+namespace korimo::platform::win32 {
+
+// Desktop over the real user32 calls.
+class Win32Desktop : public Desktop {
+ public:
+  unsigned sendInput(const KeyboardInput& input) override;
+  std::u16string className(WindowHandle window) override;
+  WindowHandle foregroundWindow() override;
+  bool windowExists(WindowHandle window) override;
+};
+
+}  // namespace korimo::platform::win32

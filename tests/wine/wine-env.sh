@@ -1,0 +1,44 @@
+# Sourced by the Wine checks: a fresh 64-bit prefix per run, and, on request,
+# a private virtual X display. Everything started here is ended by PID or by
+# this prefix's own wineserver when the sourcing script exits.
+
+wine_env_cleanup() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+  fi
+  if [ -n "${KORIMO_XVFB_PID:-}" ]; then
+    kill "$KORIMO_XVFB_PID" 2>/dev/null || true
+    wait "$KORIMO_XVFB_PID" 2>/dev/null || true
+  fi
+}
+
+# Creates and boots a fresh prefix; sets WINEPREFIX, WINEARCH, WINEDEBUG.
+wine_env_prefix() {
+  export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/korimo-wine.XXXXXX")
+  export WINEPREFIX
+  trap wine_env_cleanup EXIT
+  wineboot -i >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /t REG_SZ /d N /f >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1 || true
+}
+
+# Starts Xvfb on a free display; sets DISPLAY and KORIMO_XVFB_PID.
+wine_env_display() {
+  local fifo
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/korimo-xvfb.XXXXXX")
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  KORIMO_XVFB_PID=$!
+  trap wine_env_cleanup EXIT
+  local number
+  read -r -t 20 number <"$fifo" || { rm -f "$fifo"; echo "Xvfb did not start" >&2; return 1; }
+  rm -f "$fifo"
+  export DISPLAY=":$number" KORIMO_XVFB_PID
+}
+
+# Converts a Unix path to the Z: drive path Wine sees.
+wine_path() { printf 'Z:%s' "$(realpath "$1" | tr / '\\')"; }

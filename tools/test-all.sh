@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds every preset and runs every test: the sanitizer
+# build's unit tests, then the native suite, which also runs the Windows
+# binaries under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/setup.sh
+tools/build.sh windows native-asan native
+jobs=$(nproc)
+echo "== sanitizer build"
+ctest --preset native-asan -j "$jobs" --label-exclude wine
+echo "== native build and Windows binaries under Wine"
+ctest --preset native -j "$jobs"

@@ -1,0 +1,97 @@
+#pragma once
+// The small document interface through which keymaps and the configuration
+// file are read and written: a tree of elements, each with a name, a text
+// value and ordered children. Text is UTF-8 in files and UTF-16 in memory.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korimo::xml {
+
+// Raised for a file that cannot be read or written and for text that is not
+// well-formed XML; the message says what and where.
+class XmlError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// UTF-8 <-> UTF-16. Invalid UTF-8 (or a lone surrogate on the way out) raises XmlError.
+std::u16string utf8ToUtf16(std::string_view utf8);
+std::string utf16ToUtf8(std::u16string_view utf16);
+
+class XmlElement {
+ public:
+  explicit XmlElement(std::u16string name) : name_(std::move(name)) {}
+  XmlElement(const XmlElement&) = delete;
+  XmlElement& operator=(const XmlElement&) = delete;
+
+  const std::u16string& name() const { return name_; }
+  const std::u16string& value() const { return value_; }
+  void setValue(std::u16string value) { value_ = std::move(value); }
+
+  std::size_t childCount() const { return children_.size(); }
+  XmlElement& child(std::size_t index) { return *children_.at(index); }
+  const XmlElement& child(std::size_t index) const { return *children_.at(index); }
+
+  // First direct child whose name equals name, compared without regard to
+  // letter case; nullptr when there is none.
+  XmlElement* childByName(std::u16string_view name);
+  const XmlElement* childByName(std::u16string_view name) const;
+  // Position of that child, or -1.
+  int indexOfChild(std::u16string_view name) const;
+
+  // The value as a decimal integer, else the default.
+  std::int32_t valueAsInt(std::int32_t defaultValue) const;
+  std::int64_t valueAsInt64(std::int64_t defaultValue) const;
+  // Empty: the default; else the first character decides: T/Y true, F/N false,
+  // anything else the default.
+  bool valueAsBool(bool defaultValue) const;
+
+  XmlElement& addChild(std::u16string name);
+  XmlElement& findOrCreateChild(std::u16string_view name);
+  // Find or create the named child and set its value (written even when it
+  // equals a default). Integers in decimal, Booleans as "True"/"False".
+  XmlElement& writeValue(std::u16string_view name, std::u16string value);
+  XmlElement& writeInt(std::u16string_view name, std::int64_t value);
+  XmlElement& writeBool(std::u16string_view name, bool value);
+
+ private:
+  std::u16string name_;
+  std::u16string value_;
+  std::vector<std::unique_ptr<XmlElement>> children_;  // handles stay valid
+};
+
+class XmlDocument {
+ public:
+  XmlDocument();  // an empty root
+  explicit XmlDocument(std::u16string rootName);
+
+  // Parse UTF-8 text (with or without BOM). Raises XmlError when it is not
+  // well-formed.
+  static XmlDocument parse(std::string_view utf8);
+  // Load a file (opened shared for reading). Raises XmlError.
+  static XmlDocument load(const std::filesystem::path& path);
+
+  void setEncoding(std::u16string encoding) { encoding_ = std::move(encoding); }
+  const std::u16string& encoding() const { return encoding_; }
+
+  // The readable layout: declaration, one element per line, two spaces per
+  // level, an element with a value on one line. Escapes <, > and &.
+  std::string toString() const;
+  // Create or truncate the file and write toString(). Raises XmlError.
+  void save(const std::filesystem::path& path) const;
+
+  XmlElement& root() { return *root_; }
+  const XmlElement& root() const { return *root_; }
+
+ private:
+  std::u16string encoding_ = u"UTF-8";
+  std::unique_ptr<XmlElement> root_;
+};
+
+}  // namespace korimo::xml
