@@ -1,6 +1,10 @@
 # Compiler settings shared by every target of the project.
 add_library(korimo_options INTERFACE)
 target_compile_options(korimo_options INTERFACE -Wall -Wextra)
+# GCC 12 reports -Wrestrict falsely inside libstdc++'s basic_string at -O2.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+  target_compile_options(korimo_options INTERFACE -Wno-restrict)
+endif()
 if(KORIMO_WARNINGS_AS_ERRORS)
   target_compile_options(korimo_options INTERFACE -Werror)
 endif()

@@ -1,0 +1,26 @@
+#include "engine/engine.h"
+
+namespace korimo {
+
+bool Engine::composeKey(std::uint16_t vkCode, char16_t keyChar, bool surround) {
+  Composition& c = composition;
+  if (surround && vkCode == platform::kVkBack) {
+    c.getdownstack();
+    return false;
+  }
+  c.check_continuity(keyChar);
+  c.currentCodes = c.convert_text(c.composeKeys);
+  if (surround) c.sendupstack(c.composeKeys, c.previousCodes, c.restartKeys, c.currentCodes);
+  bool updated = false;
+  if (c.currentCodes != u"000D") {
+    replacement.backNfront(c.previousCodes, c.currentCodes);
+    updated = true;
+  } else if (surround) {
+    // Enter: nothing is typed; the key itself reaches the application.
+    c.emptyHistory();
+  }
+  if (surround && vkCode == platform::kVkReturn) c.emptyHistory();
+  return updated;
+}
+
+}  // namespace korimo

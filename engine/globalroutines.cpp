@@ -1,0 +1,41 @@
+#include "engine/globalroutines.h"
+
+namespace korimo {
+namespace {
+
+int hexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::int32_t hexToInt(std::u16string_view text) {
+  if (text.empty()) throw ConversionError("empty text is not a hexadecimal number");
+  if (text.size() > 8) throw ConversionError("hexadecimal number too long");
+  std::uint32_t value = 0;
+  for (char16_t c : text) {
+    int d = hexDigit(c);
+    if (d < 0) throw ConversionError("not a hexadecimal digit");
+    value = value * 16 + static_cast<std::uint32_t>(d);
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+std::u16string hexToText(std::u16string_view codes) {
+  std::u16string text;
+  text.reserve(groupCount(codes));
+  for (std::size_t g = 0; g < groupCount(codes); ++g)
+    text.push_back(static_cast<char16_t>(hexToInt(group(codes, g))));
+  return text;
+}
+
+std::u16string unitToHex(char16_t unit) {
+  static constexpr char16_t digits[] = u"0123456789ABCDEF";
+  return {digits[(unit >> 12) & 0xF], digits[(unit >> 8) & 0xF], digits[(unit >> 4) & 0xF],
+          digits[unit & 0xF]};
+}
+
+}  // namespace korimo

@@ -1,0 +1,41 @@
+#pragma once
+// Routines shared across the engine: the hexadecimal code strings in which
+// keymaps write their text, and the names of the toggle keys.
+
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace korimo {
+
+// Raised by hexToInt for text that is not a hexadecimal number.
+class ConversionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The text read as a hexadecimal number (0-9, A-F, a-f; at most eight digits,
+// read as a 32-bit value). Empty or other text raises ConversionError.
+std::int32_t hexToInt(std::u16string_view text);
+
+// One character per complete group of four hexadecimal digits, in order; a
+// trailing shorter group is ignored.
+std::u16string hexToText(std::u16string_view codes);
+
+// The hexadecimal text of one UTF-16 unit, four upper-case digits.
+std::u16string unitToHex(char16_t unit);
+
+// Number of complete four-digit groups in a code string.
+inline std::size_t groupCount(std::u16string_view codes) { return codes.size() / 4; }
+// Group g (0-based) of a code string.
+inline std::u16string_view group(std::u16string_view codes, std::size_t g) {
+  return codes.substr(4 * g, 4);
+}
+
+// The twelve toggle keys of function-key mode, by their stored index 0..11.
+inline constexpr std::array<std::u16string_view, 12> functionKeyNames = {
+    u"F2", u"F3", u"F4", u"F5", u"F6", u"F7", u"F8", u"F9", u"F10", u"F11", u"F12", u"ScrLk"};
+
+}  // namespace korimo

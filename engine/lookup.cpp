@@ -1,0 +1,49 @@
+#include "engine/lookup.h"
+
+#include "engine/globalroutines.h"
+
+namespace korimo {
+
+void ActiveKeymap::activate(int keymap) {
+  activeKeymap = keymap;
+  entryCount = tables_.entryCount(keymap);
+  paddedCount = paddedCountFor(entryCount);
+  maxKeysLength = tables_.longestKeys(keymap);
+  activeSmp = tables_.keymapSmp[static_cast<std::size_t>(keymap)];
+}
+
+int ActiveKeymap::BinSearch(std::u16string_view key) const {
+  int lo = 1;
+  int hi = entryCount;
+  while (lo <= hi) {
+    int mid = (lo + hi) / 2;
+    std::u16string_view probe = keys(mid);
+    if (probe == key) return mid;
+    if (probe < key)
+      lo = mid + 1;
+    else
+      hi = mid - 1;
+  }
+  return -1;
+}
+
+std::u16string ActiveKeymap::convv(std::u16string_view key) const {
+  int row = BinSearch(key);
+  return row == -1 ? std::u16string() : hexToText(display(row));
+}
+
+int ActiveKeymap::firstRowBeginningWith(std::u16string_view prefix) const {
+  int lo = 1;
+  int hi = entryCount + 1;  // lower bound in rows 1..entryCount
+  while (lo < hi) {
+    int mid = lo + (hi - lo) / 2;
+    if (std::u16string_view(keys(mid)) < prefix)
+      lo = mid + 1;
+    else
+      hi = mid;
+  }
+  if (lo <= entryCount && std::u16string_view(keys(lo)).starts_with(prefix)) return lo;
+  return -1;
+}
+
+}  // namespace korimo

@@ -1,0 +1,47 @@
+#pragma once
+// The active keymap and the look-ups the composition makes in it.
+
+#include <string>
+#include <string_view>
+
+#include "engine/keymap_tables.h"
+
+namespace korimo {
+
+class ActiveKeymap {
+ public:
+  explicit ActiveKeymap(const KeymapTables& tables) : tables_(tables) {}
+
+  // Takes the figures of keymap k from its header row and its SMP flag.
+  void activate(int keymap);
+
+  // Row of the active keymap whose Keys equal key exactly, or -1. When rows
+  // repeat a sequence, the one the halving probes meet first.
+  int BinSearch(std::u16string_view key) const;
+  // The Display text of the entry for key, or empty.
+  std::u16string convv(std::u16string_view key) const;
+  // First row, in sorted order, whose Keys begin with prefix, or -1. The rows
+  // that begin with a sequence follow each other from its lower bound, so
+  // this halves instead of scanning.
+  int firstRowBeginningWith(std::u16string_view prefix) const;
+
+  const std::u16string& keys(int row) const { return tables_.cell(activeKeymap, kKeys, row); }
+  const std::u16string& character(int row) const {
+    return tables_.cell(activeKeymap, kCharacter, row);
+  }
+  const std::u16string& display(int row) const {
+    return tables_.cell(activeKeymap, kDisplay, row);
+  }
+  const KeymapTables& tables() const { return tables_; }
+
+  int activeKeymap = 0;
+  int entryCount = 0;
+  int paddedCount = 0;
+  int maxKeysLength = 0;
+  bool activeSmp = false;
+
+ private:
+  const KeymapTables& tables_;
+};
+
+}  // namespace korimo

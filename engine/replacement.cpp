@@ -1,0 +1,167 @@
+#include "engine/replacement.h"
+
+#include <algorithm>
+
+#include "engine/globalroutines.h"
+
+namespace korimo {
+namespace {
+
+// Combining marks of the Indic blocks (vowel signs, length marks, candrabindu,
+// anusvara, visarga, nukta, virama, Devanagari accents) in stored order.
+constexpr std::uint16_t kVowlist[] = {
+    // Bengali
+    0x0981, 0x0982, 0x0983, 0x09BC, 0x09BE, 0x09BF, 0x09C0, 0x09C1, 0x09C2, 0x09C3, 0x09C4,
+    0x09C7, 0x09C8, 0x09CB, 0x09CC, 0x09CD, 0x09D7,
+    // Gurmukhi
+    0x0A01, 0x0A02, 0x0A03, 0x0A3C, 0x0A3E, 0x0A3F, 0x0A40, 0x0A41, 0x0A42, 0x0A47, 0x0A48,
+    0x0A4B, 0x0A4C, 0x0A4D,
+    // Devanagari
+    0x0901, 0x0902, 0x0903, 0x093C, 0x093E, 0x093F, 0x0940, 0x0941, 0x0942, 0x0943, 0x0944,
+    0x0945, 0x0946, 0x0947, 0x0948, 0x0949, 0x094A, 0x094B, 0x094C, 0x094D, 0x0951, 0x0952,
+    0x0953, 0x0954,
+    // Kannada
+    0x0C82, 0x0C83, 0x0CBC, 0x0CBE, 0x0CBF, 0x0CC0, 0x0CC1, 0x0CC2, 0x0CC3, 0x0CC4, 0x0CC6,
+    0x0CC7, 0x0CC8, 0x0CCA, 0x0CCB, 0x0CCC, 0x0CCD, 0x0CD5, 0x0CD6, 0x0CE2, 0x0CE3,
+    // Telugu
+    0x0C01, 0x0C02, 0x0C03, 0x0C3E, 0x0C3F, 0x0C40, 0x0C41, 0x0C42, 0x0C43, 0x0C44, 0x0C46,
+    0x0C47, 0x0C48, 0x0C4A, 0x0C4B, 0x0C4C, 0x0C4D,
+    // Gujarati
+    0x0A81, 0x0A82, 0x0A83, 0x0ABC, 0x0ABE, 0x0ABF, 0x0AC0, 0x0AC1, 0x0AC2, 0x0AC3, 0x0AC4,
+    0x0AC5, 0x0AC7, 0x0AC8, 0x0AC9, 0x0ACB, 0x0ACC, 0x0ACD, 0x0AE2, 0x0AE3,
+    // Malayalam
+    0x0D02, 0x0D03, 0x0D3E, 0x0D3F, 0x0D40, 0x0D41, 0x0D42, 0x0D43, 0x0D46, 0x0D47, 0x0D48,
+    0x0D4A, 0x0D4B, 0x0D4C, 0x0D4D,
+    // Tamil
+    0x0BBE, 0x0BBF, 0x0BC0, 0x0BC1, 0x0BC2, 0x0BC6, 0x0BC7, 0x0BC8, 0x0BCA, 0x0BCB, 0x0BCC,
+    0x0BCD};
+
+// The marks that the second browser class deletes together with their base.
+constexpr std::uint16_t kVowlist1[] = {
+    // Bengali
+    0x0981, 0x09BC, 0x09BE, 0x09C1, 0x09C2, 0x09C3, 0x09C4, 0x09CD, 0x09D7,
+    // Gurmukhi
+    0x0A01, 0x0A02, 0x0A3C, 0x0A41, 0x0A42, 0x0A47, 0x0A48, 0x0A4B, 0x0A4C, 0x0A4D,
+    // Devanagari
+    0x0901, 0x0902, 0x093C, 0x0941, 0x0942, 0x0943, 0x0944, 0x0945, 0x0946, 0x0947, 0x0948,
+    0x094D, 0x0951, 0x0952, 0x0953, 0x0954,
+    // Kannada
+    0x0CBC, 0x0CBF, 0x0CC2, 0x0CC6, 0x0CCC, 0x0CCD, 0x0CD5, 0x0CD6, 0x0CE2, 0x0CE3,
+    // Telugu
+    0x0C3E, 0x0C3F, 0x0C40, 0x0C46, 0x0C47, 0x0C48, 0x0C4A, 0x0C4B, 0x0C4C, 0x0C4D,
+    // Gujarati
+    0x0A81, 0x0A82, 0x0ABC, 0x0AC1, 0x0AC2, 0x0AC3, 0x0AC4, 0x0AC5, 0x0AC7, 0x0AC8, 0x0ACD,
+    0x0AE2, 0x0AE3,
+    // Malayalam
+    0x0D3E, 0x0D41, 0x0D42, 0x0D43, 0x0D4D,
+    // Tamil
+    0x0BBE, 0x0BC0, 0x0BCD};
+
+static_assert(std::size(kVowlist) == 140);
+static_assert(std::size(kVowlist1) == 76);
+
+template <std::size_t N>
+bool contains(const std::uint16_t (&table)[N], char32_t code) {
+  return std::find(std::begin(table), std::end(table), code) != std::end(table);
+}
+
+// The value of a four-digit group, or -1 when it is not one (such text is in
+// no table).
+long groupValue(std::u16string_view code) {
+  if (code.size() != 4) return -1;
+  try {
+    return hexToInt(code);
+  } catch (const ConversionError&) {
+    return -1;
+  }
+}
+
+bool inKindTable(int kind, std::u16string_view code) {
+  return kind == 1 ? Replacement::vowelhas1(code) : Replacement::vowelhas(code);
+}
+
+}  // namespace
+
+bool isClusterMark(int kind, char32_t codePoint) {
+  return kind == 1 ? contains(kVowlist1, codePoint) : contains(kVowlist, codePoint);
+}
+
+Replacement::Replacement(platform::Desktop& desktop, UnicodeOutput& output,
+                         const ActiveKeymap& keymap, const WindowKeymapList& windows)
+    : clusterDeleteClasses{u"Chrome_XPFrame", u"{1C03B488-D53B-4a81-97F8-754559640193}",
+                           u"Chrome_VistaFrame", u"Chrome_2003Frame"},
+      desktop_(desktop),
+      output_(output),
+      keymap_(keymap),
+      windows_(windows) {}
+
+bool Replacement::vowelhas(std::u16string_view code) {
+  long value = groupValue(code);
+  return value >= 0 && contains(kVowlist, static_cast<char32_t>(value));
+}
+
+bool Replacement::vowelhas1(std::u16string_view code) {
+  long value = groupValue(code);
+  return value >= 0 && contains(kVowlist1, static_cast<char32_t>(value));
+}
+
+int Replacement::windowKind(std::u16string_view className) const {
+  for (std::size_t kind = 0; kind < clusterDeleteClasses.size(); ++kind)
+    if (className == clusterDeleteClasses[kind]) return static_cast<int>(kind);
+  return kBackspaceKind;
+}
+
+int Replacement::bkspchowmuch(std::u16string_view codes) {
+  int count = 0;
+  for (std::size_t g = 0; g < groupCount(codes); ++g) {
+    long value = groupValue(group(codes, g));
+    if (value < 0xD800 || value > 0xDBFF) ++count;
+  }
+  return count;
+}
+
+void Replacement::bkspc(int count, int kind, std::u16string_view shown) {
+  if (kind == kBackspaceKind) {
+    for (int i = 0; i < count; ++i) output_.pressKey(platform::kVkBack);
+    return;
+  }
+  std::u16string_view work = shown;
+  for (int i = 0; i < count; ++i) {
+    output_.pressKey(platform::kVkLeft);
+    output_.pressKey(platform::kVkDelete);
+    std::size_t groups = groupCount(work);
+    if (groups == 0) continue;
+    std::u16string_view last = group(work, groups - 1);
+    work = work.substr(0, 4 * (groups - 1));
+    if (!inKindTable(kind, last) || work.empty()) continue;
+    // Left + Delete took the whole cluster: type again what stood before the
+    // deleted mark, from the cluster's base on (one group when a single mark
+    // followed the base).
+    std::size_t base = groupCount(work) - 1;
+    while (base > 0 && inKindTable(kind, group(work, base))) --base;
+    output_.SendunicodeKey(work.substr(4 * base));
+  }
+}
+
+void Replacement::backNfront(std::u16string_view prev, std::u16string_view cur) {
+  try {
+    int kind = windowKind(desktop_.className(windows_.targetWindow));
+    if (keymap_.activeSmp) {
+      int n = bkspchowmuch(prev);
+      if (n > 0) bkspc(n, kind, prev);
+      output_.SendunicodeKey(cur);
+      return;
+    }
+    std::size_t oldCount = groupCount(prev);
+    std::size_t newCount = groupCount(cur);
+    std::size_t shared = 0;
+    while (shared < std::min(oldCount, newCount) && group(prev, shared) == group(cur, shared))
+      ++shared;
+    bkspc(static_cast<int>(oldCount - shared), kind, prev);
+    output_.SendunicodeKey(cur.substr(4 * shared, 4 * (newCount - shared)));
+  } catch (const std::exception&) {
+    // A group that is not hexadecimal: what was sent stays sent.
+  }
+}
+
+}  // namespace korimo

@@ -1,0 +1,30 @@
+#include "engine/unicode_output.h"
+
+#include "engine/globalroutines.h"
+
+namespace korimo {
+
+using platform::KeyboardInput;
+
+void UnicodeOutput::SendunicodeKey(std::u16string_view codes) {
+  for (std::size_t g = 0; g < groupCount(codes); ++g) {
+    record_ = KeyboardInput{};
+    record_.wScan = static_cast<std::uint16_t>(hexToInt(group(codes, g)));
+    record_.dwFlags = platform::kKeyEventUnicode;
+    record_.time = 10;
+    send();
+  }
+}
+
+void UnicodeOutput::pressKey(std::uint16_t virtualKey) {
+  record_ = KeyboardInput{};
+  record_.wVk = virtualKey;
+  record_.dwFlags = platform::kKeyEventUnicode;
+  send();
+  record_ = KeyboardInput{};
+  record_.wVk = virtualKey;
+  record_.dwFlags = platform::kKeyEventKeyUp;
+  send();
+}
+
+}  // namespace korimo

@@ -1,0 +1,44 @@
+#pragma once
+// Which keymap was last in force in each top-level window, so that a window
+// gets its keymap back when the user returns to it.
+
+#include <list>
+#include <string>
+#include <string_view>
+
+#include "platform/desktop.h"
+
+namespace korimo {
+
+struct WindowEntry {
+  std::u16string windowText;  // the window handle in decimal
+  std::u16string keymap;      // keymap file name, "****" for none
+};
+
+std::u16string windowText(platform::WindowHandle window);
+
+class WindowKeymapList {
+ public:
+  // Start-up: one entry for the program's own window with no keymap, which
+  // takes the switches until the first foreground window is seen.
+  explicit WindowKeymapList(platform::WindowHandle ownWindow);
+
+  // The entry whose window text equals text exactly, or nullptr.
+  WindowEntry* find(std::u16string_view text);
+  WindowEntry& append(std::u16string text, std::u16string keymap);
+
+  // Removes the entries of windows that no longer exist, then appends an
+  // entry of the program's own window and makes it current.
+  void flushout(platform::Desktop& desktop);
+
+  const std::list<WindowEntry>& entries() const { return entries_; }
+
+  platform::WindowHandle targetWindow = platform::kNoWindow;
+  platform::WindowHandle ownWindow;
+  WindowEntry* currentEntry;
+
+ private:
+  std::list<WindowEntry> entries_;  // references stay valid across removals
+};
+
+}  // namespace korimo

@@ -1,0 +1,26 @@
+#include "tools/korimo-cli/cli.h"
+
+#include <ostream>
+
+namespace korimo::cli {
+
+namespace {
+constexpr const char* kUsage =
+    "usage: korimo-cli check FILE...\n"
+    "       korimo-cli type --keymap FILE [--surround] [--class NAME] [--events]\n";
+}
+
+int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+        std::ostream& err) {
+  if (args.empty()) {
+    err << kUsage;
+    return kExitUsage;
+  }
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (args[0] == "check") return checkCommand(rest, out, err);
+  if (args[0] == "type") return typeCommand(rest, in, out, err);
+  err << "korimo-cli: unknown command '" << args[0] << "'\n" << kUsage;
+  return kExitUsage;
+}
+
+}  // namespace korimo::cli

@@ -1,0 +1,20 @@
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "platform/console.h"
+#include "tools/korimo-cli/cli.h"
+#include "xml/xml_document.h"
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i)
+    args.push_back(korimo::xml::utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+#else
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+#endif
+  korimo::platform::useBinaryStdio();
+  return korimo::cli::run(args, std::cin, std::cout, std::cerr);
+}
