@@ -2,6 +2,18 @@
 // The small document interface through which keymaps and the configuration
 // file are read and written: a tree of elements, each with a name, a text
 // value and ordered children. Text is UTF-8 in files and UTF-16 in memory.
+//
+// Reading rules (the same for every reader; details in xml_document.cpp):
+// - Strict XML 1.0 in UTF-8, with or without BOM. Comments and processing
+//   instructions are skipped, CDATA is character data, attributes are checked
+//   and ignored, a DOCTYPE is rejected.
+// - A value is the element's direct character data as written, not trimmed.
+//   When an element has child elements and its character data is only white
+//   space (the layout's indentation), its value is empty.
+// - Line ends are normalised to "\n" as XML requires; the writer escapes CR
+//   as &#13; so values with CR still round-trip.
+// - Name look-ups fold ASCII letters only (A-Z = a-z); names are ASCII in
+//   our formats. End tags must match start tags exactly, as XML requires.
 
 #include <cstdint>
 #include <filesystem>

@@ -1,0 +1,834 @@
+// A strict, small XML 1.0 reader and writer of our own (no XML library is
+// packaged for the Windows cross-build). See xml_document.h for the interface.
+//
+// Reader choices:
+// - Input is UTF-8, with or without a byte order mark. The XML declaration is
+//   optional; when present it must come first, carry a version 1.x and may
+//   only declare the encoding UTF-8 (any letter case).
+// - Line ends are normalised as XML 1.0 says (CR LF and a lone CR become LF)
+//   before anything else, so both "\r\n" and "\n" files read the same.
+// - Elements, character data, the five predefined entities, decimal and hex
+//   character references (&#N; &#xH;, which must name a character allowed in
+//   XML), CDATA sections (their content is character data), comments and
+//   processing instructions (both skipped) are accepted. Attributes are
+//   checked for well-formedness (quoted, no '<', valid references, no
+//   duplicates) and then ignored.
+// - A DOCTYPE is rejected: neither the keymap nor the configuration format
+//   uses one, and skipping an internal subset safely would mean parsing its
+//   entity declarations.
+// - An element's value is its direct character data, taken as written (no
+//   trimming). For an element that has child elements, character data that is
+//   only white space (space, tab, CR, LF) in total is not part of the value:
+//   the readable layout puts indentation there.
+// - Every error raises XmlError with "line L, column C: what" (columns count
+//   characters, from 1).
+// - Nesting deeper than kMaxDepth levels is rejected, so that no document
+//   can exhaust the call stack (parsing uses an explicit stack; writing and
+//   destroying a tree recurse over its depth).
+//
+// Writer choices:
+// - Declaration <?xml version="1.0" encoding="UTF-8"?>, no BOM, one element
+//   per line, two spaces per level, "\r\n" line ends, a final line end.
+// - A leaf with a value: <Name>value</Name>; with neither value nor children:
+//   <Name/>; with children only: start tag, children, end tag on own lines.
+//   An element with both a value and children (not used by our formats) is
+//   written on one line with its value and children without layout white
+//   space, so it reads back the same unless its value is only white space.
+// - In values '<', '>' and '&' are escaped, and CR is written as &#13; so
+//   that it survives the reader's line-end normalisation.
+// - Names that are not XML names, values holding characters that XML cannot
+//   carry (U+0000..U+001F except tab, LF and CR, U+FFFE, U+FFFF), lone
+//   surrogates and a declared encoding other than UTF-8 raise XmlError.
+
+#include "xml/xml_document.h"
+
+#include <algorithm>
+#include <charconv>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+namespace korimo::xml {
+namespace {
+
+// ---------------------------------------------------------------- UTF-8 ----
+
+enum class Utf8Fault {
+  kNone,
+  kContinuation,
+  kInvalidByte,
+  kTruncated,
+  kOverlong,
+  kSurrogate,
+  kTooLarge
+};
+
+const char* describe(Utf8Fault fault) {
+  switch (fault) {
+    case Utf8Fault::kContinuation:
+      return "unexpected continuation byte";
+    case Utf8Fault::kInvalidByte:
+      return "byte that never occurs in UTF-8";
+    case Utf8Fault::kTruncated:
+      return "truncated sequence";
+    case Utf8Fault::kOverlong:
+      return "overlong encoding";
+    case Utf8Fault::kSurrogate:
+      return "encoded surrogate";
+    case Utf8Fault::kTooLarge:
+      return "code point above U+10FFFF";
+    case Utf8Fault::kNone:
+      break;
+  }
+  return "no fault";
+}
+
+struct Decoded {
+  char32_t codePoint = 0;
+  std::size_t length = 0;
+  Utf8Fault fault = Utf8Fault::kNone;
+};
+
+// Decodes the sequence starting at text[i] (i < text.size()), strictly.
+Decoded decodeUtf8(std::string_view text, std::size_t i) {
+  const auto lead = static_cast<unsigned char>(text[i]);
+  if (lead < 0x80) return {lead, 1, Utf8Fault::kNone};
+  if (lead < 0xC0) return {0, 1, Utf8Fault::kContinuation};
+  std::size_t length = 0;
+  char32_t cp = 0;
+  char32_t minimum = 0;
+  if (lead < 0xE0) {
+    length = 2, cp = lead & 0x1Fu, minimum = 0x80;
+  } else if (lead < 0xF0) {
+    length = 3, cp = lead & 0x0Fu, minimum = 0x800;
+  } else if (lead < 0xF8) {
+    length = 4, cp = lead & 0x07u, minimum = 0x10000;
+  } else {
+    return {0, 1, Utf8Fault::kInvalidByte};
+  }
+  for (std::size_t k = 1; k < length; ++k) {
+    if (i + k >= text.size()) return {0, k, Utf8Fault::kTruncated};
+    const auto next = static_cast<unsigned char>(text[i + k]);
+    if ((next & 0xC0u) != 0x80u) return {0, k, Utf8Fault::kTruncated};
+    cp = (cp << 6) | (next & 0x3Fu);
+  }
+  if (cp < minimum) return {0, length, Utf8Fault::kOverlong};
+  if (cp >= 0xD800 && cp <= 0xDFFF) return {0, length, Utf8Fault::kSurrogate};
+  if (cp > 0x10FFFF) return {0, length, Utf8Fault::kTooLarge};
+  return {cp, length, Utf8Fault::kNone};
+}
+
+void appendUtf16(std::u16string& out, char32_t cp) {
+  if (cp < 0x10000) {
+    out.push_back(static_cast<char16_t>(cp));
+  } else {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  }
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+// Splits UTF-16 into code points; a lone surrogate raises XmlError.
+std::u32string toCodePoints(std::u16string_view text) {
+  std::u32string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      out.push_back(0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
+                    (static_cast<char32_t>(text[i + 1]) - 0xDC00));
+      ++i;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      throw XmlError("invalid UTF-16: lone surrogate at index " + std::to_string(i));
+    } else {
+      out.push_back(unit);
+    }
+  }
+  return out;
+}
+
+// ------------------------------------------------------ character classes --
+
+// XML 1.0 Char.
+bool isXmlChar(char32_t c) {
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
+         (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+bool isSpace(char32_t c) { return c == 0x20 || c == 0x9 || c == 0xA || c == 0xD; }
+
+// XML 1.0 (fifth edition) NameStartChar and NameChar.
+bool isNameStart(char32_t c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' ||
+         (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
+         (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) ||
+         (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
+         (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
+         (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) ||
+         (c >= 0x10000 && c <= 0xEFFFF);
+}
+
+bool isNameChar(char32_t c) {
+  return isNameStart(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
+         (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+}
+
+bool isXmlName(const std::u32string& name) {
+  if (name.empty() || !isNameStart(name.front())) return false;
+  return std::all_of(name.begin() + 1, name.end(), isNameChar);
+}
+
+// ASCII case folding only: names in our formats are ASCII.
+char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
+
+bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char16_t x, char16_t y) { return foldAscii(x) == foldAscii(y); });
+}
+
+bool equalsIgnoringAsciiCase(std::u32string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const char32_t x = (a[i] >= 'A' && a[i] <= 'Z') ? a[i] + 32 : a[i];
+    const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] + 32) : b[i];
+    if (x != static_cast<char32_t>(static_cast<unsigned char>(y))) return false;
+  }
+  return true;
+}
+
+std::string hexCode(char32_t c) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string out;
+  for (int shift = c > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4)
+    out.push_back(digits[(c >> shift) & 0xF]);
+  return "U+" + out;
+}
+
+std::string inQuotes(const std::u32string& text) {
+  std::string out = "'";
+  for (char32_t c : text) appendUtf8(out, c);
+  return out + "'";
+}
+
+std::string inQuotes(std::u16string_view text) {
+  std::string out = "'";
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;
+    }
+    appendUtf8(out, c);
+  }
+  return out + "'";
+}
+
+// ---------------------------------------------------------------- reader ---
+
+// Decodes the whole input (after any BOM) into code points, normalising line
+// ends and rejecting invalid UTF-8 and characters XML does not allow.
+std::u32string decodeDocument(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  std::u32string out;
+  out.reserve(bytes.size());
+  std::size_t line = 1;
+  std::size_t lineStart = 0;  // index in out
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Decoded d = decodeUtf8(bytes, i);
+    const auto where = [&] {
+      return "line " + std::to_string(line) + ", column " +
+             std::to_string(out.size() - lineStart + 1) + ": ";
+    };
+    if (d.fault != Utf8Fault::kNone) {
+      throw XmlError(where() + "invalid UTF-8 (" + describe(d.fault) + ")");
+    }
+    if (!isXmlChar(d.codePoint)) {
+      throw XmlError(where() + "character " + hexCode(d.codePoint) + " is not allowed in XML");
+    }
+    i += d.length;
+    char32_t c = d.codePoint;
+    if (c == '\r') {
+      if (i < bytes.size() && bytes[i] == '\n') ++i;
+      c = '\n';
+    }
+    out.push_back(c);
+    if (c == '\n') ++line, lineStart = out.size();
+  }
+  return out;
+}
+
+// Far beyond our formats (keymaps nest three levels).
+constexpr std::size_t kMaxDepth = 1000;
+
+class Parser {
+ public:
+  explicit Parser(std::u32string text) : s_(std::move(text)) {}
+
+  XmlDocument run() {
+    std::u16string encoding = u"UTF-8";
+    if (startsWith(U"<?xml") && pos_ + 5 < s_.size() &&
+        (isSpace(s_[pos_ + 5]) || s_[pos_ + 5] == '?')) {
+      parseDeclaration(encoding);
+    }
+    skipMisc();
+    if (atEnd()) fail("missing root element");
+    if (!startsWith(U"<") || pos_ + 1 >= s_.size() || !isNameStart(s_[pos_ + 1])) {
+      if (startsWith(U"<!DOCTYPE")) fail("DOCTYPE declarations are not supported");
+      if (s_[pos_] == '<') fail("expected the root element");
+      fail("text before the root element");
+    }
+    const std::size_t rootAt = pos_;
+    ++pos_;
+    XmlDocument doc(toUtf16(parseName("an element name")));
+    doc.setEncoding(std::move(encoding));
+    parseContent(doc.root(), rootAt);
+    skipMisc();
+    if (!atEnd()) {
+      if (s_[pos_] == '<' && pos_ + 1 < s_.size() && isNameStart(s_[pos_ + 1])) {
+        fail("a second element after the root element");
+      }
+      if (startsWith(U"<!DOCTYPE")) fail("DOCTYPE declarations are not supported");
+      fail(s_[pos_] == '<' ? "unexpected markup after the root element"
+                           : "text after the root element");
+    }
+    return doc;
+  }
+
+ private:
+  struct Frame {
+    XmlElement* element;
+    std::u16string text;
+    bool hasChildren = false;
+    std::size_t openedAt;  // position of '<'
+  };
+
+  [[noreturn]] void failAt(std::size_t at, const std::string& what) const {
+    std::size_t line = 1;
+    std::size_t lineStart = 0;
+    for (std::size_t i = 0; i < at && i < s_.size(); ++i) {
+      if (s_[i] == '\n') ++line, lineStart = i + 1;
+    }
+    throw XmlError("line " + std::to_string(line) + ", column " +
+                   std::to_string(at - lineStart + 1) + ": " + what);
+  }
+  [[noreturn]] void fail(const std::string& what) const { failAt(pos_, what); }
+
+  std::size_t lineOf(std::size_t at) const {
+    return static_cast<std::size_t>(
+               std::count(s_.begin(), s_.begin() + static_cast<std::ptrdiff_t>(at), U'\n')) +
+           1;
+  }
+
+  bool atEnd() const { return pos_ >= s_.size(); }
+  bool startsWith(std::u32string_view prefix) const {
+    return pos_ <= s_.size() && std::u32string_view(s_).substr(pos_, prefix.size()) == prefix;
+  }
+  void expect(std::u32string_view literal, const char* what) {
+    if (!startsWith(literal)) fail(std::string("expected ") + what);
+    pos_ += literal.size();
+  }
+  bool skipSpace() {
+    const std::size_t start = pos_;
+    while (!atEnd() && isSpace(s_[pos_])) ++pos_;
+    return pos_ > start;
+  }
+
+  std::u32string parseName(const char* what) {
+    if (atEnd() || !isNameStart(s_[pos_])) fail(std::string("expected ") + what);
+    const std::size_t start = pos_;
+    while (!atEnd() && isNameChar(s_[pos_])) ++pos_;
+    return s_.substr(start, pos_ - start);
+  }
+
+  // At '&': appends the referenced character(s) to out.
+  void parseReference(std::u16string& out) {
+    const std::size_t start = pos_;
+    ++pos_;
+    if (!atEnd() && s_[pos_] == '#') {
+      ++pos_;
+      int base = 10;
+      if (!atEnd() && s_[pos_] == 'x') base = 16, ++pos_;
+      char32_t value = 0;
+      std::size_t digits = 0;
+      for (; !atEnd(); ++pos_, ++digits) {
+        const char32_t c = s_[pos_];
+        int digit = -1;
+        if (c >= '0' && c <= '9')
+          digit = static_cast<int>(c - '0');
+        else if (base == 16 && c >= 'a' && c <= 'f')
+          digit = static_cast<int>(c - 'a' + 10);
+        else if (base == 16 && c >= 'A' && c <= 'F')
+          digit = static_cast<int>(c - 'A' + 10);
+        if (digit < 0) break;
+        if (value <= 0x10FFFF)
+          value = value * static_cast<char32_t>(base) + static_cast<char32_t>(digit);
+      }
+      if (digits == 0 || atEnd() || s_[pos_] != ';') failAt(start, "malformed character reference");
+      ++pos_;
+      if (!isXmlChar(value)) {
+        failAt(start, value > 0x10FFFF ? std::string("character reference beyond U+10FFFF")
+                                       : "character reference to " + hexCode(value) +
+                                             ", which is not allowed in XML");
+      }
+      appendUtf16(out, value);
+      return;
+    }
+    if (atEnd() || !isNameStart(s_[pos_]))
+      failAt(start, "'&' must start a reference (write &amp; for '&')");
+    const std::u32string name = parseName("an entity name");
+    if (atEnd() || s_[pos_] != ';')
+      failAt(start, "entity reference " + inQuotes(U"&" + name) + " lacks ';'");
+    ++pos_;
+    if (name == U"lt")
+      out.push_back(u'<');
+    else if (name == U"gt")
+      out.push_back(u'>');
+    else if (name == U"amp")
+      out.push_back(u'&');
+    else if (name == U"quot")
+      out.push_back(u'"');
+    else if (name == U"apos")
+      out.push_back(u'\'');
+    else
+      failAt(start, "undefined entity " + inQuotes(U"&" + name + U";"));
+  }
+
+  // After the name of a start tag: attributes, then '>' or '/>'. Returns true
+  // for an empty-element tag.
+  bool parseAttributesAndClose() {
+    std::vector<std::u32string> names;
+    for (;;) {
+      const bool spaced = skipSpace();
+      if (atEnd()) fail("unterminated start tag");
+      if (startsWith(U"/>")) return pos_ += 2, true;
+      if (s_[pos_] == '>') return ++pos_, false;
+      if (!spaced) fail("expected white space, '>' or '/>' in the start tag");
+      const std::size_t nameAt = pos_;
+      std::u32string name = parseName("an attribute name");
+      if (std::find(names.begin(), names.end(), name) != names.end()) {
+        failAt(nameAt, "duplicate attribute " + inQuotes(name));
+      }
+      names.push_back(std::move(name));
+      skipSpace();
+      expect(U"=", "'=' after the attribute name");
+      skipSpace();
+      parseAttributeValue();
+    }
+  }
+
+  std::u16string parseAttributeValue() {
+    if (atEnd() || (s_[pos_] != '"' && s_[pos_] != '\'')) fail("expected a quoted attribute value");
+    const char32_t quote = s_[pos_++];
+    std::u16string value;
+    for (;;) {
+      if (atEnd()) fail("unterminated attribute value");
+      const char32_t c = s_[pos_];
+      if (c == quote) return ++pos_, value;
+      if (c == '<') fail("'<' in an attribute value");
+      if (c == '&') {
+        parseReference(value);
+      } else {
+        appendUtf16(value, c);
+        ++pos_;
+      }
+    }
+  }
+
+  // One pseudo-attribute of the XML declaration, if it comes next.
+  std::optional<std::u16string> parsePseudoAttribute(std::u32string_view name) {
+    const std::size_t save = pos_;
+    if (skipSpace() && startsWith(name)) {
+      pos_ += name.size();
+      skipSpace();
+      expect(U"=", "'=' in the XML declaration");
+      skipSpace();
+      return parseAttributeValue();
+    }
+    pos_ = save;
+    return std::nullopt;
+  }
+
+  // At "<?xml" at the very start of the document.
+  void parseDeclaration(std::u16string& declaredEncoding) {
+    pos_ += 5;
+    const std::optional<std::u16string> version = parsePseudoAttribute(U"version");
+    if (!version) fail("the XML declaration needs a version");
+    if (version->size() < 3 || version->substr(0, 2) != u"1." ||
+        !std::all_of(version->begin() + 2, version->end(),
+                     [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
+      fail("unsupported XML version " + inQuotes(*version));
+    }
+    if (const auto encoding = parsePseudoAttribute(U"encoding")) {
+      if (!equalsIgnoringAsciiCase(*encoding, u"UTF-8")) {
+        fail("unsupported encoding " + inQuotes(*encoding) + " (only UTF-8 is read)");
+      }
+      declaredEncoding = *encoding;
+    }
+    if (const auto standalone = parsePseudoAttribute(U"standalone")) {
+      if (*standalone != u"yes" && *standalone != u"no") fail("standalone must be 'yes' or 'no'");
+    }
+    skipSpace();
+    expect(U"?>", "'?>' to end the XML declaration");
+  }
+
+  // At "<!--".
+  void skipComment() {
+    const std::size_t start = pos_;
+    pos_ += 4;
+    const std::size_t dashes = s_.find(U"--", pos_);
+    if (dashes == std::u32string::npos) failAt(start, "unterminated comment");
+    if (dashes + 2 >= s_.size() || s_[dashes + 2] != '>') failAt(dashes, "'--' inside a comment");
+    pos_ = dashes + 3;
+  }
+
+  // At "<?" (not the declaration).
+  void skipProcessingInstruction() {
+    const std::size_t start = pos_;
+    pos_ += 2;
+    const std::u32string target = parseName("a processing instruction target");
+    if (equalsIgnoringAsciiCase(target, "xml")) {
+      failAt(start, "the XML declaration is only allowed at the very start of the document");
+    }
+    if (!startsWith(U"?>") && !skipSpace())
+      fail("expected white space after the processing instruction target");
+    const std::size_t end = s_.find(U"?>", pos_);
+    if (end == std::u32string::npos) failAt(start, "unterminated processing instruction");
+    pos_ = end + 2;
+  }
+
+  // White space, comments and processing instructions outside the root.
+  void skipMisc() {
+    for (;;) {
+      skipSpace();
+      if (startsWith(U"<!--"))
+        skipComment();
+      else if (startsWith(U"<?"))
+        skipProcessingInstruction();
+      else
+        return;
+    }
+  }
+
+  // After the name of the root's start tag (whose '<' is at openedAt):
+  // parses the rest of the root element into root.
+  void parseContent(XmlElement& root, std::size_t openedAt) {
+    if (parseAttributesAndClose()) return;
+    std::vector<Frame> stack;
+    stack.push_back(Frame{&root, {}, false, openedAt});
+
+    while (!stack.empty()) {
+      Frame& frame = stack.back();
+      if (atEnd()) {
+        failAt(frame.openedAt, "element " + inQuotes(frame.element->name()) +
+                                   " is not closed at the end of the document");
+      }
+      const char32_t c = s_[pos_];
+      if (c == '&') {
+        parseReference(frame.text);
+      } else if (c != '<') {
+        if (c == ']' && startsWith(U"]]>")) fail("']]>' is not allowed in text");
+        appendUtf16(frame.text, c);
+        ++pos_;
+      } else if (startsWith(U"</")) {
+        const std::size_t endAt = pos_;
+        pos_ += 2;
+        const std::u16string name = toUtf16(parseName("an element name in the end tag"));
+        skipSpace();
+        expect(U">", "'>' to end the end tag");
+        if (name != frame.element->name()) {
+          failAt(endAt, "end tag " + inQuotes(u"</" + name + u">") + " does not match " +
+                            inQuotes(u"<" + frame.element->name() + u">") + " opened at line " +
+                            std::to_string(lineOf(frame.openedAt)));
+        }
+        const bool onlySpace = std::all_of(frame.text.begin(), frame.text.end(),
+                                           [](char16_t u) { return isSpace(u); });
+        frame.element->setValue(frame.hasChildren && onlySpace ? std::u16string()
+                                                               : std::move(frame.text));
+        stack.pop_back();
+      } else if (startsWith(U"<!--")) {
+        skipComment();
+      } else if (startsWith(U"<![CDATA[")) {
+        const std::size_t start = pos_;
+        pos_ += 9;
+        const std::size_t end = s_.find(U"]]>", pos_);
+        if (end == std::u32string::npos) failAt(start, "unterminated CDATA section");
+        for (; pos_ < end; ++pos_) appendUtf16(frame.text, s_[pos_]);
+        pos_ = end + 3;
+      } else if (startsWith(U"<?")) {
+        skipProcessingInstruction();
+      } else if (startsWith(U"<!")) {
+        if (startsWith(U"<!DOCTYPE")) fail("DOCTYPE declarations are not supported");
+        fail("unexpected markup '<!'");
+      } else {
+        if (pos_ + 1 >= s_.size() || !isNameStart(s_[pos_ + 1])) {
+          fail("'<' must start a tag (write &lt; for a literal '<')");
+        }
+        const std::size_t childAt = pos_;
+        ++pos_;
+        std::u16string name = toUtf16(parseName("an element name"));
+        frame.hasChildren = true;
+        XmlElement& child = frame.element->addChild(std::move(name));
+        if (!parseAttributesAndClose()) {
+          if (stack.size() >= kMaxDepth) {
+            failAt(childAt, "elements nested deeper than " + std::to_string(kMaxDepth) + " levels");
+          }
+          stack.push_back(Frame{&child, {}, false, childAt});
+        }
+      }
+    }
+  }
+
+  static std::u16string toUtf16(const std::u32string& text) {
+    std::u16string out;
+    for (char32_t c : text) appendUtf16(out, c);
+    return out;
+  }
+
+  std::u32string s_;
+  std::size_t pos_ = 0;
+};
+
+// ---------------------------------------------------------------- writer ---
+
+void writeName(std::string& out, const std::u16string& name) {
+  const std::u32string cps = toCodePoints(name);
+  if (!isXmlName(cps))
+    throw XmlError("cannot write element name " + inQuotes(cps) + ": not an XML name");
+  for (char32_t c : cps) appendUtf8(out, c);
+}
+
+void writeEscaped(std::string& out, const XmlElement& element) {
+  for (char32_t c : toCodePoints(element.value())) {
+    switch (c) {
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '\r':
+        out += "&#13;";
+        break;
+      default:
+        if (!isXmlChar(c)) {
+          throw XmlError("cannot write the value of element " + inQuotes(element.name()) +
+                         ": character " + hexCode(c) + " is not allowed in XML");
+        }
+        appendUtf8(out, c);
+    }
+  }
+}
+
+// Writes element and its subtree; layout false writes it all on one line.
+void writeElement(std::string& out, const XmlElement& element, std::size_t depth, bool layout) {
+  if (layout) out.append(2 * depth, ' ');
+  out += '<';
+  writeName(out, element.name());
+  if (element.value().empty() && element.childCount() == 0) {
+    out += "/>";
+  } else {
+    out += '>';
+    writeEscaped(out, element);
+    const bool childLayout = layout && element.value().empty();
+    if (childLayout) out += "\r\n";
+    for (std::size_t i = 0; i < element.childCount(); ++i) {
+      writeElement(out, element.child(i), depth + 1, childLayout);
+    }
+    if (childLayout) out.append(2 * depth, ' ');
+    out += "</";
+    writeName(out, element.name());
+    out += '>';
+  }
+  if (layout) out += "\r\n";
+}
+
+// The value parsed as a decimal integer of type T, else nothing.
+template <typename T>
+bool parseDecimal(const std::u16string& value, T& result) {
+  std::string narrow;
+  std::size_t i = 0;
+  if (!value.empty() && (value[0] == u'-' || value[0] == u'+')) {
+    if (value[0] == u'-') narrow.push_back('-');
+    i = 1;
+  }
+  if (i == value.size()) return false;
+  for (; i < value.size(); ++i) {
+    if (value[i] < u'0' || value[i] > u'9') return false;
+    narrow.push_back(static_cast<char>(value[i]));
+  }
+  const auto [end, ec] = std::from_chars(narrow.data(), narrow.data() + narrow.size(), result);
+  return ec == std::errc() && end == narrow.data() + narrow.size();
+}
+
+std::string pathText(const std::filesystem::path& path) {
+  const std::u8string u8 = path.u8string();
+  return std::string(u8.begin(), u8.end());
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ public API ---
+
+std::u16string utf8ToUtf16(std::string_view utf8) {
+  std::u16string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const Decoded d = decodeUtf8(utf8, i);
+    if (d.fault != Utf8Fault::kNone) {
+      throw XmlError("invalid UTF-8 at byte " + std::to_string(i) + ": " + describe(d.fault));
+    }
+    appendUtf16(out, d.codePoint);
+    i += d.length;
+  }
+  return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  for (char32_t c : toCodePoints(utf16)) appendUtf8(out, c);
+  return out;
+}
+
+XmlElement* XmlElement::childByName(std::u16string_view name) {
+  const int index = indexOfChild(name);
+  return index < 0 ? nullptr : children_[static_cast<std::size_t>(index)].get();
+}
+
+const XmlElement* XmlElement::childByName(std::u16string_view name) const {
+  const int index = indexOfChild(name);
+  return index < 0 ? nullptr : children_[static_cast<std::size_t>(index)].get();
+}
+
+int XmlElement::indexOfChild(std::u16string_view name) const {
+  for (std::size_t i = 0; i < children_.size(); ++i) {
+    if (equalsIgnoringAsciiCase(children_[i]->name(), name)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+std::int32_t XmlElement::valueAsInt(std::int32_t defaultValue) const {
+  std::int32_t result = 0;
+  return parseDecimal(value_, result) ? result : defaultValue;
+}
+
+std::int64_t XmlElement::valueAsInt64(std::int64_t defaultValue) const {
+  std::int64_t result = 0;
+  return parseDecimal(value_, result) ? result : defaultValue;
+}
+
+bool XmlElement::valueAsBool(bool defaultValue) const {
+  if (value_.empty()) return defaultValue;
+  // Upper-casing can only yield T, Y, F or N from ASCII letters, so ASCII
+  // folding decides the same as full Unicode case mapping would.
+  switch (foldAscii(value_[0])) {
+    case u't':
+    case u'y':
+      return true;
+    case u'f':
+    case u'n':
+      return false;
+    default:
+      return defaultValue;
+  }
+}
+
+XmlElement& XmlElement::addChild(std::u16string name) {
+  children_.push_back(std::make_unique<XmlElement>(std::move(name)));
+  return *children_.back();
+}
+
+XmlElement& XmlElement::findOrCreateChild(std::u16string_view name) {
+  if (XmlElement* existing = childByName(name)) return *existing;
+  return addChild(std::u16string(name));
+}
+
+XmlElement& XmlElement::writeValue(std::u16string_view name, std::u16string value) {
+  XmlElement& child = findOrCreateChild(name);
+  child.setValue(std::move(value));
+  return child;
+}
+
+XmlElement& XmlElement::writeInt(std::u16string_view name, std::int64_t value) {
+  const std::string digits = std::to_string(value);
+  return writeValue(name, std::u16string(digits.begin(), digits.end()));
+}
+
+XmlElement& XmlElement::writeBool(std::u16string_view name, bool value) {
+  return writeValue(name, value ? u"True" : u"False");
+}
+
+XmlDocument::XmlDocument() : root_(std::make_unique<XmlElement>(std::u16string())) {}
+
+XmlDocument::XmlDocument(std::u16string rootName)
+    : root_(std::make_unique<XmlElement>(std::move(rootName))) {}
+
+XmlDocument XmlDocument::parse(std::string_view utf8) { return Parser(decodeDocument(utf8)).run(); }
+
+XmlDocument XmlDocument::load(const std::filesystem::path& path) {
+  std::string data;
+  try {
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) throw XmlError("cannot open " + pathText(path) + " for reading");
+    char buffer[16384];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+      data.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) throw XmlError("cannot read " + pathText(path));
+  } catch (const XmlError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw XmlError("cannot read " + pathText(path) + ": " + e.what());
+  }
+  try {
+    return parse(data);
+  } catch (const XmlError& e) {
+    throw XmlError(pathText(path) + ": " + e.what());
+  }
+}
+
+std::string XmlDocument::toString() const {
+  if (!equalsIgnoringAsciiCase(encoding_, u"UTF-8")) {
+    throw XmlError("cannot write the encoding " + inQuotes(toCodePoints(encoding_)) +
+                   " (only UTF-8 is written)");
+  }
+  std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+  writeElement(out, *root_, 0, true);
+  return out;
+}
+
+void XmlDocument::save(const std::filesystem::path& path) const {
+  const std::string text = toString();  // before touching the file
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out.is_open()) throw XmlError("cannot create " + pathText(path));
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.close();
+  if (out.fail()) throw XmlError("cannot write " + pathText(path));
+}
+
+}  // namespace korimo::xml
