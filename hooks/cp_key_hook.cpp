@@ -1,0 +1,277 @@
+#include "hooks/cp_key_hook.h"
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+namespace korimo::hooks {
+namespace {
+
+namespace kh = platform::keyhook;
+
+constexpr std::uint32_t kMapVkToVsc = 0;
+constexpr std::uint32_t kMapVkToChar = 2;
+constexpr std::uint8_t kKeyNotHeld = 1;
+// Shift, Ctrl and Alt, generic and left and right.
+constexpr int kModifierKeys[] = {0x10, 0x11, 0x12, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5};
+
+bool highBit(std::int16_t state) { return (static_cast<std::uint16_t>(state) & 0x8000) != 0; }
+bool bit(std::uint32_t value, int n) { return ((value >> n) & 1u) != 0; }
+bool isLetterKey(std::uint32_t vk) { return vk >= 'A' && vk <= 'Z'; }
+
+// Runs a cleanup step on every way out of a scope, errors included.
+template <class F>
+class Finally {
+ public:
+  explicit Finally(F f) : f_(std::move(f)) {}
+  ~Finally() { f_(); }
+  Finally(const Finally&) = delete;
+  Finally& operator=(const Finally&) = delete;
+
+ private:
+  F f_;
+};
+
+}  // namespace
+
+TCPKeyHook::TCPKeyHook(platform::HookPlatform& platform) : platform_(platform) {
+  window_ = platform_.createMessageWindow(
+      [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+        return HookWindowProc(message, wParam, lParam);
+      });
+  FWindowHandle = window_ ? window_->handle() : platform::kNoWindow;
+  keyRepeatCounter_ = 0;
+  FKeyboardLayoutHandle = platform_.keyboardLayout();
+  FKeyboardLayout = platform_.keyboardLayoutName();
+}
+
+TCPKeyHook::~TCPKeyHook() {
+  if (FHookLibLoaded && FEnabled) {
+    try {
+      if (FLowLevelHook) {
+        exports_.stopLL();
+      } else {
+        exports_.stop();
+      }
+    } catch (...) {
+      // The library is released below whatever its stop did.
+    }
+  }
+  FEnabled = false;
+  UnloadHookLibrary();
+  window_.reset();
+}
+
+bool TCPKeyHook::LoadHookLibrary() {
+  if (FHookLibLoaded) return false;
+  if (reportDepth_ == 0) retired_.clear();
+  // By full path from the program's own folder: a library of the same name
+  // in the current folder or on the search path is never picked up.
+  std::u16string path = platform_.executableFolder() + u"\\" + kh::kLibraryName;
+  library_ = platform_.loadLibrary(path);
+  if (!library_) return false;
+  exports_.start = library_->resolve<kh::Start>(kh::kStart);
+  exports_.stop = library_->resolve<kh::Stop>(kh::kStop);
+  exports_.update = library_->resolve<kh::Update>(kh::kUpdateHook);
+  exports_.startLL = library_->resolve<kh::StartLL>(kh::kStartLL);
+  exports_.stopLL = library_->resolve<kh::Stop>(kh::kStopLL);
+  exports_.updateLL = library_->resolve<kh::UpdateLL>(kh::kUpdateHookLL);
+  exports_.getDataLL = library_->resolve<kh::GetDataLL>(kh::kGetDataLL);
+  if (!exports_.all()) {
+    UnloadHookLibrary();
+    return false;
+  }
+  FHookLibLoaded = true;
+  return true;
+}
+
+bool TCPKeyHook::UnloadHookLibrary() {
+  if (!library_) return false;
+  exports_ = Exports{};
+  if (reportDepth_ > 0) {
+    retired_.push_back(std::move(library_));
+  } else {
+    library_.reset();
+  }
+  FHookLibLoaded = false;
+  return true;
+}
+
+bool TCPKeyHook::Start_KeyHook() {
+  if (FEnabled) return false;
+  if (!LoadHookLibrary()) return false;
+  if (FLowLevelHook) {
+    FEnabled = exports_.startLL(FWindowHandle, FUserHookMsg, FDisableKeyboard, FHookInjected);
+  } else {
+    FEnabled = exports_.start(FWindowHandle, FUserHookMsg, FDisableKeyboard);
+  }
+  return FEnabled;
+}
+
+bool TCPKeyHook::Stop_KeyHook() {
+  Finally release([this] { UnloadHookLibrary(); });
+  bool result = false;
+  if (FEnabled) {
+    FEnabled = false;
+    result = FLowLevelHook ? exports_.stopLL() : exports_.stop();
+  }
+  FEnabled = false;
+  return result;
+}
+
+bool TCPKeyHook::UpdateHook() {
+  if (!FEnabled) return false;
+  return FLowLevelHook ? exports_.updateLL(FDisableKeyboard, FHookInjected)
+                       : exports_.update(FDisableKeyboard);
+}
+
+std::intptr_t TCPKeyHook::HookWindowProc(std::uint32_t message, std::uintptr_t wParam,
+                                         std::intptr_t lParam) {
+  if (message == FUserHookMsg) return DispatchHookMessage(wParam, lParam);
+  return platform_.defWindowProc(FWindowHandle, message, wParam, lParam);
+}
+
+std::intptr_t TCPKeyHook::DispatchHookMessage(std::uintptr_t wParam, std::intptr_t lParam) {
+  if (reportDepth_ == 0) retired_.clear();  // every earlier report has returned
+  ++reportDepth_;
+  Finally leave([this] { --reportDepth_; });
+  try {
+    if (FLowLevelHook) {
+      DecodeLowLevelKey(wParam);
+    } else {
+      DecodeStandardKey(wParam, lParam);
+    }
+  } catch (const std::exception& e) {
+    platform_.reportError(e.what());
+  } catch (...) {
+    platform_.reportError("unknown error in the keyboard handler");
+  }
+  return 1;
+}
+
+void TCPKeyHook::CountRepeat(TKeyStates& states) {
+  if (states.KeyRepeated && states.KeyDown) {
+    ++keyRepeatCounter_;
+  } else {
+    keyRepeatCounter_ = 0;
+  }
+  states.RepeatCount = keyRepeatCounter_;
+}
+
+namespace {
+
+struct Translation {
+  int count = 0;
+  char16_t first = 0;
+};
+
+// ToAsciiEx, twice for a dead key: the first call leaves the dead key
+// pending in this thread's layout state, the second consumes it again, so
+// the translation done here never combines with the next key.
+Translation translateKey(platform::HookPlatform& p, std::uint32_t vk, std::uint32_t scan,
+                         const platform::KeyboardState& state, platform::LayoutHandle layout,
+                         bool deadKey) {
+  std::array<char16_t, 3> buffer{};
+  if (deadKey) p.toAsciiEx(vk, scan, state, buffer.data(), 0, layout);
+  Translation t;
+  t.count = p.toAsciiEx(vk, scan, state, buffer.data(), 0, layout);
+  t.first = t.count == 0 ? char16_t{0} : buffer[0];
+  return t;
+}
+
+}  // namespace
+
+void TCPKeyHook::DecodeLowLevelKey(std::uintptr_t wParam) {
+  // Decoded into records of this call: a report that arrives nested inside
+  // the handler (the program's own SendInput) gets records of its own.
+  TKeyStates states{};
+  TKeyNames names{};
+  const TKbDllHookStruct* record = exports_.getDataLL ? exports_.getDataLL() : nullptr;
+  if (record == nullptr) throw std::runtime_error("the keyboard hook library gave no key record");
+  states.KeyInfo = *record;
+
+  const std::uint32_t flags = states.KeyInfo.flags;
+  const std::uint32_t vk = states.KeyInfo.vkCode;
+  states.InjectedKey = (flags & platform::kLlkhfInjected) != 0;
+  states.KeyDown = wParam == platform::kWmKeyDown || wParam == platform::kWmSysKeyDown;
+  states.CtrlDown = highBit(platform_.asyncKeyState(platform::kVkControl));
+  states.ShiftDown = highBit(platform_.asyncKeyState(platform::kVkShift));
+  states.AltDown = highBit(platform_.asyncKeyState(platform::kVkMenu));
+  states.MenuKey = false;
+  states.ExtendedKey = (flags & platform::kLlkhfExtended) != 0;
+  states.KeyRepeated = states.KeyDown;
+  CountRepeat(states);
+  states.DeadKey = bit(platform_.mapVirtualKeyEx(vk, kMapVkToChar, FKeyboardLayoutHandle), 31);
+
+  std::uint32_t scan = platform_.mapVirtualKey(vk, kMapVkToVsc) << 16;
+  if (states.ExtendedKey) scan += 0x01000000;
+
+  std::array<char16_t, kKeyNameUnits> nameBuffer{};
+  platform_.keyNameText(static_cast<std::int32_t>(scan), nameBuffer.data(),
+                        static_cast<int>(kKeyNameUnits));
+  names.KeyExtName = nameBuffer;
+
+  platform::KeyboardState keyboard{};
+  platform_.keyboardState(keyboard);
+  // This thread does not have the keyboard focus, so its own keyboard state
+  // lags behind the keyboard by an event or two: Shift pressed just before a
+  // letter would be missing from the translation. The modifiers are taken
+  // from the asynchronous state, as the modifier fields above are.
+  for (int modifier : kModifierKeys) {
+    keyboard[modifier] = static_cast<std::uint8_t>((keyboard[modifier] & 0x01) |
+                                                   (highBit(platform_.asyncKeyState(modifier)) ? 0x80 : 0));
+  }
+  // With Caps Lock on (and not held), a letter is translated as if Shift
+  // were up, so that Caps Lock gives capitals with or without Shift. Other
+  // keys keep Shift: Shift+1 stays "!".
+  if (platform_.keyState(platform::kVkCapital) == 1 && isLetterKey(vk)) {
+    keyboard[platform::kVkShift] = kKeyNotHeld;
+  }
+
+  Translation t = translateKey(platform_, vk, scan, keyboard, FKeyboardLayoutHandle, states.DeadKey);
+  names.KeyChar = t.first;
+  states.DeadKey = t.count < 0;
+  states.DoubleKey = t.count == 2;
+
+  if (FOnKey) FOnKey(*this, states, names);
+}
+
+void TCPKeyHook::DecodeStandardKey(std::uintptr_t wParam, std::intptr_t lParam) {
+  TKeyStates states{};
+  TKeyNames names{};
+  platform::KeyboardState keyboard{};
+  platform_.keyboardState(keyboard);
+  const auto vk = static_cast<std::uint32_t>(wParam);
+  const auto word = static_cast<std::uint32_t>(lParam);
+  states.KeyInfo.vkCode = vk;
+  states.KeyInfo.scanCode = word;
+
+  states.KeyDown = !bit(word, 31);
+  states.KeyRepeated = bit(word, 30);
+  states.AltDown = bit(word, 29);
+  states.MenuKey = bit(word, 28);
+  states.ExtendedKey = bit(word, 24);
+  states.CtrlDown = highBit(platform_.keyState(platform::kVkControl));
+  states.ShiftDown = highBit(platform_.keyState(platform::kVkShift));
+  CountRepeat(states);
+
+  std::array<char16_t, kKeyNameUnits> nameBuffer{};
+  platform_.keyNameText(static_cast<std::int32_t>(word), nameBuffer.data(),
+                        static_cast<int>(kKeyNameUnits));
+  names.KeyExtName = nameBuffer;
+
+  states.DeadKey = bit(platform_.mapVirtualKeyEx(vk, kMapVkToChar, FKeyboardLayoutHandle), 31);
+  Translation t = translateKey(platform_, vk, word, keyboard, FKeyboardLayoutHandle, states.DeadKey);
+  names.KeyChar = t.first;
+  states.DeadKey = t.count < 0;
+  states.DoubleKey = t.count == 2;
+
+  states.InjectedKey = false;
+  states.KeyInfo.flags = 0;
+  states.KeyInfo.time = 0;
+  states.KeyInfo.dwExtraInfo = 0;
+
+  if (FOnKey) FOnKey(*this, states, names);
+}
+
+}  // namespace korimo::hooks

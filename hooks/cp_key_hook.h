@@ -1,0 +1,127 @@
+#pragma once
+// TCPKeyHook: the component through which the program sees the keyboard. It
+// loads the keyboard-hook library "Vantrelx.dll", has it install a
+// system-wide keyboard hook, receives the library's report of every
+// keystroke on a hidden window of its own, decodes each report into a
+// TKeyStates and a TKeyNames record and calls OnKey with them.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "platform/hook_platform.h"
+
+namespace korimo::hooks {
+
+// The library's low-level keyboard record, copied whole from the platform.
+using TKbDllHookStruct = platform::KbDllHookRecord;
+
+// What one keystroke report says about the key and the modifiers.
+struct TKeyStates {
+  bool KeyDown = false;
+  bool ShiftDown = false;
+  bool AltDown = false;
+  bool CtrlDown = false;
+  bool ExtendedKey = false;
+  bool MenuKey = false;
+  bool KeyRepeated = false;
+  std::int32_t RepeatCount = 0;
+  bool DeadKey = false;
+  bool DoubleKey = false;
+  bool InjectedKey = false;
+  TKbDllHookStruct KeyInfo{};
+};
+
+constexpr std::size_t kKeyNameUnits = 101;
+
+struct TKeyNames {
+  char16_t KeyChar = 0;                             // first unit of the translation, 0 if none
+  std::array<char16_t, kKeyNameUnits> KeyExtName{};  // display name, zero-terminated
+};
+
+class TCPKeyHook;
+
+// The handler. Both records live only for the duration of the call.
+using TKeyHookedEvent =
+    std::function<void(TCPKeyHook& Sender, const TKeyStates& AKeyStates, const TKeyNames& AKeyNames)>;
+
+class TCPKeyHook {
+ public:
+  static constexpr std::uint32_t kDefaultUserHookMsg = 0x0464;  // WM_USER + 100
+
+  explicit TCPKeyHook(platform::HookPlatform& platform);
+  ~TCPKeyHook();
+  TCPKeyHook(const TCPKeyHook&) = delete;
+  TCPKeyHook& operator=(const TCPKeyHook&) = delete;
+
+  bool Start_KeyHook();
+  bool Stop_KeyHook();
+  bool UpdateHook();
+
+  bool HookLibLoaded() const { return FHookLibLoaded; }
+  platform::WindowHandle WindowHandle() const { return FWindowHandle; }
+  std::uint32_t UserHookMsg() const { return FUserHookMsg; }
+  void SetUserHookMsg(std::uint32_t value) { if (value != FUserHookMsg) FUserHookMsg = value; }
+  bool DisableKeyboard() const { return FDisableKeyboard; }
+  void SetDisableKeyboard(bool value) { if (value != FDisableKeyboard) FDisableKeyboard = value; }
+  bool HookInjected() const { return FHookInjected; }
+  void SetHookInjected(bool value) { if (value != FHookInjected) FHookInjected = value; }
+  bool LowLevelHook() const { return FLowLevelHook; }
+  void SetLowLevelHook(bool value) { if (value != FLowLevelHook) FLowLevelHook = value; }
+  bool Enabled() const { return FEnabled; }
+  const std::u16string& KeyboardLayout() const { return FKeyboardLayout; }
+  platform::LayoutHandle KeyboardLayoutHandle() const { return FKeyboardLayoutHandle; }
+  const TKeyHookedEvent& OnKey() const { return FOnKey; }
+  void SetOnKey(TKeyHookedEvent handler) { FOnKey = std::move(handler); }
+
+  // Consecutive key-down reports since the last release (auto-repeats only
+  // in the classic mode).
+  std::int32_t keyRepeatCounter() const { return keyRepeatCounter_; }
+
+ private:
+  struct Exports {
+    platform::keyhook::Start start;
+    platform::keyhook::Stop stop;
+    platform::keyhook::Update update;
+    platform::keyhook::StartLL startLL;
+    platform::keyhook::Stop stopLL;
+    platform::keyhook::UpdateLL updateLL;
+    platform::keyhook::GetDataLL getDataLL;
+    bool all() const { return start && stop && update && startLL && stopLL && updateLL && getDataLL; }
+  };
+
+  bool LoadHookLibrary();
+  bool UnloadHookLibrary();
+  std::intptr_t HookWindowProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+  std::intptr_t DispatchHookMessage(std::uintptr_t wParam, std::intptr_t lParam);
+  void DecodeLowLevelKey(std::uintptr_t wParam);
+  void DecodeStandardKey(std::uintptr_t wParam, std::intptr_t lParam);
+  void CountRepeat(TKeyStates& states);
+
+  platform::HookPlatform& platform_;
+  std::unique_ptr<platform::HookLibrary> library_;
+  // A library released while a report is being handled (a handler stopped
+  // the hook) stays loaded until the next start, the next report or the
+  // component's end: its hook procedure is still on the stack below the
+  // handler, and returns into it.
+  std::vector<std::unique_ptr<platform::HookLibrary>> retired_;
+  int reportDepth_ = 0;
+  Exports exports_;
+  std::unique_ptr<platform::MessageWindow> window_;
+
+  bool FHookLibLoaded = false;
+  platform::WindowHandle FWindowHandle = platform::kNoWindow;
+  std::uint32_t FUserHookMsg = kDefaultUserHookMsg;
+  bool FDisableKeyboard = false;
+  bool FHookInjected = false;
+  bool FLowLevelHook = false;
+  bool FEnabled = false;
+  std::u16string FKeyboardLayout;
+  platform::LayoutHandle FKeyboardLayoutHandle = 0;
+  TKeyHookedEvent FOnKey;
+  std::int32_t keyRepeatCounter_ = 0;
+};
+
+}  // namespace korimo::hooks

@@ -1,0 +1,204 @@
+#include "hooks/cp_mouse_hook.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+namespace korimo::hooks {
+namespace {
+
+namespace mh = platform::mousehook;
+
+constexpr std::uint16_t kFarCorner = 65535;
+
+// Rounded to the nearest integer, ties to even (the default rounding mode).
+double rnd(double v) { return std::nearbyint(v); }
+
+// A normalized coordinate: rounded and held within 0..65535, so a position
+// off the primary screen cannot wrap around.
+std::uint16_t normalized(double v) {
+  return static_cast<std::uint16_t>(std::clamp(rnd(v), 0.0, 65535.0));
+}
+
+double mickeys(int pixels) { return 65535.0 / static_cast<double>(std::max(pixels, 1)); }
+
+}  // namespace
+
+TCPMouseHook::TCPMouseHook(platform::HookPlatform& platform) : platform_(platform) {
+  window_ = platform_.createMessageWindow(
+      [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+        return HookWindowProc(message, wParam, lParam);
+      });
+  FWindowHandle = window_ ? window_->handle() : platform::kNoWindow;
+}
+
+TCPMouseHook::~TCPMouseHook() {
+  if (FHookLibLoaded && FEnabled) {
+    try {
+      exports_.stop();
+    } catch (...) {
+      // The library is released below whatever its stop did.
+    }
+  }
+  FEnabled = false;
+  UnloadHookLibrary();
+  window_.reset();
+}
+
+void TCPMouseHook::SetHidePointer(bool value) {
+  if (value == FHookFilters.HidePointer) return;
+  FHookFilters.HidePointer = value;
+  platform_.showCursor(!value);
+}
+
+void TCPMouseHook::SetSwapButtons(bool value) {
+  if (value == FHookFilters.SwapButtons) return;
+  FHookFilters.SwapButtons = value;
+  platform_.swapMouseButton(value);
+}
+
+double TCPMouseHook::ScreenMickeyX() { return mickeys(platform_.screenWidth()); }
+double TCPMouseHook::ScreenMickeyY() { return mickeys(platform_.screenHeight()); }
+
+bool TCPMouseHook::LoadHookLibrary() {
+  if (FHookLibLoaded) return false;
+  if (reportDepth_ == 0) retired_.clear();
+  // By full path from the program's own folder, never through a search.
+  std::u16string path = platform_.executableFolder() + u"\\" + mh::kLibraryName;
+  library_ = platform_.loadLibrary(path);
+  if (!library_) return false;
+  exports_.start = library_->resolve<mh::Start>(mh::kStart);
+  exports_.stop = library_->resolve<mh::Stop>(mh::kStop);
+  exports_.getData = library_->resolve<mh::GetData>(mh::kGetData);
+  exports_.update = library_->resolve<mh::Update>(mh::kUpdateHook);
+  exports_.invertPointer = library_->resolve<mh::InvertPointer>(mh::kInvertPointer);
+  exports_.wrapPointer = library_->resolve<mh::WrapPointer>(mh::kWrapPointer);
+  if (!exports_.all()) {
+    UnloadHookLibrary();
+    return false;
+  }
+  FHookLibLoaded = true;
+  return true;
+}
+
+bool TCPMouseHook::UnloadHookLibrary() {
+  if (!library_) return false;
+  exports_ = Exports{};
+  if (reportDepth_ > 0) {
+    retired_.push_back(std::move(library_));
+  } else {
+    library_.reset();
+  }
+  FHookLibLoaded = false;
+  return true;
+}
+
+bool TCPMouseHook::Start_MouseHook() {
+  if (FEnabled) return false;
+  if (!LoadHookLibrary()) return false;
+  bool started = exports_.start(FWindowHandle, FUserHookMsg, FHookFilters);
+  if (started) {
+    FEnabled = true;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    platform_.cursorPos(x, y);
+    lastNormX_ = normalized(ScreenMickeyX() * x);
+    lastNormY_ = normalized(ScreenMickeyY() * y);
+  }
+  return started;
+}
+
+bool TCPMouseHook::Stop_MouseHook() {
+  bool result = false;
+  try {
+    if (FEnabled) {
+      FEnabled = false;
+      result = exports_.stop();
+    }
+  } catch (...) {
+    UnloadHookLibrary();
+    throw;
+  }
+  FEnabled = false;
+  UnloadHookLibrary();
+  return result;
+}
+
+bool TCPMouseHook::UpdateHook() {
+  if (!FEnabled) return false;
+  return exports_.update(FHookFilters);
+}
+
+std::intptr_t TCPMouseHook::HookWindowProc(std::uint32_t message, std::uintptr_t wParam,
+                                           std::intptr_t lParam) {
+  if (message != FUserHookMsg) return platform_.defWindowProc(FWindowHandle, message, wParam, lParam);
+  std::intptr_t answer = 1;
+  if (reportDepth_ == 0) retired_.clear();  // every earlier report has returned
+  ++reportDepth_;
+  try {
+    DecodeMouseMessage(wParam, answer);
+  } catch (const std::exception& e) {
+    platform_.reportError(e.what());
+  } catch (...) {
+    platform_.reportError("unknown error in the mouse handler");
+  }
+  --reportDepth_;
+  return answer;
+}
+
+void TCPMouseHook::DecodeMouseMessage(std::uintptr_t wParam, std::intptr_t& answer) {
+  const platform::MouseHookRecord* record = exports_.getData ? exports_.getData() : nullptr;
+  if (record == nullptr) throw std::runtime_error("the mouse hook library gave no event record");
+  const double mx = ScreenMickeyX();
+  const double my = ScreenMickeyY();
+  std::uint16_t nx = normalized(record->x * mx);
+  std::uint16_t ny = normalized(record->y * my);
+
+  // The record of this call; a nested report gets its own.
+  TMouseStates states;
+  states.x = record->x;
+  states.y = record->y;
+  states.dx = nx;
+  states.dy = ny;
+  states.Window = record->window;
+  states.HitTestCode = record->hitTestCode;
+  states.ExtraInfo = static_cast<std::uint32_t>(record->extraInfo);
+  states.ButtonInfo = static_cast<std::int32_t>(wParam);
+
+  if (states.ExtraInfo == kOwnMoveExtraInfo) {
+    // Our own synthetic move: only remember where the pointer went, kept at
+    // least two pixels from the left and top edges.
+    answer = 0;
+    lastNormX_ = nx;
+    lastNormY_ = ny;
+    if (lastNormX_ < rnd(mx)) lastNormX_ = normalized(2 * mx);
+    if (lastNormY_ < rnd(my)) lastNormY_ = normalized(2 * my);
+    return;
+  }
+
+  const TMouseHookFilters& f = FHookFilters;
+  if (f.HidePointer || f.DisableMouse) {
+    if (nx != lastNormX_ || ny != lastNormY_) {
+      nx = ny = lastNormX_ = lastNormY_ = kFarCorner;
+      platform_.mouseEvent(platform::kMouseEventMove | platform::kMouseEventAbsolute, kFarCorner,
+                           kFarCorner, 0, kOwnMoveExtraInfo);
+    }
+  } else if (f.InvertPointer) {
+    const bool cx = nx != lastNormX_;
+    const bool cy = ny != lastNormY_;
+    if (cx || cy) exports_.invertPointer(cx, cy, &nx, &lastNormX_, &ny, &lastNormY_, f.WrapPointer);
+  } else if (f.WrapPointer) {
+    const bool wx = nx == 0 || nx >= rnd((platform_.screenWidth() - 1) * mx);
+    const bool wy = ny == 0 || ny >= rnd((platform_.screenHeight() - 1) * my);
+    if (wx || wy) exports_.wrapPointer(wx, wy, &nx, &ny);
+  }
+
+  lastNormX_ = nx;
+  lastNormY_ = ny;
+  answer = 1;
+  if (FOnMouse) FOnMouse(*this, states);
+}
+
+}  // namespace korimo::hooks

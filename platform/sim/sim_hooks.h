@@ -1,0 +1,200 @@
+#pragma once
+// A simulated keyboard, mouse and screen with the two hook libraries, for
+// the hook components. The libraries keep the report protocol of the real
+// ones: a report is sent to the component's hidden window and answered
+// before the event goes on, the event is then withheld or passed by the
+// flags the library was last given, and injected keys pass unreported while
+// the injected flag is off. Key state follows the simulated keys; the
+// keyboard layout is US English, with dead keys a test may add.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/desktop.h"
+#include "platform/hook_platform.h"
+#include "platform/sim/sim_desktop.h"
+
+namespace korimo::platform::sim {
+
+// A key event as it left the hooks: what the foreground application got.
+struct DeliveredKey {
+  std::uint32_t vk = 0;
+  bool down = false;
+  bool injected = false;
+  char16_t unicode = 0;  // KEYEVENTF_UNICODE unit, 0 otherwise
+};
+
+struct DeliveredMouse {
+  std::uint32_t message = 0;
+  std::int32_t x = 0;
+  std::int32_t y = 0;
+  std::uintptr_t extraInfo = 0;
+};
+
+struct MouseEventCall {
+  std::uint32_t flags = 0;
+  std::uint32_t dx = 0;
+  std::uint32_t dy = 0;
+  std::uint32_t data = 0;
+  std::uintptr_t extraInfo = 0;
+};
+
+class SimHookPlatform : public HookPlatform, public Desktop {
+ public:
+  SimHookPlatform();
+  ~SimHookPlatform() override;
+  SimHookPlatform(const SimHookPlatform&) = delete;
+  SimHookPlatform& operator=(const SimHookPlatform&) = delete;
+
+  // ---- the simulated disk and the two libraries
+  std::u16string exeFolder = u"C:\\Program Files\\Vantrel Korimo";
+  // Full paths of the library files that exist; both libraries lie beside
+  // the executable at first.
+  std::set<std::u16string> libraryFiles;
+  // Exports a test removed, by name.
+  std::set<std::string> missingExports;
+  bool refuseStart = false;  // the libraries' start functions return false
+  // Every library load asked for, by the path given.
+  std::vector<std::u16string> loadRequests;
+  // Every export call, as "Name arg arg ...".
+  std::vector<std::string> exportCalls;
+  int liveLibraries() const { return liveLibraries_; }
+  void removeLibrary(std::u16string_view fileName);
+
+  // ---- the keyboard
+  void press(std::uint32_t vk);    // key down (an auto-repeat if already down)
+  void release(std::uint32_t vk);  // key up
+  void type(std::uint32_t vk) { press(vk); release(vk); }
+  // A dead key: the spacing character it gives alone, and what it makes of
+  // the characters that may follow.
+  void addDeadKey(std::uint32_t vk, char16_t spacing, std::map<char16_t, char16_t> combined);
+  bool deadKeyPending() const { return pendingDead_ != 0; }
+  bool held(std::uint32_t vk) const { return (keys_[vk & 0xFF] & 0x80) != 0; }
+  std::vector<DeliveredKey> deliveredKeys;
+  // A thread without the keyboard focus (a program watching others through
+  // a low-level hook) sees its own keyboard state (GetKeyState,
+  // GetKeyboardState) two events behind the keyboard; with the focus it is
+  // current. GetAsyncKeyState is always current.
+  bool threadHasFocus = false;
+  std::u16string layoutName = u"00000409";
+
+  // ---- the mouse and screen
+  int width = 1280;
+  int height = 800;
+  std::int32_t cursorX = 640;
+  std::int32_t cursorY = 400;
+  WindowHandle windowUnderPointer = 0x20020;
+  void moveMouse(std::int32_t x, std::int32_t y);
+  void mouseButton(std::uint32_t message);  // a button or wheel message at the pointer
+  std::vector<DeliveredMouse> deliveredMouse;
+  std::vector<MouseEventCall> mouseEventCalls;
+  std::vector<bool> showCursorCalls;
+  int cursorDisplayCount = 0;
+  bool buttonsSwapped = false;
+  std::vector<bool> swapCalls;
+
+  // ---- windows and messages
+  // Sends a message to a hidden window; 0 when there is no such window.
+  std::intptr_t sendMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                            std::intptr_t lParam);
+  bool windowAlive(WindowHandle window) const { return windows_.contains(window); }
+  std::intptr_t defaultAnswer = 0x77;  // what the default procedure answers
+  std::vector<std::uint32_t> defaultProcMessages;
+  std::vector<std::string> errors;  // the application's error reports
+  std::vector<std::intptr_t> reportAnswers;  // the answer to every hook report, in order
+
+  // The desktop the delivered keys reach (its foreground window's field).
+  SimDesktop* desktop = nullptr;
+
+  // ---- HookPlatform
+  std::u16string executableFolder() override { return exeFolder; }
+  std::unique_ptr<HookLibrary> loadLibrary(std::u16string_view fullPath) override;
+  std::unique_ptr<MessageWindow> createMessageWindow(MessageProc proc) override;
+  std::intptr_t defWindowProc(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override;
+  std::uint32_t registerWindowMessage(std::u16string_view name) override;
+  void reportError(std::string_view message) override { errors.emplace_back(message); }
+  std::int16_t asyncKeyState(int vk) override;
+  std::int16_t keyState(int vk) override;
+  bool keyboardState(KeyboardState& state) override;
+  std::uint32_t mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType, LayoutHandle layout) override;
+  std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
+  int keyNameText(std::int32_t lParam, char16_t* buffer, int size) override;
+  int toAsciiEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state, char16_t* buffer,
+                std::uint32_t flags, LayoutHandle layout) override;
+  LayoutHandle keyboardLayout() override { return kUsLayout; }
+  std::u16string keyboardLayoutName() override { return layoutName; }
+  int screenWidth() override { return width; }
+  int screenHeight() override { return height; }
+  bool cursorPos(std::int32_t& x, std::int32_t& y) override;
+  void mouseEvent(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
+                  std::uintptr_t extraInfo) override;
+  int showCursor(bool show) override;
+  bool swapMouseButton(bool swap) override;
+
+  // ---- Desktop: the program's own output goes through the hooks first
+  unsigned sendInput(const KeyboardInput& input) override;
+  std::u16string className(WindowHandle window) override;
+  WindowHandle foregroundWindow() override;
+  bool windowExists(WindowHandle window) override;
+
+  static constexpr LayoutHandle kUsLayout = 0x04090409;
+
+ private:
+  class Library;
+  class Window;
+  friend class Library;
+  friend class Window;
+
+  struct KeyHookState {
+    bool installed = false;
+    bool lowLevel = false;
+    WindowHandle window = kNoWindow;
+    std::uint32_t message = 0;
+    bool disable = false;
+    bool injected = false;
+    std::vector<const KbDllHookRecord*> frames;  // the reports being handled, innermost last
+  };
+  struct MouseHookState {
+    bool installed = false;
+    WindowHandle window = kNoWindow;
+    std::uint32_t message = 0;
+    MouseHookFilters filters;
+    std::vector<const MouseHookRecord*> frames;
+  };
+  struct DeadKey {
+    char16_t spacing = 0;
+    std::map<char16_t, char16_t> combined;
+  };
+
+  std::map<std::string, std::any> keyExports();
+  std::map<std::string, std::any> mouseExports();
+  void libraryReleased(bool keyboard);
+  // Runs one key event through the hooks; true when it reached the application.
+  bool keyEvent(std::uint32_t vk, bool up, bool injected, std::uintptr_t extra, char16_t unicode);
+  bool mouseReport(std::uint32_t message, std::int32_t x, std::int32_t y, std::uintptr_t extra);
+  void setKey(std::uint32_t vk, bool down);
+  char16_t character(std::uint32_t vk, bool shift, bool caps) const;
+
+  std::map<WindowHandle, MessageProc> windows_;
+  WindowHandle nextWindow_ = 0x30030;
+  std::map<std::u16string, std::uint32_t> registered_;
+  int liveLibraries_ = 0;
+  int liveKeyLibraries_ = 0;
+  int liveMouseLibraries_ = 0;
+  KeyHookState keyHook_;
+  MouseHookState mouseHook_;
+  std::uint8_t keys_[256] = {};
+  std::uint8_t previousKeys_[256] = {};  // before the last event
+  std::uint8_t threadKeys_[256] = {};    // the thread's view while unfocused
+  std::map<std::uint32_t, DeadKey> deadKeys_;
+  std::uint32_t pendingDead_ = 0;
+  std::uint32_t clock_ = 1000;
+};
+
+}  // namespace korimo::platform::sim

@@ -1,0 +1,270 @@
+#include "platform/win32/win32_hooks.h"
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_hook_exports.h"
+
+namespace korimo::platform::win32 {
+namespace {
+
+namespace ex = exports;
+
+constexpr wchar_t kWindowClass[] = L"VantrelKorimoHookWindow";
+
+const wchar_t* wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+HWND toHwnd(WindowHandle w) { return reinterpret_cast<HWND>(w); }
+WindowHandle fromHwnd(HWND w) { return reinterpret_cast<WindowHandle>(w); }
+
+template <class T>
+T as(FARPROC proc) {
+  return reinterpret_cast<T>(reinterpret_cast<void (*)()>(proc));
+}
+
+bool isFullPath(std::u16string_view path) {
+  if (path.size() >= 3 && path[1] == u':' && (path[2] == u'\\' || path[2] == u'/')) return true;
+  return path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\';
+}
+
+// Wraps a raw export as the std::function the components call it by.
+std::any wrap(std::string_view name, FARPROC proc) {
+  namespace kh = keyhook;
+  namespace mh = mousehook;
+  if (name == kh::kStart) {
+    auto f = as<ex::KeyboardHookStart>(proc);
+    return kh::Start([f](WindowHandle w, std::uint32_t m, bool d) { return f(toHwnd(w), m, d) != 0; });
+  }
+  if (name == kh::kStop || name == kh::kStopLL) {
+    auto f = as<ex::KeyboardHookStop>(proc);
+    return kh::Stop([f] { return f() != 0; });
+  }
+  if (name == kh::kUpdateHook) {
+    auto f = as<ex::KeyboardHookUpdate>(proc);
+    return kh::Update([f](bool d) { return f(d) != 0; });
+  }
+  if (name == kh::kStartLL) {
+    auto f = as<ex::KeyboardHookStartLL>(proc);
+    return kh::StartLL([f](WindowHandle w, std::uint32_t m, bool d, bool i) {
+      return f(toHwnd(w), m, d, i) != 0;
+    });
+  }
+  if (name == kh::kUpdateHookLL) {
+    auto f = as<ex::KeyboardHookUpdateLL>(proc);
+    return kh::UpdateLL([f](bool d, bool i) { return f(d, i) != 0; });
+  }
+  if (name == kh::kGetDataLL) {
+    auto f = as<ex::KeyboardHookGetDataLL>(proc);
+    return kh::GetDataLL([f] { return reinterpret_cast<const KbDllHookRecord*>(f()); });
+  }
+  if (name == mh::kStart) {
+    auto f = as<ex::MouseHookStart>(proc);
+    return mh::Start([f](WindowHandle w, std::uint32_t m, MouseHookFilters filters) {
+      return f(toHwnd(w), m, filters) != 0;
+    });
+  }
+  if (name == mh::kStop) {
+    auto f = as<ex::MouseHookStop>(proc);
+    return mh::Stop([f] { return f() != 0; });
+  }
+  if (name == mh::kGetData) {
+    auto f = as<ex::MouseHookGetData>(proc);
+    return mh::GetData([f] { return reinterpret_cast<const MouseHookRecord*>(f()); });
+  }
+  if (name == mh::kUpdateHook) {
+    auto f = as<ex::MouseHookUpdate>(proc);
+    return mh::Update([f](MouseHookFilters filters) { return f(filters) != 0; });
+  }
+  if (name == mh::kInvertPointer) {
+    auto f = as<ex::MouseHookInvertPointer>(proc);
+    return mh::InvertPointer([f](bool cx, bool cy, std::uint16_t* nx, std::uint16_t* lx,
+                                 std::uint16_t* ny, std::uint16_t* ly, bool w) {
+      f(cx, cy, nx, lx, ny, ly, w);
+    });
+  }
+  if (name == mh::kWrapPointer) {
+    auto f = as<ex::MouseHookWrapPointer>(proc);
+    return mh::WrapPointer([f](bool wx, bool wy, std::uint16_t* nx, std::uint16_t* ny) {
+      f(wx, wy, nx, ny);
+    });
+  }
+  return {};  // not an export of either library's contract
+}
+
+class Win32Library : public HookLibrary {
+ public:
+  explicit Win32Library(HMODULE module) : module_(module) {}
+  ~Win32Library() override { ::FreeLibrary(module_); }
+  Win32Library(const Win32Library&) = delete;
+  Win32Library& operator=(const Win32Library&) = delete;
+
+  std::any procedure(std::string_view name) override {
+    FARPROC proc = ::GetProcAddress(module_, std::string(name).c_str());
+    return proc ? wrap(name, proc) : std::any{};
+  }
+
+ private:
+  HMODULE module_;
+};
+
+class Win32MessageWindow : public MessageWindow {
+ public:
+  explicit Win32MessageWindow(MessageProc proc) : proc_(std::move(proc)) {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &Win32MessageWindow::windowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kWindowClass;
+    ::RegisterClassExW(&wc);  // already registered by an earlier window: fine
+    hwnd_ = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                              this);
+  }
+  ~Win32MessageWindow() override {
+    if (!hwnd_) return;
+    // Back to the default procedure first, so nothing reaches this object
+    // while the window is destroyed.
+    ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&::DefWindowProcW));
+    ::DestroyWindow(hwnd_);
+  }
+  Win32MessageWindow(const Win32MessageWindow&) = delete;
+  Win32MessageWindow& operator=(const Win32MessageWindow&) = delete;
+
+  WindowHandle handle() const override { return fromHwnd(hwnd_); }
+
+ private:
+  static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+      ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Win32MessageWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self && self->hwnd_ == hwnd && self->proc_) return self->proc_(message, wParam, lParam);
+    return ::DefWindowProcW(hwnd, message, wParam, lParam);
+  }
+
+  MessageProc proc_;
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace
+
+Win32HookPlatform::Win32HookPlatform() {
+  // Libraries this process loads without a full path come from the system
+  // folder only: never from the current folder or PATH.
+  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  ::SetDllDirectoryW(L"");
+}
+
+std::u16string Win32HookPlatform::executableFolder() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return {};
+    if (n < buffer.size()) {
+      std::u16string path(reinterpret_cast<const char16_t*>(buffer.data()), n);
+      auto slash = path.find_last_of(u"\\/");
+      return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::unique_ptr<HookLibrary> Win32HookPlatform::loadLibrary(std::u16string_view fullPath) {
+  if (!isFullPath(fullPath)) return nullptr;
+  std::u16string path(fullPath);
+  // The library's own imports come from its folder and the system folder.
+  HMODULE module = ::LoadLibraryExW(wide(path), nullptr,
+                                    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  if (!module) return nullptr;
+  return std::make_unique<Win32Library>(module);
+}
+
+std::unique_ptr<MessageWindow> Win32HookPlatform::createMessageWindow(MessageProc proc) {
+  return std::make_unique<Win32MessageWindow>(std::move(proc));
+}
+
+std::intptr_t Win32HookPlatform::defWindowProc(WindowHandle window, std::uint32_t message,
+                                               std::uintptr_t wParam, std::intptr_t lParam) {
+  return ::DefWindowProcW(toHwnd(window), message, wParam, lParam);
+}
+
+std::uint32_t Win32HookPlatform::registerWindowMessage(std::u16string_view name) {
+  return ::RegisterWindowMessageW(wide(std::u16string(name)));
+}
+
+void Win32HookPlatform::reportError(std::string_view message) {
+  if (errorReport_) {
+    errorReport_(message);
+    return;
+  }
+  // The box runs its own message loop, in which further reports arrive;
+  // errors of those are not stacked up in more boxes.
+  if (reporting_) return;
+  reporting_ = true;
+  std::wstring text(message.size(), L'\0');
+  int n = ::MultiByteToWideChar(CP_UTF8, 0, message.data(), static_cast<int>(message.size()),
+                                text.data(), static_cast<int>(text.size()));
+  text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  ::MessageBoxW(nullptr, text.c_str(), L"Vantrel Korimo", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  reporting_ = false;
+}
+
+std::int16_t Win32HookPlatform::asyncKeyState(int vk) { return ::GetAsyncKeyState(vk); }
+std::int16_t Win32HookPlatform::keyState(int vk) { return ::GetKeyState(vk); }
+
+bool Win32HookPlatform::keyboardState(KeyboardState& state) {
+  return ::GetKeyboardState(state.data()) != 0;
+}
+
+std::uint32_t Win32HookPlatform::mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType,
+                                                 LayoutHandle layout) {
+  return ::MapVirtualKeyExW(code, mapType, reinterpret_cast<HKL>(layout));
+}
+
+std::uint32_t Win32HookPlatform::mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
+  return ::MapVirtualKeyW(code, mapType);
+}
+
+int Win32HookPlatform::keyNameText(std::int32_t lParam, char16_t* buffer, int size) {
+  return ::GetKeyNameTextW(lParam, reinterpret_cast<LPWSTR>(buffer), size);
+}
+
+int Win32HookPlatform::toAsciiEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state,
+                                 char16_t* buffer, std::uint32_t flags, LayoutHandle layout) {
+  return ::ToAsciiEx(vk, scan, state.data(), reinterpret_cast<LPWORD>(buffer), flags,
+                     reinterpret_cast<HKL>(layout));
+}
+
+LayoutHandle Win32HookPlatform::keyboardLayout() {
+  return reinterpret_cast<LayoutHandle>(::GetKeyboardLayout(0));
+}
+
+std::u16string Win32HookPlatform::keyboardLayoutName() {
+  wchar_t name[KL_NAMELENGTH] = {};
+  if (!::GetKeyboardLayoutNameW(name)) return {};
+  return std::u16string(reinterpret_cast<const char16_t*>(name));
+}
+
+int Win32HookPlatform::screenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
+int Win32HookPlatform::screenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
+
+bool Win32HookPlatform::cursorPos(std::int32_t& x, std::int32_t& y) {
+  POINT p{};
+  if (!::GetCursorPos(&p)) return false;
+  x = p.x;
+  y = p.y;
+  return true;
+}
+
+void Win32HookPlatform::mouseEvent(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy,
+                                   std::uint32_t data, std::uintptr_t extraInfo) {
+  ::mouse_event(flags, dx, dy, data, static_cast<ULONG_PTR>(extraInfo));
+}
+
+int Win32HookPlatform::showCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
+bool Win32HookPlatform::swapMouseButton(bool swap) { return ::SwapMouseButton(swap ? TRUE : FALSE) != 0; }
+
+}  // namespace korimo::platform::win32

@@ -1,0 +1,47 @@
+#pragma once
+#include "platform/hook_platform.h"
+
+namespace korimo::platform::win32 {
+
+// HookPlatform over the real calls. Creating it restricts the process's own
+// library search to the system folder (SetDefaultDllDirectories), and the
+// hook libraries are loaded by full path only.
+class Win32HookPlatform : public HookPlatform {
+ public:
+  Win32HookPlatform();
+
+  // Replaces the default error report (a message box captioned with the
+  // application title).
+  void setErrorReport(std::function<void(std::string_view)> report) { errorReport_ = std::move(report); }
+
+  std::u16string executableFolder() override;
+  std::unique_ptr<HookLibrary> loadLibrary(std::u16string_view fullPath) override;
+  std::unique_ptr<MessageWindow> createMessageWindow(MessageProc proc) override;
+  std::intptr_t defWindowProc(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) override;
+  std::uint32_t registerWindowMessage(std::u16string_view name) override;
+  void reportError(std::string_view message) override;
+  std::int16_t asyncKeyState(int vk) override;
+  std::int16_t keyState(int vk) override;
+  bool keyboardState(KeyboardState& state) override;
+  std::uint32_t mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType, LayoutHandle layout) override;
+  std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
+  int keyNameText(std::int32_t lParam, char16_t* buffer, int size) override;
+  int toAsciiEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state, char16_t* buffer,
+                std::uint32_t flags, LayoutHandle layout) override;
+  LayoutHandle keyboardLayout() override;
+  std::u16string keyboardLayoutName() override;
+  int screenWidth() override;
+  int screenHeight() override;
+  bool cursorPos(std::int32_t& x, std::int32_t& y) override;
+  void mouseEvent(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
+                  std::uintptr_t extraInfo) override;
+  int showCursor(bool show) override;
+  bool swapMouseButton(bool swap) override;
+
+ private:
+  std::function<void(std::string_view)> errorReport_;
+  bool reporting_ = false;  // a report is on screen: the hook keeps running meanwhile
+};
+
+}  // namespace korimo::platform::win32
