@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -23,6 +24,13 @@ std::int32_t hexToInt(std::u16string_view text);
 // One character per complete group of four hexadecimal digits, in order; a
 // trailing shorter group is ignored.
 std::u16string hexToText(std::u16string_view codes);
+
+// Text read as a decimal 32-bit integer (leading blanks and a sign allowed),
+// or nullopt when it is not one.
+std::optional<std::int32_t> parseInteger(std::u16string_view text);
+
+// Text without white space and control characters at either end.
+std::u16string trimmed(std::u16string_view text);
 
 // The hexadecimal text of one UTF-16 unit, four upper-case digits.
 std::u16string unitToHex(char16_t unit);

@@ -7,7 +7,8 @@ namespace korimo::cli {
 namespace {
 constexpr const char* kUsage =
     "usage: korimo-cli check FILE...\n"
-    "       korimo-cli type --keymap FILE [--surround] [--class NAME] [--events]\n";
+    "       korimo-cli type --keymap FILE [--surround] [--class NAME] [--events]\n"
+    "       korimo-cli simulate --app-dir DIR [FILE]\n";
 }
 
 int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
@@ -19,6 +20,7 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
   std::vector<std::string> rest(args.begin() + 1, args.end());
   if (args[0] == "check") return checkCommand(rest, out, err);
   if (args[0] == "type") return typeCommand(rest, in, out, err);
+  if (args[0] == "simulate") return simulateCommand(rest, in, out, err);
   err << "korimo-cli: unknown command '" << args[0] << "'\n" << kUsage;
   return kExitUsage;
 }

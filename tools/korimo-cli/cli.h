@@ -18,6 +18,8 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
         std::ostream& err);
 
 int checkCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+int simulateCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                    std::ostream& err);
 int typeCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                 std::ostream& err);
 

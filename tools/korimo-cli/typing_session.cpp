@@ -40,10 +40,20 @@ std::uint16_t usVirtualKey(char16_t c) {
   }
 }
 
+bool usNeedsShift(char16_t c) {
+  return (c >= u'A' && c <= u'Z') || std::u16string_view(u"~!@#$%^&*()_+{}|:\"<>?").find(c) !=
+                                         std::u16string_view::npos;
+}
+
+platform::sim::ClusterMarkTest clusterMarksFor(const Replacement& replacement,
+                                               std::u16string_view className) {
+  int kind = replacement.windowKind(className);
+  if (kind == kBackspaceKind) return {};
+  return [kind](char32_t cp) { return isClusterMark(kind, cp); };
+}
+
 TypingSession::TypingSession(std::u16string className) {
-  int kind = engine_.replacement.windowKind(className);
-  platform::sim::ClusterMarkTest marks;
-  if (kind != kBackspaceKind) marks = [kind](char32_t cp) { return isClusterMark(kind, cp); };
+  auto marks = clusterMarksFor(engine_.replacement, className);
   window_ = desktop_.openWindow(std::move(className), std::move(marks));
   engine_.windows.targetWindow = window_;
   desktop_.onInjected = [this](const KeyboardInput& input) {

@@ -14,6 +14,13 @@ namespace korimo::cli {
 
 // The virtual-key code of the key that types c on a US keyboard.
 std::uint16_t usVirtualKey(char16_t c);
+// Whether a US keyboard needs Shift to type c.
+bool usNeedsShift(char16_t c);
+
+// How a simulated window of this class edits: browser classes move over and
+// delete clusters of a base and the marks the engine lists for that class.
+platform::sim::ClusterMarkTest clusterMarksFor(const Replacement& replacement,
+                                               std::u16string_view className);
 
 class TypingSession {
  public:

@@ -1,0 +1,74 @@
+#include "platform/sim/sim_shell.h"
+
+#include <algorithm>
+
+namespace korimo::platform::sim {
+namespace {
+
+std::u16string folded(std::u16string_view text) {
+  std::u16string out(text);
+  for (char16_t& c : out)
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  return out;
+}
+
+}  // namespace
+
+SimShell::KeyName SimShell::keyName(Hive hive, std::u16string_view key) {
+  return {hive, folded(key)};
+}
+
+void SimShell::setRegistry(Hive hive, std::u16string key, std::u16string name,
+                           RegistryValue value) {
+  registry_[keyName(hive, key)][folded(name)] = std::move(value);
+}
+
+void SimShell::createRegistryKey(Hive hive, std::u16string key) { registry_[keyName(hive, key)]; }
+
+std::optional<RegistryValue> SimShell::readRegistry(Hive hive, std::u16string_view key,
+                                                    std::u16string_view name) {
+  auto k = registry_.find(keyName(hive, key));
+  if (k == registry_.end()) return std::nullopt;
+  auto v = k->second.find(folded(name));
+  if (v == k->second.end()) return std::nullopt;
+  return v->second;
+}
+
+bool SimShell::registryKeyExists(Hive hive, std::u16string_view key) {
+  return registry_.contains(keyName(hive, key));
+}
+
+std::uintptr_t SimShell::loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) {
+  loadedLayouts.emplace_back(std::u16string(id), flags);
+  std::u16string wanted = folded(id);
+  for (std::size_t i = 0; i < installedLayouts.size(); ++i)
+    if (folded(installedLayouts[i]) == wanted) return 0x1000 + i;
+  return 0;
+}
+
+bool SimShell::postMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                           std::intptr_t lParam) {
+  posted.push_back({window, message, wParam, lParam});
+  return window != kNoWindow;
+}
+
+void SimShell::shellExecute(WindowHandle, std::u16string_view, std::u16string_view file) {
+  launched.emplace_back(file);
+}
+
+bool SimShell::setForegroundWindow(WindowHandle window) {
+  foregroundRequests.push_back(window);
+  if (onSetForeground) onSetForeground(window);
+  return window != kNoWindow;
+}
+
+void SimShell::messageBox(std::u16string_view text, std::u16string_view caption) {
+  messages.push_back(std::u16string(caption) + u": " + std::u16string(text));
+}
+
+bool SimShell::fileExists(const std::filesystem::path& path) {
+  std::error_code ignored;
+  return std::filesystem::is_regular_file(path, ignored);
+}
+
+}  // namespace korimo::platform::sim

@@ -1,0 +1,119 @@
+#include "platform/win32/win32_shell.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <vector>
+
+namespace korimo::platform::win32 {
+namespace {
+
+std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+std::u16string narrow16(const wchar_t* text, std::size_t length) {
+  return std::u16string(reinterpret_cast<const char16_t*>(text), length);
+}
+HKEY root(Hive hive) { return hive == Hive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+
+// An opened registry key, closed on scope exit.
+class OpenKey {
+ public:
+  OpenKey(Hive hive, std::u16string_view key) {
+    if (RegOpenKeyExW(root(hive), wide(key).c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS)
+      key_ = nullptr;
+  }
+  ~OpenKey() {
+    if (key_) RegCloseKey(key_);
+  }
+  OpenKey(const OpenKey&) = delete;
+  OpenKey& operator=(const OpenKey&) = delete;
+  HKEY get() const { return key_; }
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+}  // namespace
+
+std::optional<RegistryValue> Win32Shell::readRegistry(Hive hive, std::u16string_view key,
+                                                      std::u16string_view name) {
+  OpenKey opened(hive, key);
+  if (!opened.get()) return std::nullopt;
+  std::wstring valueName = wide(name);
+  DWORD type = 0;
+  DWORD size = 0;
+  if (RegQueryValueExW(opened.get(), valueName.c_str(), nullptr, &type, nullptr, &size) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  std::vector<BYTE> data(size + sizeof(wchar_t), 0);
+  if (RegQueryValueExW(opened.get(), valueName.c_str(), nullptr, &type, data.data(), &size) !=
+      ERROR_SUCCESS)
+    return std::nullopt;
+  RegistryValue value;
+  if (type == REG_DWORD && size >= sizeof(DWORD)) {
+    value.type = RegistryValue::Type::Dword;
+    value.number = *reinterpret_cast<const DWORD*>(data.data());
+  } else {
+    value.type = RegistryValue::Type::String;
+    const auto* text = reinterpret_cast<const wchar_t*>(data.data());
+    std::size_t length = size / sizeof(wchar_t);
+    while (length > 0 && text[length - 1] == L'\0') --length;
+    value.text = narrow16(text, length);
+  }
+  return value;
+}
+
+bool Win32Shell::registryKeyExists(Hive hive, std::u16string_view key) {
+  return OpenKey(hive, key).get() != nullptr;
+}
+
+std::uintptr_t Win32Shell::loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) {
+  return reinterpret_cast<std::uintptr_t>(LoadKeyboardLayoutW(wide(id).c_str(), flags));
+}
+
+bool Win32Shell::postMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam) {
+  return PostMessageW(reinterpret_cast<HWND>(window), message, wParam, lParam) != 0;
+}
+
+std::optional<VersionInfo> Win32Shell::version() {
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;  // 276 bytes
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  if (!GetVersionExW(&info)) return std::nullopt;
+#pragma GCC diagnostic pop
+  return VersionInfo{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
+                     narrow16(info.szCSDVersion, wcslen(info.szCSDVersion))};
+}
+
+void Win32Shell::shellExecute(WindowHandle owner, std::u16string_view verb,
+                              std::u16string_view file) {
+  ShellExecuteW(reinterpret_cast<HWND>(owner), wide(verb).c_str(), wide(file).c_str(), nullptr,
+                nullptr, SW_SHOWNORMAL);
+}
+
+bool Win32Shell::setForegroundWindow(WindowHandle window) {
+  return SetForegroundWindow(reinterpret_cast<HWND>(window)) != 0;
+}
+
+void Win32Shell::messageBox(std::u16string_view text, std::u16string_view caption) {
+  MessageBoxW(nullptr, wide(text).c_str(), wide(caption).c_str(), MB_OK);
+}
+
+bool Win32Shell::fileExists(const std::filesystem::path& path) {
+  DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void Win32Shell::terminateApplication() { PostQuitMessage(0); }
+
+std::filesystem::path Win32Shell::executableFolder() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length < buffer.size()) return std::filesystem::path(std::wstring(buffer.data(), length)).parent_path();
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+}  // namespace korimo::platform::win32

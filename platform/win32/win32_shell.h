@@ -1,0 +1,24 @@
+#pragma once
+#include "platform/shell_platform.h"
+
+namespace korimo::platform::win32 {
+
+class Win32Shell : public ShellPlatform {
+ public:
+  std::optional<RegistryValue> readRegistry(Hive hive, std::u16string_view key,
+                                            std::u16string_view name) override;
+  bool registryKeyExists(Hive hive, std::u16string_view key) override;
+  std::uintptr_t loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) override;
+  bool postMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                   std::intptr_t lParam) override;
+  std::optional<VersionInfo> version() override;
+  void shellExecute(WindowHandle owner, std::u16string_view verb,
+                    std::u16string_view file) override;
+  bool setForegroundWindow(WindowHandle window) override;
+  void messageBox(std::u16string_view text, std::u16string_view caption) override;
+  bool fileExists(const std::filesystem::path& path) override;
+  void terminateApplication() override;
+  std::filesystem::path executableFolder() override;
+};
+
+}  // namespace korimo::platform::win32

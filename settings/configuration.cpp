@@ -1,0 +1,101 @@
+#include "settings/configuration.h"
+
+#include <system_error>
+
+#include "engine/globalroutines.h"
+#include "platform/files.h"
+
+namespace korimo {
+namespace {
+
+using xml::XmlElement;
+
+int integerOr(const XmlElement* parent, std::u16string_view name, int defaultValue) {
+  const XmlElement* child = parent ? parent->childByName(name) : nullptr;
+  return child ? child->valueAsInt(defaultValue) : defaultValue;
+}
+
+bool booleanOr(const XmlElement* parent, std::u16string_view name, bool defaultValue) {
+  const XmlElement* child = parent ? parent->childByName(name) : nullptr;
+  return child ? child->valueAsBool(defaultValue) : defaultValue;
+}
+
+std::u16string textOf(const XmlElement& parent, std::u16string_view name) {
+  const XmlElement* child = parent.childByName(name);
+  return child ? child->value() : std::u16string();
+}
+
+std::u16string keyOf(const XmlElement& entry, std::u16string_view name) {
+  std::u16string text = textOf(entry, name);
+  if (text == u"None") return text;
+  std::string digits = std::to_string(parseInteger(text).value_or(0));
+  return std::u16string(digits.begin(), digits.end());
+}
+
+}  // namespace
+
+std::filesystem::path configurationPath(const std::filesystem::path& folder) {
+  return platform::findFileNoCase(folder, u"Config.xml");
+}
+
+xml::XmlDocument configurationDocument(const Configuration& c) {
+  xml::XmlDocument document(u"Config");
+  document.setEncoding(u"UTF-8");
+  XmlElement& local = document.root().addChild(u"Local");
+  local.writeInt(u"ToggleMode", c.toggleMode);
+  local.writeInt(u"TKey1", c.tkey1);
+  local.writeInt(u"TKey2", c.tkey2);
+  local.writeBool(u"TextServices", c.textServices);
+  local.writeBool(u"Surround", c.surround);
+  XmlElement& keymaps = document.root().addChild(u"Keymaps");
+  for (const ConfigurationEntry& e : c.entries) {
+    XmlElement& entry = keymaps.addChild(u"Entry");
+    entry.addChild(u"Language").setValue(e.language);
+    entry.addChild(u"Keyboard").setValue(e.keyboard);
+    entry.addChild(u"Encoding").setValue(e.encoding);
+    entry.addChild(u"Filename").setValue(e.filename);
+    entry.addChild(u"TKey1").setValue(e.tkey1);
+    entry.addChild(u"TKey2").setValue(e.tkey2);
+  }
+  return document;
+}
+
+void saveConfiguration(const Configuration& configuration, const std::filesystem::path& folder) {
+  const std::filesystem::path target = configurationPath(folder);
+  std::filesystem::path fresh = target;
+  fresh += u".new";
+  try {
+    configurationDocument(configuration).save(fresh);
+    platform::replaceFile(fresh, target);
+  } catch (...) {
+    std::error_code ignored;
+    std::filesystem::remove(fresh, ignored);
+    throw;
+  }
+}
+
+Configuration readConfiguration(const std::filesystem::path& folder) {
+  xml::XmlDocument document = xml::XmlDocument::load(configurationPath(folder));
+  const XmlElement& root = document.root();
+  const XmlElement* local = root.childByName(u"Local");
+  Configuration c;
+  c.toggleMode = integerOr(local, u"ToggleMode", 1) == 2 ? 2 : 1;
+  c.tkey1 = integerOr(local, u"TKey1", 0);
+  c.tkey2 = integerOr(local, u"TKey2", 0);
+  c.textServices = booleanOr(local, u"TextServices", true);
+  c.surround = booleanOr(local, u"Surround", true);
+  if (const XmlElement* keymaps = root.childByName(u"Keymaps")) {
+    for (std::size_t i = 0; i < keymaps->childCount(); ++i) {
+      const XmlElement& entry = keymaps->child(i);
+      ConfigurationEntry e{textOf(entry, u"Language"), textOf(entry, u"Keyboard"),
+                           textOf(entry, u"Encoding"), textOf(entry, u"Filename"),
+                           keyOf(entry, u"TKey1"), keyOf(entry, u"TKey2")};
+      std::error_code error;
+      if (!std::filesystem::is_regular_file(folder / "Data" / e.filename, error)) continue;
+      c.entries.push_back(std::move(e));
+    }
+  }
+  return c;
+}
+
+}  // namespace korimo

@@ -1,0 +1,54 @@
+#pragma once
+// The configuration file config.xml beside the executable: the toggle mode,
+// the Keymap-off key of each mode, the options, and the catalogue of keymaps
+// with the toggle key of each in each mode.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "xml/xml_document.h"
+
+namespace korimo {
+
+struct ConfigurationEntry {
+  std::u16string language;
+  std::u16string keyboard;
+  std::u16string encoding;
+  std::u16string filename;     // inside the Data folder
+  std::u16string tkey1 = u"None";  // "None" or the Alt digit in decimal
+  std::u16string tkey2 = u"None";  // "None" or the function-key slot in decimal
+
+  friend bool operator==(const ConfigurationEntry&, const ConfigurationEntry&) = default;
+};
+
+struct Configuration {
+  int toggleMode = 1;
+  int tkey1 = 0;  // Keymap-off key of mode 1: Alt + this digit
+  int tkey2 = 0;  // Keymap-off key of mode 2: function-key slot
+  bool textServices = true;
+  bool surround = true;
+  std::vector<ConfigurationEntry> entries;
+
+  friend bool operator==(const Configuration&, const Configuration&) = default;
+};
+
+// The file the readers open: config.xml in the folder, whatever the letter
+// case of its name; Config.xml when there is none yet.
+std::filesystem::path configurationPath(const std::filesystem::path& folder);
+
+// The document the settings dialog writes: every value, in the fixed order.
+xml::XmlDocument configurationDocument(const Configuration& configuration);
+
+// Writes the configuration beside the old file and only then puts it in the
+// old file's place, so a failed save leaves the previous file intact.
+// Raises xml::XmlError or std::filesystem::filesystem_error.
+void saveConfiguration(const Configuration& configuration, const std::filesystem::path& folder);
+
+// Reads the file as the settings dialog does: missing values take their
+// defaults, a toggle mode other than 2 is 1, a key that is not "None" is read
+// as a number (0 when it is not one). Entries whose keymap file is not in the
+// Data folder are left out. Raises xml::XmlError when the file cannot be loaded.
+Configuration readConfiguration(const std::filesystem::path& folder);
+
+}  // namespace korimo
