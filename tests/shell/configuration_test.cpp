@@ -1,0 +1,99 @@
+#include "settings/configuration.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tests/support/keymap_fixture.h"
+
+namespace korimo {
+namespace {
+
+using testing::TempFolder;
+
+std::string contents(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class ConfigurationTest : public ::testing::Test {
+ protected:
+  TempFolder folder;
+  void SetUp() override {
+    std::filesystem::create_directories(folder.path() / "Data");
+    for (const char* name : {"hi.xml", "ta.xml"}) folder.write(std::string("Data/") + name, "x");
+  }
+  Configuration sample() {
+    Configuration c;
+    c.toggleMode = 2;
+    c.tkey1 = 7;
+    c.tkey2 = 11;
+    c.textServices = false;
+    c.surround = true;
+    c.entries = {{u"Hindi", u"Phonetic", u"Unicode", u"hi.xml", u"1", u"None"},
+                 {u"Tamil", u"InScript", u"Unicode", u"ta.xml", u"None", u"10"}};
+    return c;
+  }
+};
+
+TEST_F(ConfigurationTest, WrittenInTheReadableLayoutAndReadBackUnchanged) {
+  saveConfiguration(sample(), folder.path());
+  const std::string text = contents(folder.path() / "Config.xml");
+  EXPECT_EQ(text.substr(0, text.find("<Keymaps>")),
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<Config>\r\n  <Local>\r\n"
+            "    <ToggleMode>2</ToggleMode>\r\n    <TKey1>7</TKey1>\r\n    <TKey2>11</TKey2>\r\n"
+            "    <TextServices>False</TextServices>\r\n    <Surround>True</Surround>\r\n"
+            "  </Local>\r\n  ");
+  EXPECT_NE(text.find("      <TKey2>10</TKey2>\r\n"), std::string::npos);
+  EXPECT_EQ(readConfiguration(folder.path()), sample());
+
+  // Saving what was read writes the same file again.
+  saveConfiguration(readConfiguration(folder.path()), folder.path());
+  EXPECT_EQ(contents(folder.path() / "Config.xml"), text);
+}
+
+TEST_F(ConfigurationTest, AFailedSaveLeavesThePreviousFileIntact) {
+  saveConfiguration(sample(), folder.path());
+  const std::string before = contents(folder.path() / "Config.xml");
+  // The new file cannot be written: a folder stands where it would go.
+  std::filesystem::create_directory(folder.path() / "Config.xml.new");
+  Configuration changed = sample();
+  changed.toggleMode = 1;
+  EXPECT_ANY_THROW(saveConfiguration(changed, folder.path()));
+  EXPECT_EQ(contents(folder.path() / "Config.xml"), before);
+}
+
+TEST_F(ConfigurationTest, ReplacesAnExistingFileWhateverTheCaseOfItsName) {
+  folder.write("config.xml", "<Config><Local/><Keymaps/></Config>");
+  saveConfiguration(sample(), folder.path());
+  EXPECT_FALSE(std::filesystem::exists(folder.path() / "Config.xml") &&
+               std::filesystem::exists(folder.path() / "config.xml") &&
+               !std::filesystem::equivalent(folder.path() / "Config.xml", folder.path() / "config.xml"));
+  EXPECT_EQ(readConfiguration(folder.path()), sample());
+}
+
+TEST_F(ConfigurationTest, ReaderTakesDefaultsForWhatItCannotUse) {
+  folder.write("config.xml",
+               "<Config><Local><ToggleMode>abc</ToggleMode><TKey1>3</TKey1>"
+               "<TextServices>1</TextServices><Surround>no</Surround></Local><Keymaps>"
+               "<Entry><Language>Hindi</Language><Keyboard>K</Keyboard><Encoding>U</Encoding>"
+               "<Filename>hi.xml</Filename><TKey1>Null</TKey1><TKey2>12</TKey2></Entry>"
+               "<Entry><Language>Gone</Language><Keyboard>K</Keyboard><Encoding>U</Encoding>"
+               "<Filename>missing.xml</Filename><TKey1>2</TKey1><TKey2>2</TKey2></Entry>"
+               "</Keymaps></Config>");
+  Configuration c = readConfiguration(folder.path());
+  EXPECT_EQ(c.toggleMode, 1);
+  EXPECT_EQ(c.tkey1, 3);
+  EXPECT_EQ(c.tkey2, 0);
+  EXPECT_TRUE(c.textServices);
+  EXPECT_FALSE(c.surround);
+  ASSERT_EQ(c.entries.size(), 1u);  // the entry without its keymap file is left out
+  EXPECT_EQ(c.entries[0].tkey1, u"0");
+  EXPECT_EQ(c.entries[0].tkey2, u"12");
+}
+
+}  // namespace
+}  // namespace korimo
