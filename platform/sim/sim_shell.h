@@ -26,7 +26,8 @@ class SimShell : public ShellPlatform {
   void createRegistryKey(Hive hive, std::u16string key);
 
   std::optional<VersionInfo> versionInfo = VersionInfo{2, 10, 0, u""};
-  // Layout identifiers that LoadKeyboardLayoutW finds; every other one fails.
+  // Layout identifiers that LoadKeyboardLayoutW finds, besides those with a
+  // key under HKLM SYSTEM\CurrentControlSet\Control\Keyboard Layouts.
   std::vector<std::u16string> installedLayouts = {u"00000409"};
   std::filesystem::path appFolder;
 
