@@ -34,7 +34,7 @@ class Finally {
 
 }  // namespace
 
-TCPKeyHook::TCPKeyHook(platform::HookPlatform& platform) : platform_(platform) {
+TCPKeyHook::TCPKeyHook(platform::HookPlatform& platform) : platform_(platform), library_(platform) {
   window_ = platform_.createMessageWindow(
       [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
         return HookWindowProc(message, wParam, lParam);
@@ -64,19 +64,15 @@ TCPKeyHook::~TCPKeyHook() {
 
 bool TCPKeyHook::LoadHookLibrary() {
   if (FHookLibLoaded) return false;
-  if (reportDepth_ == 0) retired_.clear();
-  // By full path from the program's own folder: a library of the same name
-  // in the current folder or on the search path is never picked up.
-  std::u16string path = platform_.executableFolder() + u"\\" + kh::kLibraryName;
-  library_ = platform_.loadLibrary(path);
-  if (!library_) return false;
-  exports_.start = library_->resolve<kh::Start>(kh::kStart);
-  exports_.stop = library_->resolve<kh::Stop>(kh::kStop);
-  exports_.update = library_->resolve<kh::Update>(kh::kUpdateHook);
-  exports_.startLL = library_->resolve<kh::StartLL>(kh::kStartLL);
-  exports_.stopLL = library_->resolve<kh::Stop>(kh::kStopLL);
-  exports_.updateLL = library_->resolve<kh::UpdateLL>(kh::kUpdateHookLL);
-  exports_.getDataLL = library_->resolve<kh::GetDataLL>(kh::kGetDataLL);
+  platform::HookLibrary* library = library_.load(kh::kLibraryName);
+  if (!library) return false;
+  exports_.start = library->resolve<kh::Start>(kh::kStart);
+  exports_.stop = library->resolve<kh::Stop>(kh::kStop);
+  exports_.update = library->resolve<kh::Update>(kh::kUpdateHook);
+  exports_.startLL = library->resolve<kh::StartLL>(kh::kStartLL);
+  exports_.stopLL = library->resolve<kh::Stop>(kh::kStopLL);
+  exports_.updateLL = library->resolve<kh::UpdateLL>(kh::kUpdateHookLL);
+  exports_.getDataLL = library->resolve<kh::GetDataLL>(kh::kGetDataLL);
   if (!exports_.all()) {
     UnloadHookLibrary();
     return false;
@@ -86,13 +82,8 @@ bool TCPKeyHook::LoadHookLibrary() {
 }
 
 bool TCPKeyHook::UnloadHookLibrary() {
-  if (!library_) return false;
+  if (!library_.release()) return false;
   exports_ = Exports{};
-  if (reportDepth_ > 0) {
-    retired_.push_back(std::move(library_));
-  } else {
-    library_.reset();
-  }
   FHookLibLoaded = false;
   return true;
 }
@@ -132,9 +123,7 @@ std::intptr_t TCPKeyHook::HookWindowProc(std::uint32_t message, std::uintptr_t w
 }
 
 std::intptr_t TCPKeyHook::DispatchHookMessage(std::uintptr_t wParam, std::intptr_t lParam) {
-  if (reportDepth_ == 0) retired_.clear();  // every earlier report has returned
-  ++reportDepth_;
-  Finally leave([this] { --reportDepth_; });
+  HookLibraryHandle::ReportScope report(library_);
   try {
     if (FLowLevelHook) {
       DecodeLowLevelKey(wParam);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "hooks/hook_library_handle.h"
 #include "platform/hook_platform.h"
 
 namespace korimo::hooks {
@@ -101,13 +102,7 @@ class TCPKeyHook {
   void CountRepeat(TKeyStates& states);
 
   platform::HookPlatform& platform_;
-  std::unique_ptr<platform::HookLibrary> library_;
-  // A library released while a report is being handled (a handler stopped
-  // the hook) stays loaded until the next start, the next report or the
-  // component's end: its hook procedure is still on the stack below the
-  // handler, and returns into it.
-  std::vector<std::unique_ptr<platform::HookLibrary>> retired_;
-  int reportDepth_ = 0;
+  HookLibraryHandle library_;
   Exports exports_;
   std::unique_ptr<platform::MessageWindow> window_;
 

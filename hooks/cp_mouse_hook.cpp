@@ -26,7 +26,7 @@ double mickeys(int pixels) { return 65535.0 / static_cast<double>(std::max(pixel
 
 }  // namespace
 
-TCPMouseHook::TCPMouseHook(platform::HookPlatform& platform) : platform_(platform) {
+TCPMouseHook::TCPMouseHook(platform::HookPlatform& platform) : platform_(platform), library_(platform) {
   window_ = platform_.createMessageWindow(
       [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
         return HookWindowProc(message, wParam, lParam);
@@ -64,17 +64,14 @@ double TCPMouseHook::ScreenMickeyY() { return mickeys(platform_.screenHeight());
 
 bool TCPMouseHook::LoadHookLibrary() {
   if (FHookLibLoaded) return false;
-  if (reportDepth_ == 0) retired_.clear();
-  // By full path from the program's own folder, never through a search.
-  std::u16string path = platform_.executableFolder() + u"\\" + mh::kLibraryName;
-  library_ = platform_.loadLibrary(path);
-  if (!library_) return false;
-  exports_.start = library_->resolve<mh::Start>(mh::kStart);
-  exports_.stop = library_->resolve<mh::Stop>(mh::kStop);
-  exports_.getData = library_->resolve<mh::GetData>(mh::kGetData);
-  exports_.update = library_->resolve<mh::Update>(mh::kUpdateHook);
-  exports_.invertPointer = library_->resolve<mh::InvertPointer>(mh::kInvertPointer);
-  exports_.wrapPointer = library_->resolve<mh::WrapPointer>(mh::kWrapPointer);
+  platform::HookLibrary* library = library_.load(mh::kLibraryName);
+  if (!library) return false;
+  exports_.start = library->resolve<mh::Start>(mh::kStart);
+  exports_.stop = library->resolve<mh::Stop>(mh::kStop);
+  exports_.getData = library->resolve<mh::GetData>(mh::kGetData);
+  exports_.update = library->resolve<mh::Update>(mh::kUpdateHook);
+  exports_.invertPointer = library->resolve<mh::InvertPointer>(mh::kInvertPointer);
+  exports_.wrapPointer = library->resolve<mh::WrapPointer>(mh::kWrapPointer);
   if (!exports_.all()) {
     UnloadHookLibrary();
     return false;
@@ -84,13 +81,8 @@ bool TCPMouseHook::LoadHookLibrary() {
 }
 
 bool TCPMouseHook::UnloadHookLibrary() {
-  if (!library_) return false;
+  if (!library_.release()) return false;
   exports_ = Exports{};
-  if (reportDepth_ > 0) {
-    retired_.push_back(std::move(library_));
-  } else {
-    library_.reset();
-  }
   FHookLibLoaded = false;
   return true;
 }
@@ -135,8 +127,7 @@ std::intptr_t TCPMouseHook::HookWindowProc(std::uint32_t message, std::uintptr_t
                                            std::intptr_t lParam) {
   if (message != FUserHookMsg) return platform_.defWindowProc(FWindowHandle, message, wParam, lParam);
   std::intptr_t answer = 1;
-  if (reportDepth_ == 0) retired_.clear();  // every earlier report has returned
-  ++reportDepth_;
+  HookLibraryHandle::ReportScope report(library_);
   try {
     DecodeMouseMessage(wParam, answer);
   } catch (const std::exception& e) {
@@ -144,7 +135,6 @@ std::intptr_t TCPMouseHook::HookWindowProc(std::uint32_t message, std::uintptr_t
   } catch (...) {
     platform_.reportError("unknown error in the mouse handler");
   }
-  --reportDepth_;
   return answer;
 }
 

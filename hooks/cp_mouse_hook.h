@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "hooks/hook_library_handle.h"
 #include "platform/hook_platform.h"
 
 namespace korimo::hooks {
@@ -102,13 +103,7 @@ class TCPMouseHook {
   void DecodeMouseMessage(std::uintptr_t wParam, std::intptr_t& answer);
 
   platform::HookPlatform& platform_;
-  std::unique_ptr<platform::HookLibrary> library_;
-  // A library released while a report is being handled (a handler stopped
-  // the hook) stays loaded until the next start, the next report or the
-  // component's end: its hook procedure is still on the stack below the
-  // handler, and returns into it.
-  std::vector<std::unique_ptr<platform::HookLibrary>> retired_;
-  int reportDepth_ = 0;
+  HookLibraryHandle library_;
   Exports exports_;
   std::unique_ptr<platform::MessageWindow> window_;
 
