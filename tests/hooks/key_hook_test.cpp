@@ -98,6 +98,7 @@ struct Decoding {
   const char16_t* name;
   bool shift, ctrl, alt, extended;
 };
+void PrintTo(const Decoding& d, std::ostream* os) { *os << d.what; }
 
 class KeyDecoding : public KeyHook, public ::testing::WithParamInterface<Decoding> {};
 
@@ -157,6 +158,7 @@ struct RepeatCase {
   std::vector<std::int32_t> counts;
   std::vector<bool> repeated;
 };
+void PrintTo(const RepeatCase& c, std::ostream* os) { *os << (c.lowLevel ? "low-level" : "classic"); }
 
 class RepeatCounting : public KeyHook, public ::testing::WithParamInterface<RepeatCase> {};
 
@@ -200,6 +202,9 @@ struct CapsCase {
   std::uint32_t vk;
   char16_t expected;
 };
+void PrintTo(const CapsCase& c, std::ostream* os) {
+  *os << (c.shift ? "Shift+" : "") << static_cast<char>(c.vk);
+}
 
 class CapsLock : public KeyHook, public ::testing::WithParamInterface<CapsCase> {};
 
