@@ -1,5 +1,6 @@
 #include "tools/korimo-cli/simulation.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 #include <sstream>
@@ -228,6 +229,13 @@ void Simulation::run(const std::string& line) {
   if (command == "reg" || command == "winver") return beforeStartUp(w, line);
   startUp();
   TForm1& form = *form_;
+  // Once the program has ended, its tray and windows are gone; keys and the
+  // mouse still reach the applications, unhooked.
+  static const char* const programCommands[] = {"tray", "menu", "keypreview", "osk", "arrow",
+                                                "exit"};
+  if (ended_ && std::find(std::begin(programCommands), std::end(programCommands), command) !=
+                    std::end(programCommands))
+    return;
   auto need = [&](std::size_t n) {
     if (w.size() != n) throw ScenarioError("wrong number of words for '" + command + "'");
   };
