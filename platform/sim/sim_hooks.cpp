@@ -383,8 +383,10 @@ bool SimHookPlatform::keyEvent(std::uint32_t vk, bool up, bool injected, std::ui
       in.dwFlags = kKeyEventUnicode;
       desktop->sendInput(in);
     } else {
+      // The application that has the focus translates with the keyboard as
+      // it is now; only the program's own thread lags behind it.
       KeyboardState state;
-      keyboardState(state);
+      std::copy(std::begin(keys_), std::end(keys_), state.begin());
       char16_t buffer[3] = {};
       int n = toAsciiEx(vk, scanCodeOf(vk), state, buffer, 0, kUsLayout);
       desktop->userKey(static_cast<std::uint16_t>(vk), n == 1 ? buffer[0] : char16_t{0});
