@@ -1,0 +1,101 @@
+// The program core driven directly, for what a scenario cannot reach: the
+// sub-menu's captions and windows that receive a closed window's handle.
+
+#include "shell/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_hooks.h"
+#include "platform/sim/sim_shell.h"
+#include "tests/support/keymap_fixture.h"
+
+namespace korimo {
+namespace {
+
+using testing::TempFolder;
+
+class MainFormTest : public ::testing::Test {
+ protected:
+  TempFolder folder;
+  platform::sim::SimDesktop desktop;
+  platform::sim::SimHookPlatform hooks;
+  platform::sim::SimShell shell;
+  std::unique_ptr<TForm1> form;
+
+  void start(int toggleMode, int offKey, const std::string& entryKey) {
+    std::filesystem::create_directories(folder.path() / "Data");
+    folder.keymap("Data/six.xml", testing::kSixEntries);
+    folder.keymap("Data/two.xml", {{"a", "0905", ""}});
+    std::string key = toggleMode == 2 ? "TKey2" : "TKey1";
+    auto entry = [&](const std::string& file, const std::string& k) {
+      return "<Entry><Language>Hindi</Language><Keyboard>K</Keyboard><Encoding>Unicode</Encoding>"
+             "<Filename>" + file + "</Filename><" + key + ">" + k + "</" + key + "></Entry>";
+    };
+    folder.write("config.xml", "<Config><Local><ToggleMode>" + std::to_string(toggleMode) +
+                                   "</ToggleMode><" + key + ">" + std::to_string(offKey) + "</" +
+                                   key + "><TextServices>True</TextServices><Surround>True</Surround>"
+                                   "</Local><Keymaps>" + entry("six.xml", entryKey) +
+                                   entry("two.xml", "2") + "</Keymaps></Config>");
+    shell.appFolder = folder.path();
+    hooks.desktop = &desktop;
+    auto own = desktop.openWindow(u"TApplication");
+    desktop.focus(platform::kNoWindow);
+    form = std::make_unique<TForm1>(TForm1::Platforms{hooks, hooks, shell}, own);
+    form->FormCreate();
+  }
+  void typeKey(std::uint32_t vk) {
+    hooks.press(vk);
+    hooks.release(vk);
+  }
+};
+
+TEST_F(MainFormTest, SubMenuCaptionsInAltMode) {
+  start(1, 0, "1");
+  const KeymapMenu& menu = form->catalogue.mmenu;
+  ASSERT_EQ(menu.size(), 3u);
+  EXPECT_EQ(menu[0].caption, u"Alt+0  Keymap off");
+  EXPECT_EQ(menu[0].Hint, u"****");
+  EXPECT_EQ(menu[1].caption, u"Alt+1  Hindi K Unicode");
+  EXPECT_EQ(menu[1].Hint, u"six.xml");
+  EXPECT_TRUE(menu[0].checked);
+}
+
+TEST_F(MainFormTest, SubMenuCaptionsInFunctionKeyMode) {
+  start(2, 10, "11");
+  const KeymapMenu& menu = form->catalogue.mmenu;
+  ASSERT_EQ(menu.size(), 3u);
+  EXPECT_EQ(menu[0].caption, u"F12  Keymap off");
+  EXPECT_EQ(menu[1].caption, u"ScrLk  Hindi K Unicode");
+  EXPECT_EQ(menu[2].caption, u"F4  Hindi K Unicode");
+}
+
+TEST_F(MainFormTest, AWindowWithAClosedWindowsHandleInheritsItsKeymapUntilAPurge) {
+  start(1, 0, "1");
+  auto a = desktop.openWindow(u"Edit", {}, 1234);
+  auto other = desktop.openWindow(u"Edit", {}, 12345);
+  desktop.focus(a);
+  hooks.press(0xA4);
+  typeKey('1');
+  hooks.release(0xA4);
+  ASSERT_TRUE(form->keymapOn);
+  desktop.focus(other);
+  typeKey('Q');
+  EXPECT_FALSE(form->keymapOn);  // 12345 is not 1234
+
+  desktop.close(a);
+  desktop.openWindow(u"Edit", {}, 1234);
+  typeKey('K');
+  EXPECT_EQ(form->activeKeymapName, u"six.xml");
+
+  desktop.close(1234);
+  form->trayclick(TrayButton::Right);  // the purge
+  desktop.focus(other);
+  typeKey('Q');
+  desktop.openWindow(u"Edit", {}, 1234);
+  typeKey('K');
+  EXPECT_FALSE(form->keymapOn);
+}
+
+}  // namespace
+}  // namespace korimo
