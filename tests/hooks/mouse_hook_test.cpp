@@ -71,6 +71,7 @@ struct OwnMove {
   std::uint32_t dx, dy;
   std::uint16_t lastX, lastY;
 };
+void PrintTo(const OwnMove& m, std::ostream* os) { *os << m.dx << "," << m.dy; }
 
 class OwnSyntheticMove : public MouseHook, public ::testing::WithParamInterface<OwnMove> {};
 
