@@ -376,7 +376,8 @@ bool SimHookPlatform::keyEvent(std::uint32_t vk, bool up, bool injected, std::ui
 
   if (unicode == 0) setKey(vk, !up);
   deliveredKeys.push_back(DeliveredKey{vk, !up, injected, unicode});
-  if (desktop && !up) {
+  // With Alt held a key is a system key: a text field types nothing for it.
+  if (desktop && !up && !(system && !altKey)) {
     if (unicode) {
       KeyboardInput in;
       in.wScan = unicode;

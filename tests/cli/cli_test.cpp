@@ -192,6 +192,21 @@ TEST_F(CliTest, RefusedInputAndFilesExitWithTheirCodes) {
   EXPECT_EQ(cli({"check", six}).code, 0);
 }
 
+TEST_F(CliTest, SimulateRefusesUnknownCommandsAndWindows) {
+  std::string app = folder.path().string();
+  for (const char* scenario : {"window A\nfrobnicate\n", "focus Nowhere\n", "key alt+zz\n",
+                               "window A\nreg HKCU Software X sz y\n", "type \\q\n"}) {
+    CliRun run = cli({"simulate", "--app-dir", app}, scenario);
+    EXPECT_EQ(run.code, 2) << scenario;
+    EXPECT_NE(run.err.find("line "), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(cli({"simulate"}, "").code, 2);
+  // Without a configuration the program still starts, with the engine off.
+  CliRun run = cli({"simulate", "--app-dir", app}, "window A\ntype k\nkey alt+1\nstate\n");
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(run.out, "keymap=**** on=0 active=0 hint=Keymap Off checked=0 surround=1\nA: k\n");
+}
+
 TEST(BundledExample, SixEntryKeymapPasses) {
   std::string source = std::getenv("KORIMO_SOURCE_DIR") ? std::getenv("KORIMO_SOURCE_DIR") : ".";
   std::string file = source + "/keymaps/examples/six.xml";
