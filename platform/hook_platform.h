@@ -150,7 +150,9 @@ class HookPlatform {
   virtual void reportError(std::string_view message) = 0;
 
   // --- keyboard
-  virtual std::int16_t asyncKeyState(int vk) = 0;  // GetAsyncKeyState
+  // GetAsyncKeyState, held bit (0x8000) only: the "pressed since the last
+  // query" bit would make a long-released key or button read as held.
+  virtual std::int16_t asyncKeyState(int vk) = 0;
   virtual std::int16_t keyState(int vk) = 0;       // GetKeyState
   virtual bool keyboardState(KeyboardState& state) = 0;  // GetKeyboardState
   // MapVirtualKeyExW / MapVirtualKeyW.

@@ -212,7 +212,12 @@ void Win32HookPlatform::reportError(std::string_view message) {
   reporting_ = false;
 }
 
-std::int16_t Win32HookPlatform::asyncKeyState(int vk) { return ::GetAsyncKeyState(vk); }
+// Only whether the key is held (bit 15), as the simulated keyboard reports
+// it. The low bit, "pressed since the previous call", outlives the press: a
+// click long released would still read as a held button on the next query.
+std::int16_t Win32HookPlatform::asyncKeyState(int vk) {
+  return static_cast<std::int16_t>(::GetAsyncKeyState(vk) & 0x8000);
+}
 std::int16_t Win32HookPlatform::keyState(int vk) { return ::GetKeyState(vk); }
 
 bool Win32HookPlatform::keyboardState(KeyboardState& state) {

@@ -1,0 +1,264 @@
+// The program core as it runs on Windows, for the end-to-end checks of
+// run-e2e.sh: TForm1 over the real desktop, hook and shell platforms, with
+// the real hook libraries, the configuration and the keymaps beside this
+// executable. Keys come from the desktop and the core types into the focused
+// window; this program adds only the watching.
+//
+//   korimo_e2e --target TITLE [--target TITLE2 ...] --stop FILE [--seconds N]
+//
+// TITLE  the start of a target window's title; its Edit child's text is
+//        printed as UTF-16 units in hex ("text 0=0061 0915", numbered in the
+//        order given) whenever it changes
+// FILE   a file whose appearance ends the run
+// N      the run ends by itself after N seconds (default 60)
+//
+// Lines on stdout:
+//   ready key=K mouse=M keymaps=N   after start-up: hooks running, keymaps catalogued
+//   key vk=.. down=D alt=A withheld=W on=O keymap=NAME pending=KEYS
+//                                    after each key report the core handled
+//   text I=HEX                       target I's text, when it changed
+//   error MESSAGE                    an error report of the core
+//   stopped reason=stop|deadline|quit, then done
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_hooks.h"
+#include "platform/win32/win32_shell.h"
+#include "shell/main_form.h"
+
+namespace {
+
+using namespace korimo;
+
+constexpr UINT kWatchMs = 50;
+constexpr wchar_t kOwnWindowClass[] = L"VantrelKorimoE2E";
+
+void say(const char* format, ...) {
+  char line[1024];
+  va_list args;
+  va_start(args, format);
+  int n = std::vsnprintf(line, sizeof line - 1, format, args);
+  va_end(args);
+  if (n < 0) return;
+  if (n > int(sizeof line) - 2) n = int(sizeof line) - 2;
+  line[n++] = '\n';
+  DWORD written = 0;
+  ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line, DWORD(n), &written, nullptr);
+}
+
+// Printable ASCII as is, anything else as \uXXXX: names and key sequences
+// of the core, for the log.
+std::string printable(const std::u16string& text) {
+  std::string out;
+  for (char16_t c : text) {
+    if (c >= 0x20 && c < 0x7F) {
+      out += char(c);
+    } else {
+      char unit[8];
+      std::snprintf(unit, sizeof unit, "\\u%04x", unsigned(c));
+      out += unit;
+    }
+  }
+  return out;
+}
+
+std::string hexUnits(const std::wstring& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char unit[8];
+    std::snprintf(unit, sizeof unit, "%s%04x", i ? " " : "", unsigned(text[i]));
+    out += unit;
+  }
+  return out;
+}
+
+struct Options {
+  std::vector<std::wstring> targets;
+  std::wstring stopFile;
+  unsigned seconds = 60;
+};
+
+bool parse(int argc, wchar_t** argv, Options& options) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    std::wstring name = argv[i];
+    if (name == L"--target") {
+      options.targets.emplace_back(argv[i + 1]);
+    } else if (name == L"--stop") {
+      options.stopFile = argv[i + 1];
+    } else if (name == L"--seconds") {
+      options.seconds = unsigned(std::wcstoul(argv[i + 1], nullptr, 10));
+    } else {
+      return false;
+    }
+  }
+  return argc % 2 == 1 && !options.targets.empty() && !options.stopFile.empty() &&
+         options.seconds > 0 && options.seconds <= 600;
+}
+
+// The program's own hidden top-level window; the core never takes it as a
+// target.
+class OwnWindow {
+ public:
+  OwnWindow() {
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &::DefWindowProcW;
+    wc.hInstance = instance;
+    wc.lpszClassName = kOwnWindowClass;
+    ::RegisterClassExW(&wc);
+    hwnd_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kOwnWindowClass, L"Vantrel Korimo", WS_POPUP, 0, 0,
+                              0, 0, nullptr, nullptr, instance, nullptr);
+  }
+  ~OwnWindow() {
+    if (hwnd_) ::DestroyWindow(hwnd_);
+  }
+  OwnWindow(const OwnWindow&) = delete;
+  OwnWindow& operator=(const OwnWindow&) = delete;
+
+  HWND get() const { return hwnd_; }
+
+ private:
+  HWND hwnd_ = nullptr;
+};
+
+struct FindTitle {
+  std::wstring prefix;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK matchTitle(HWND window, LPARAM param) {
+  auto* find = reinterpret_cast<FindTitle*>(param);
+  wchar_t title[256] = {};
+  ::GetWindowTextW(window, title, 256);
+  if (std::wstring(title).rfind(find->prefix, 0) == 0) {
+    find->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The target's text field, read from outside the way any program can.
+class TargetText {
+ public:
+  TargetText(std::size_t index, std::wstring titlePrefix)
+      : index_(index), prefix_(std::move(titlePrefix)) {}
+
+  // Prints the text when it differs from the last one printed.
+  void poll() {
+    if (!edit_ || !::IsWindow(edit_)) {
+      FindTitle find{prefix_};
+      ::EnumWindows(&matchTitle, reinterpret_cast<LPARAM>(&find));
+      edit_ = find.found ? ::FindWindowExW(find.found, nullptr, L"Edit", nullptr) : nullptr;
+      if (!edit_) return;
+    }
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(edit_, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 1000, &length)) return;
+    std::vector<wchar_t> buffer(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(edit_, WM_GETTEXT, buffer.size(),
+                               reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL, 1000, &copied))
+      return;
+    std::wstring text(buffer.data(), copied < buffer.size() ? copied : buffer.size() - 1);
+    if (shown_ && text == last_) return;
+    shown_ = true;
+    last_ = text;
+    say("text %zu=%s", index_, hexUnits(text).c_str());
+  }
+
+ private:
+  std::size_t index_;
+  std::wstring prefix_;
+  HWND edit_ = nullptr;
+  std::wstring last_;
+  bool shown_ = false;
+};
+
+int run(const Options& options) {
+  platform::win32::Win32HookPlatform hooks;
+  hooks.setErrorReport([](std::string_view message) {
+    say("error %.*s", int(message.size()), message.data());
+  });
+  platform::win32::Win32Desktop desktop;
+  platform::win32::Win32Shell shell;
+  OwnWindow own;
+  if (!own.get()) {
+    say("no own window");
+    return 1;
+  }
+
+  TForm1 form(TForm1::Platforms{desktop, hooks, shell},
+              reinterpret_cast<platform::WindowHandle>(own.get()));
+  form.FormCreate();
+
+  // The core's own handler, with a line about its decision after each key.
+  if (hooks::TCPKeyHook* key = form.keyHook()) {
+    key->SetOnKey([&form](hooks::TCPKeyHook& hook, const hooks::TKeyStates& s,
+                          const hooks::TKeyNames& n) {
+      form.OnKey(s, n);
+      say("key vk=%02x down=%d alt=%d withheld=%d on=%d keymap=%s pending=%s",
+          unsigned(s.KeyInfo.vkCode), s.KeyDown, s.AltDown, hook.DisableKeyboard(), form.keymapOn,
+          printable(form.activeKeymapName).c_str(),
+          printable(form.engine.composition.pendingKeys).c_str());
+    });
+  }
+  const bool keyRunning = form.keyHook() && form.keyHook()->Enabled();
+  const bool mouseRunning = form.mouseHook() && form.mouseHook()->Enabled();
+  say("ready key=%d mouse=%d keymaps=%d", keyRunning, mouseRunning, form.catalogue.keymapCount);
+
+  std::vector<TargetText> targets;
+  for (const std::wstring& title : options.targets) targets.emplace_back(targets.size(), title);
+  auto pollTargets = [&targets] {
+    for (TargetText& target : targets) target.poll();
+  };
+  pollTargets();
+  // Thread timers: the system picks their identifiers.
+  const UINT_PTR watch = ::SetTimer(nullptr, 0, kWatchMs, nullptr);
+  const UINT_PTR deadline = ::SetTimer(nullptr, 0, options.seconds * 1000, nullptr);
+
+  const char* reason = "quit";
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
+      if (msg.wParam == deadline) {
+        reason = "deadline";
+        break;
+      }
+      if (msg.wParam != watch) continue;
+      pollTargets();
+      if (::GetFileAttributesW(options.stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        reason = "stop";
+        break;
+      }
+      continue;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  ::KillTimer(nullptr, watch);
+  ::KillTimer(nullptr, deadline);
+  pollTargets();
+  form.FormDestroy();
+  say("stopped reason=%s", reason);
+  return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  Options options;
+  if (!parse(argc, argv, options)) {
+    say("usage: korimo_e2e --target TITLE [--target TITLE ...] --stop FILE [--seconds N]");
+    return 2;
+  }
+  int result = run(options);
+  say("done");
+  return result;
+}

@@ -1,0 +1,195 @@
+#!/usr/bin/env bash
+# End-to-end under Wine: the program core (korimo_e2e.exe) with the real hook
+# libraries and the bundled keymaps, Wine's Notepad as the target, keys typed
+# by xdotool as a user types them, and Notepad's text checked after every
+# step. Every wait polls with a time limit.
+#   run-e2e.sh BIN   (BIN: the Windows build's bin folder)
+set -euo pipefail
+
+bin=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../wine/wine-env.sh
+source "$here/../wine/wine-env.sh"
+
+for f in korimo_e2e.exe Vantrelx.dll Vantrely.dll config.xml Data/Hindi-Phonetic.xml \
+  Data/Tamil-Phonetic.xml; do
+  [ -f "$bin/$f" ] || { echo "missing $bin/$f (build the Windows binaries)" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/korimo-e2e.XXXXXX")
+finish() {
+  # KORIMO_E2E_LOG=FILE keeps the program's log.
+  if [ -n "${KORIMO_E2E_LOG:-}" ] && [ -f "$work/e2e.log" ]; then cp "$work/e2e.log" "$KORIMO_E2E_LOG"; fi
+  wine_env_cleanup
+  rm -rf "$work"
+}
+
+wine_env_display
+wine_env_prefix
+trap finish EXIT
+
+log="$work/e2e.log"
+failures=0
+ok() { echo "ok    $1"; }
+fail() { echo "FAIL  $1"; failures=$((failures + 1)); }
+
+# wait_for SECONDS PATTERN: polls until a line of the log matches.
+wait_for() {
+  local limit=$(( $(date +%s) + $1 ))
+  while ! grep -qE "$2" "$log" 2>/dev/null; do
+    [ "$(date +%s)" -ge "$limit" ] && return 1
+    sleep 0.1
+  done
+}
+
+# UTF-8 text as the UTF-16 units korimo_e2e prints: "0061 0915".
+units() {
+  printf '%s' "$1" | iconv -f UTF-8 -t UTF-16BE | od -An -v -tx1 | tr -d ' \n' |
+    sed -E 's/(....)/\1 /g; s/ $//'
+}
+
+# The text of target I as last printed.
+shown() { grep "^text $1=" "$log" | tail -n1 | cut -d= -f2-; }
+
+# expect DESCRIPTION I TEXT: target I's whole text becomes TEXT within the limit.
+expect() {
+  local want limit
+  want=$(units "$3")
+  limit=$(( $(date +%s) + 10 ))
+  until [ "$(shown "$2")" = "$want" ]; do
+    if [ "$(date +%s)" -ge "$limit" ]; then
+      fail "$1"
+      echo "      want $want" >&2
+      echo "      got  $(shown "$2")" >&2
+      return 0
+    fi
+    sleep 0.1
+  done
+  ok "$1"
+}
+
+# open_notepad NAME: Notepad with the empty file NAME.txt; prints its window.
+open_notepad() {
+  local window="" limit
+  : >"$work/$1.txt"
+  wine notepad "$(wine_path "$work/$1.txt")" >/dev/null 2>&1 &
+  limit=$(( $(date +%s) + 30 ))
+  until [ -n "$window" ]; do
+    window=$(xdotool search --name "^$1" 2>/dev/null | head -n1 || true)
+    [ -n "$window" ] && break
+    [ "$(date +%s)" -ge "$limit" ] && { echo "Notepad did not open" >&2; return 1; }
+    sleep 0.2
+  done
+  echo "$window"
+}
+
+# focus WINDOW: gives it the focus and waits until it has it.
+focus() {
+  local limit=$(( $(date +%s) + 15 ))
+  until [ "$(xdotool getwindowfocus 2>/dev/null || true)" = "$1" ]; do
+    xdotool windowfocus "$1" 2>/dev/null || true
+    [ "$(date +%s)" -ge "$limit" ] && { echo "could not focus window $1" >&2; return 1; }
+    sleep 0.2
+  done
+}
+
+# --- The targets: two Notepads with files of unique names, so that their
+# titles are unique.
+first="korimo-e2e-$$-$RANDOM"
+second="korimo-e2e-$$-$RANDOM-b"
+pad0=$(open_notepad "$first")
+pad1=$(open_notepad "$second")
+
+# --- The core, from the build's bin folder with its configuration and keymaps.
+stop="$work/stop"
+wine "$(wine_path "$bin/korimo_e2e.exe")" --target "$first" --target "$second" \
+  --stop "$(wine_path "$work")\\stop" --seconds 90 >"$log" 2>"$work/e2e.err" &
+wait_for 30 '^ready' || { echo "korimo_e2e did not start" >&2; cat "$log" "$work/e2e.err" >&2; exit 1; }
+if grep -qE '^ready key=1 mouse=1 keymaps=8$' "$log"; then
+  ok "start-up: both hooks run, the eight phonetic keymaps are catalogued"
+else
+  fail "start-up: $(grep '^ready' "$log")"
+fi
+wait_for 10 '^text 1=' || { echo "Notepad's text cannot be read" >&2; exit 1; }
+
+# --- The steps, as a user types them; each expects a Notepad's whole text.
+delay=${KORIMO_E2E_DELAY:-60}  # ms between keys
+typed() { xdotool type --delay "$delay" "$1"; }
+pressed() { xdotool key --delay "$delay" "$@"; }
+
+focus "$pad0"
+typed "abc"
+expect "the engine is off at start-up: keys pass unchanged" 0 "abc"
+
+pressed alt+1
+typed "namaste "
+expect "Alt+1 switches Hindi phonetic on: namaste" 0 "abcनमस्ते "
+
+typed "kShetra "
+expect "shifted keys compose: kShetra" 0 "abcनमस्ते क्षेत्र "
+
+typed "kaa"
+expect "a longer sequence replaces the shorter one's output: kaa" 0 "abcनमस्ते क्षेत्र का"
+
+pressed BackSpace
+expect "Backspace undoes the last step: kaa then Backspace" 0 "abcनमस्ते क्षेत्र क"
+
+pressed Return
+expect "Enter passes through while a keymap is on" 0 $'abcनमस्ते क्षेत्र क\r\n'
+
+# Here the digit is released before Alt, as most users do.
+xdotool keydown alt key 8 keyup alt
+typed "vaNakkam "
+line=$'abcनमस्ते क्षेत्र क\r\nவணக்கம் '
+expect "Alt+8 switches Tamil phonetic on: vaNakkam" 0 "$line"
+
+focus "$pad1"
+typed "abc"
+expect "another window starts with the engine off" 1 "abc"
+
+focus "$pad0"
+typed "ka "
+line+="க "
+expect "the first window keeps its keymap: ka in Tamil" 0 "$line"
+
+# A click ends the syllable being typed: "k" then a click then "a" is not "ka".
+typed "k"
+line+="க்"
+expect "a consonant alone carries the virama: k in Tamil" 0 "$line"
+# The second Notepad opened over the first: bring the first to the top, so
+# that the click lands in it, below its text (the caret stays at the end).
+xdotool windowraise "$pad0"
+eval "$(xdotool getwindowgeometry --shell "$pad0")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 40)) click 1
+typed "a"
+line+="அ"
+expect "after a click the next key starts a new syllable" 0 "$line"
+
+# The first toggle after a click: the button is no longer held.
+pressed alt+0
+typed "xyz"
+expect "Alt+0 switches off, right after a click: keys pass unchanged" 0 "${line}xyz"
+
+pressed BackSpace
+expect "with the engine off Backspace deletes a character" 0 "${line}xy"
+expect "the other window was left alone" 1 "abc"
+
+# --- The end: the core stops by itself once asked, and shuts down cleanly.
+: >"$stop"
+if wait_for 20 '^done' && grep -q '^stopped reason=stop' "$log"; then
+  ok "the core stops when asked"
+else
+  fail "the core stops when asked"
+fi
+if grep -q '^error' "$log"; then
+  fail "the core reported no error; it reported: $(grep '^error' "$log" | head -n1)"
+else
+  ok "the core reported no error"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "--- e2e.log"; cat "$log"
+  echo "--- $failures check(s) failed"
+  exit 1
+fi
+echo "all end-to-end checks passed"
