@@ -32,6 +32,7 @@
 #include "platform/win32/win32_hooks.h"
 #include "platform/win32/win32_shell.h"
 #include "shell/main_form.h"
+#include "tests/wine/window_by_title.h"
 
 namespace {
 
@@ -129,22 +130,6 @@ class OwnWindow {
   HWND hwnd_ = nullptr;
 };
 
-struct FindTitle {
-  std::wstring prefix;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK matchTitle(HWND window, LPARAM param) {
-  auto* find = reinterpret_cast<FindTitle*>(param);
-  wchar_t title[256] = {};
-  ::GetWindowTextW(window, title, 256);
-  if (std::wstring(title).rfind(find->prefix, 0) == 0) {
-    find->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 // The target's text field, read from outside the way any program can.
 class TargetText {
  public:
@@ -154,9 +139,8 @@ class TargetText {
   // Prints the text when it differs from the last one printed.
   void poll() {
     if (!edit_ || !::IsWindow(edit_)) {
-      FindTitle find{prefix_};
-      ::EnumWindows(&matchTitle, reinterpret_cast<LPARAM>(&find));
-      edit_ = find.found ? ::FindWindowExW(find.found, nullptr, L"Edit", nullptr) : nullptr;
+      HWND found = korimo::wine::findWindowByTitlePrefix(prefix_);
+      edit_ = found ? ::FindWindowExW(found, nullptr, L"Edit", nullptr) : nullptr;
       if (!edit_) return;
     }
     DWORD_PTR length = 0;

@@ -30,6 +30,7 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_hook_exports.h"
 #include "platform/win32/win32_hooks.h"
+#include "tests/wine/window_by_title.h"
 
 namespace {
 
@@ -52,27 +53,9 @@ void say(const char* format, ...) {
   ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line, DWORD(n), &written, nullptr);
 }
 
-struct FindTarget {
-  std::wstring prefix;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK matchTitle(HWND window, LPARAM param) {
-  auto* find = reinterpret_cast<FindTarget*>(param);
-  wchar_t title[256] = {};
-  ::GetWindowTextW(window, title, 256);
-  if (std::wstring(title).rfind(find->prefix, 0) == 0) {
-    find->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 HWND findTarget(const std::wstring& prefix) {
   for (int i = 0; i < 200; ++i) {
-    FindTarget find{prefix};
-    ::EnumWindows(&matchTitle, reinterpret_cast<LPARAM>(&find));
-    if (find.found) return find.found;
+    if (HWND found = korimo::wine::findWindowByTitlePrefix(prefix)) return found;
     ::Sleep(50);
   }
   return nullptr;
