@@ -32,7 +32,7 @@
 #include "platform/win32/win32_hooks.h"
 #include "platform/win32/win32_shell.h"
 #include "shell/main_form.h"
-#include "tests/wine/window_by_title.h"
+#include "tests/wine/test_program.h"
 
 namespace {
 
@@ -41,18 +41,7 @@ using namespace korimo;
 constexpr UINT kWatchMs = 50;
 constexpr wchar_t kOwnWindowClass[] = L"VantrelKorimoE2E";
 
-void say(const char* format, ...) {
-  char line[1024];
-  va_list args;
-  va_start(args, format);
-  int n = std::vsnprintf(line, sizeof line - 1, format, args);
-  va_end(args);
-  if (n < 0) return;
-  if (n > int(sizeof line) - 2) n = int(sizeof line) - 2;
-  line[n++] = '\n';
-  DWORD written = 0;
-  ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line, DWORD(n), &written, nullptr);
-}
+using korimo::wine::say;
 
 // Printable ASCII as is, anything else as \uXXXX: names and key sequences
 // of the core, for the log.

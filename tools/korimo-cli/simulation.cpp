@@ -188,9 +188,9 @@ void Simulation::typeText(const std::u16string& text) {
   }
 }
 
-void Simulation::chord(const std::string& spec, bool press, bool release) {
+void Simulation::chord(const std::string& text, bool press, bool release) {
   std::vector<std::uint32_t> keys;
-  std::string rest = spec;
+  std::string rest = text;
   static const std::pair<const char*, std::uint32_t> modifiers[] = {
       {"ctrl+", kVkLControl}, {"alt+", kVkLMenu}, {"shift+", kVkLShift}, {"win+", kVkLWin}};
   for (bool found = true; found && rest.size() > 1;) {

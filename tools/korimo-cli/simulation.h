@@ -36,7 +36,7 @@ class Simulation {
   void startUp();
   void beforeStartUp(const std::vector<std::string>& words, const std::string& line);
   void typeText(const std::u16string& text);
-  void chord(const std::string& spec, bool press, bool release);
+  void chord(const std::string& text, bool press, bool release);
   platform::WindowHandle windowNamed(const std::string& name) const;
   std::string nameOf(platform::WindowHandle window) const;
   void endIfTerminated();

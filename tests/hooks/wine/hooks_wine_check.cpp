@@ -30,7 +30,7 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_hook_exports.h"
 #include "platform/win32/win32_hooks.h"
-#include "tests/wine/window_by_title.h"
+#include "tests/wine/test_program.h"
 
 namespace {
 
@@ -40,18 +40,7 @@ constexpr UINT kReadText = WM_APP + 1;
 constexpr UINT_PTR kDeadline = 1;
 constexpr UINT kDeadlineMs = 90000;
 
-void say(const char* format, ...) {
-  char line[512];
-  va_list args;
-  va_start(args, format);
-  int n = std::vsnprintf(line, sizeof line - 1, format, args);
-  va_end(args);
-  if (n < 0) return;
-  if (n > int(sizeof line) - 2) n = int(sizeof line) - 2;
-  line[n++] = '\n';
-  DWORD written = 0;
-  ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), line, DWORD(n), &written, nullptr);
-}
+using korimo::wine::say;
 
 HWND findTarget(const std::wstring& prefix) {
   for (int i = 0; i < 200; ++i) {
