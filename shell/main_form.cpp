@@ -93,8 +93,9 @@ void TForm1::GetFilesCount() {
   engine.tables.loadingKeymap = 1;
   const std::filesystem::path folder = platforms_.shell.executableFolder();
   std::optional<xml::XmlDocument> document;
-  // The global settings; what a broken or missing file does not give keeps
-  // the readers' defaults.
+  // The global settings. A missing, broken or cut-short file ends the
+  // loading here: what it did give stays, the rest keeps the readers'
+  // defaults, and no keymap is catalogued.
   try {
     document = xml::XmlDocument::load(platform::findFileNoCase(folder, u"config.xml"));
     const XmlElement& local = required(document->root(), u"Local");
@@ -105,6 +106,7 @@ void TForm1::GetFilesCount() {
     catalogue.surroundActive = required(local, u"Surround").valueAsBool(true);
     catalogue.surroundSetting = catalogue.surroundActive;
   } catch (const LoaderStop&) {
+    document.reset();
   } catch (const xml::XmlError&) {
     document.reset();
   }
