@@ -68,37 +68,12 @@ expect() {
   ok "$1"
 }
 
-# open_notepad NAME: Notepad with the empty file NAME.txt; prints its window.
-open_notepad() {
-  local window="" limit
-  : >"$work/$1.txt"
-  wine notepad "$(wine_path "$work/$1.txt")" >/dev/null 2>&1 &
-  limit=$(( $(date +%s) + 30 ))
-  until [ -n "$window" ]; do
-    window=$(xdotool search --name "^$1" 2>/dev/null | head -n1 || true)
-    [ -n "$window" ] && break
-    [ "$(date +%s)" -ge "$limit" ] && { echo "Notepad did not open" >&2; return 1; }
-    sleep 0.2
-  done
-  echo "$window"
-}
-
-# focus WINDOW: gives it the focus and waits until it has it.
-focus() {
-  local limit=$(( $(date +%s) + 15 ))
-  until [ "$(xdotool getwindowfocus 2>/dev/null || true)" = "$1" ]; do
-    xdotool windowfocus "$1" 2>/dev/null || true
-    [ "$(date +%s)" -ge "$limit" ] && { echo "could not focus window $1" >&2; return 1; }
-    sleep 0.2
-  done
-}
-
 # --- The targets: two Notepads with files of unique names, so that their
 # titles are unique.
 first="korimo-e2e-$$-$RANDOM"
 second="korimo-e2e-$$-$RANDOM-b"
-pad0=$(open_notepad "$first")
-pad1=$(open_notepad "$second")
+pad0=$(wine_open_notepad "$work" "$first")
+pad1=$(wine_open_notepad "$work" "$second")
 
 # --- The core, from the build's bin folder with its configuration and keymaps.
 stop="$work/stop"
@@ -117,7 +92,7 @@ delay=${KORIMO_E2E_DELAY:-60}  # ms between keys
 typed() { xdotool type --delay "$delay" "$1"; }
 pressed() { xdotool key --delay "$delay" "$@"; }
 
-focus "$pad0"
+wine_focus "$pad0"
 typed "abc"
 expect "the engine is off at start-up: keys pass unchanged" 0 "abc"
 
@@ -143,11 +118,11 @@ typed "vaNakkam "
 line=$'abcनमस्ते क्षेत्र क\r\nவணக்கம் '
 expect "Alt+8 switches Tamil phonetic on: vaNakkam" 0 "$line"
 
-focus "$pad1"
+wine_focus "$pad1"
 typed "abc"
 expect "another window starts with the engine off" 1 "abc"
 
-focus "$pad0"
+wine_focus "$pad0"
 typed "ka "
 line+="க "
 expect "the first window keeps its keymap: ka in Tamil" 0 "$line"

@@ -42,3 +42,29 @@ wine_env_display() {
 
 # Converts a Unix path to the Z: drive path Wine sees.
 wine_path() { printf 'Z:%s' "$(realpath "$1" | tr / '\\')"; }
+
+# wine_open_notepad FOLDER NAME: Wine's Notepad on the empty file
+# FOLDER/NAME.txt (a unique name gives a unique title); prints its window.
+wine_open_notepad() {
+  local window="" limit
+  : >"$1/$2.txt"
+  wine notepad "$(wine_path "$1/$2.txt")" >/dev/null 2>&1 &
+  limit=$(( $(date +%s) + 30 ))
+  until [ -n "$window" ]; do
+    window=$(xdotool search --name "^$2" 2>/dev/null | head -n1 || true)
+    [ -n "$window" ] && break
+    [ "$(date +%s)" -ge "$limit" ] && { echo "Notepad did not open" >&2; return 1; }
+    sleep 0.2
+  done
+  echo "$window"
+}
+
+# wine_focus WINDOW: gives it the focus and waits until it has it.
+wine_focus() {
+  local limit=$(( $(date +%s) + 15 ))
+  until [ "$(xdotool getwindowfocus 2>/dev/null || true)" = "$1" ]; do
+    xdotool windowfocus "$1" 2>/dev/null || true
+    [ "$(date +%s)" -ge "$limit" ] && { echo "could not focus window $1" >&2; return 1; }
+    sleep 0.2
+  done
+}

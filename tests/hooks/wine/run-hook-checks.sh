@@ -59,16 +59,7 @@ check "libraries beside the program are loaded" grep -q "^load key=1 mouse=1" "$
 
 # --- 2. The target: Notepad with a file of a unique name, so its title is unique.
 name="korimo-hooks-$$-$RANDOM"
-: >"$work/$name.txt"
-wine notepad "$(wine_path "$work/$name.txt")" >/dev/null 2>&1 &
-target=""
-limit=$(( $(date +%s) + 30 ))
-while [ -z "$target" ]; do
-  target=$(xdotool search --name "^$name" 2>/dev/null | head -n1 || true)
-  [ -n "$target" ] && break
-  [ "$(date +%s)" -ge "$limit" ] && { echo "Notepad did not open" >&2; exit 1; }
-  sleep 0.2
-done
+target=$(wine_open_notepad "$work" "$name") || exit 1
 
 log="$work/check.log"
 wine "$(wine_path "$bin/hooks_wine_check.exe")" "$name" >"$log" 2>"$work/check.err" &
@@ -76,12 +67,7 @@ wait_for 30 "$log" "^ready" || { cat "$log" "$work/check.err" >&2; exit 1; }
 check "both hooks start" grep -q "^ready key=1 mouse=1" "$log"
 
 # Focus the target and wait until it has it.
-limit=$(( $(date +%s) + 15 ))
-until [ "$(xdotool getwindowfocus 2>/dev/null || true)" = "$target" ]; do
-  xdotool windowfocus "$target" 2>/dev/null || true
-  [ "$(date +%s)" -ge "$limit" ] && { echo "could not focus Notepad" >&2; exit 1; }
-  sleep 0.2
-done
+wine_focus "$target" || exit 1
 
 # A click in the empty text area (the caret stays at the start).
 eval "$(xdotool getwindowgeometry --shell "$target")"
@@ -137,12 +123,7 @@ while [ -z "$own" ] && [ "$(date +%s)" -lt "$limit" ]; do
   own=$(xdotool search --name "^$classic" 2>/dev/null | head -n1 || true)
   [ -z "$own" ] && sleep 0.2
 done
-limit=$(( $(date +%s) + 15 ))
-until [ -z "$own" ] || [ "$(xdotool getwindowfocus 2>/dev/null || true)" = "$own" ]; do
-  xdotool windowfocus "$own" 2>/dev/null || true
-  [ "$(date +%s)" -ge "$limit" ] && break
-  sleep 0.2
-done
+[ -z "$own" ] || wine_focus "$own" || true
 xdotool key --delay 40 a q s F9
 wait_for 20 "$clog" "^classic stopped" || true
 check "classic reports carry the key and the flag word" \
