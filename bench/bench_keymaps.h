@@ -12,15 +12,15 @@
 namespace korimo::bench {
 
 inline const std::vector<std::pair<std::string, int>> kConsonants = {
-    {"k", 0x15}, {"kh", 0x16}, {"g", 0x17}, {"gh", 0x18}, {"ch", 0x1A}, {"Ch", 0x1B},
-    {"j", 0x1C}, {"jh", 0x1D}, {"T", 0x1F}, {"Th", 0x20}, {"D", 0x21}, {"Dh", 0x22},
-    {"N", 0x23}, {"t", 0x24}, {"th", 0x25}, {"d", 0x26}, {"dh", 0x27}, {"n", 0x28},
-    {"p", 0x2A}, {"ph", 0x2B}, {"b", 0x2C}, {"bh", 0x2D}, {"m", 0x2E}, {"y", 0x2F},
-    {"r", 0x30}, {"l", 0x32}, {"v", 0x35}, {"sh", 0x36}, {"Sh", 0x37}, {"s", 0x38},
+    {"k", 0x15}, {"kh", 0x16}, {"g", 0x17},  {"gh", 0x18}, {"ch", 0x1A}, {"Ch", 0x1B},
+    {"j", 0x1C}, {"jh", 0x1D}, {"T", 0x1F},  {"Th", 0x20}, {"D", 0x21},  {"Dh", 0x22},
+    {"N", 0x23}, {"t", 0x24},  {"th", 0x25}, {"d", 0x26},  {"dh", 0x27}, {"n", 0x28},
+    {"p", 0x2A}, {"ph", 0x2B}, {"b", 0x2C},  {"bh", 0x2D}, {"m", 0x2E},  {"y", 0x2F},
+    {"r", 0x30}, {"l", 0x32},  {"v", 0x35},  {"sh", 0x36}, {"Sh", 0x37}, {"s", 0x38},
     {"h", 0x39}};
 inline const std::vector<std::pair<std::string, int>> kVowelSigns = {
-    {"a", 0}, {"aa", 0x3E}, {"i", 0x3F}, {"ii", 0x40}, {"u", 0x41}, {"uu", 0x42},
-    {"e", 0x47}, {"ai", 0x48}, {"o", 0x4B}, {"au", 0x4C}};
+    {"a", 0},     {"aa", 0x3E}, {"i", 0x3F},  {"ii", 0x40}, {"u", 0x41},
+    {"uu", 0x42}, {"e", 0x47},  {"ai", 0x48}, {"o", 0x4B},  {"au", 0x4C}};
 
 inline std::string code(int low) {
   char buffer[8];
@@ -41,7 +41,8 @@ inline std::string keysHex(const std::string& keys) {
 // Syllables of the first `consonants` consonants: consonant alone (with
 // virama), with each vowel sign, and, for the large keymap, two-consonant
 // conjuncts with each vowel sign.
-inline std::filesystem::path writeKeymap(std::size_t consonants, bool conjuncts, std::size_t limit) {
+inline std::filesystem::path writeKeymap(std::size_t consonants, bool conjuncts,
+                                         std::size_t limit) {
   std::vector<std::pair<std::string, std::string>> entries;
   auto syllables = [&](const std::string& keys, const std::string& base) {
     entries.push_back({keys, base + "094D"});

@@ -61,4 +61,3 @@ BENCHMARK(BM_ComposeKey_LargeKeymap);
 BENCHMARK(BM_LoadLargeKeymap)->Unit(benchmark::kMillisecond);
 
 }  // namespace
-

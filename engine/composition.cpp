@@ -10,8 +10,8 @@ std::u16string Composition::convert_text(std::u16string_view source) {
   std::size_t lastEnd = 0;  // characters consumed by the last keymap match
   // Positions count from 0 here; a match of len characters at pos ends at pos + len.
   for (std::size_t pos = 0; pos < length;) {
-    std::size_t len = std::min<std::size_t>(static_cast<std::size_t>(std::max(keymap_.maxKeysLength, 0)),
-                                            length - pos);
+    std::size_t len = std::min<std::size_t>(
+        static_cast<std::size_t>(std::max(keymap_.maxKeysLength, 0)), length - pos);
     std::size_t advance = 1;
     for (; len > 0; --len) {
       std::u16string_view piece = source.substr(pos, len);

@@ -16,9 +16,13 @@ namespace korimo {
 
 class Engine {
  public:
-  explicit Engine(platform::Desktop& desktop, platform::WindowHandle ownWindow = platform::kNoWindow)
-      : desktop(desktop), output(desktop), windows(ownWindow),
-        replacement(desktop, output, keymap, windows), composition(keymap, replacement) {}
+  explicit Engine(platform::Desktop& desktop,
+                  platform::WindowHandle ownWindow = platform::kNoWindow)
+      : desktop(desktop),
+        output(desktop),
+        windows(ownWindow),
+        replacement(desktop, output, keymap, windows),
+        composition(keymap, replacement) {}
   Engine(const Engine&) = delete;
   Engine& operator=(const Engine&) = delete;
 

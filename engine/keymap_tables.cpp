@@ -115,7 +115,8 @@ int KeymapTables::longestKeys(int keymap) const {
 }
 
 void KeymapTables::resizeTables(int keymaps) {
-  auto size = static_cast<std::size_t>(std::max<int>(keymaps, static_cast<int>(keymapTables.size())));
+  auto size =
+      static_cast<std::size_t>(std::max<int>(keymaps, static_cast<int>(keymapTables.size())));
   keymapTables.resize(size);
   keymapTablesCopy.resize(size);
   keymapSmp.resize(size, false);
@@ -148,8 +149,8 @@ bool KeymapTables::integritycheck(const std::filesystem::path& path, std::string
     std::size_t longest = 0;
     std::u16string decoded;
     for (int i = 0; i < n; ++i) {
-      EntryValues entry = entryValues(parsed.data->child(static_cast<std::size_t>(i)),
-                                      static_cast<std::size_t>(i));
+      EntryValues entry =
+          entryValues(parsed.data->child(static_cast<std::size_t>(i)), static_cast<std::size_t>(i));
       std::string fault = validateEntry(entry.display, entry.character, entry.keys, &decoded);
       if (!fault.empty()) throw KeymapFault{"entry " + std::to_string(i + 1) + ": " + fault};
       const auto row = static_cast<std::size_t>(i + 1);

@@ -41,8 +41,8 @@ class KeymapTables {
   std::vector<KeymapTable> keymapTables;      // rows 1..n sorted by Keys
   std::vector<KeymapTable> keymapTablesCopy;  // rows 1..n in file order
   std::vector<bool> keymapSmp;
-  int tableCapacity = 0;   // rows every keymap's columns reach, above row 0
-  int loadingKeymap = 1;   // slot of the next load; the loader advances it
+  int tableCapacity = 0;  // rows every keymap's columns reach, above row 0
+  int loadingKeymap = 1;  // slot of the next load; the loader advances it
   std::u16string validatedLcid;
 
   // Header figures of a loaded keymap.

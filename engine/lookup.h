@@ -29,9 +29,7 @@ class ActiveKeymap {
   const std::u16string& character(int row) const {
     return tables_.cell(activeKeymap, kCharacter, row);
   }
-  const std::u16string& display(int row) const {
-    return tables_.cell(activeKeymap, kDisplay, row);
-  }
+  const std::u16string& display(int row) const { return tables_.cell(activeKeymap, kDisplay, row); }
   const KeymapTables& tables() const { return tables_; }
 
   int activeKeymap = 0;

@@ -36,9 +36,8 @@ WindowEntry& WindowKeymapList::append(std::u16string text, std::u16string keymap
 }
 
 void WindowKeymapList::flushout(platform::Desktop& desktop) {
-  entries_.remove_if([&](const WindowEntry& entry) {
-    return !desktop.windowExists(handleOf(entry.windowText));
-  });
+  entries_.remove_if(
+      [&](const WindowEntry& entry) { return !desktop.windowExists(handleOf(entry.windowText)); });
   currentEntry = &append(windowText(ownWindow), u"");
 }
 

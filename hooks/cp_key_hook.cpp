@@ -207,8 +207,8 @@ void TCPKeyHook::DecodeLowLevelKey(std::uintptr_t wParam) {
   // letter would be missing from the translation. The modifiers are taken
   // from the asynchronous state, as the modifier fields above are.
   for (int modifier : kModifierKeys) {
-    keyboard[modifier] = static_cast<std::uint8_t>((keyboard[modifier] & 0x01) |
-                                                   (highBit(platform_.asyncKeyState(modifier)) ? 0x80 : 0));
+    keyboard[modifier] = static_cast<std::uint8_t>(
+        (keyboard[modifier] & 0x01) | (highBit(platform_.asyncKeyState(modifier)) ? 0x80 : 0));
   }
   // With Caps Lock on (and not held), a letter is translated as if Shift
   // were up, so that Caps Lock gives capitals with or without Shift. Other
@@ -217,7 +217,8 @@ void TCPKeyHook::DecodeLowLevelKey(std::uintptr_t wParam) {
     keyboard[platform::kVkShift] = kKeyNotHeld;
   }
 
-  Translation t = translateKey(platform_, vk, scan, keyboard, FKeyboardLayoutHandle, states.DeadKey);
+  Translation t =
+      translateKey(platform_, vk, scan, keyboard, FKeyboardLayoutHandle, states.DeadKey);
   names.KeyChar = t.first;
   states.DeadKey = t.count < 0;
   states.DoubleKey = t.count == 2;
@@ -250,7 +251,8 @@ void TCPKeyHook::DecodeStandardKey(std::uintptr_t wParam, std::intptr_t lParam) 
   names.KeyExtName = nameBuffer;
 
   states.DeadKey = bit(platform_.mapVirtualKeyEx(vk, kMapVkToChar, FKeyboardLayoutHandle), 31);
-  Translation t = translateKey(platform_, vk, word, keyboard, FKeyboardLayoutHandle, states.DeadKey);
+  Translation t =
+      translateKey(platform_, vk, word, keyboard, FKeyboardLayoutHandle, states.DeadKey);
   names.KeyChar = t.first;
   states.DeadKey = t.count < 0;
   states.DoubleKey = t.count == 2;

@@ -38,15 +38,15 @@ struct TKeyStates {
 constexpr std::size_t kKeyNameUnits = 101;
 
 struct TKeyNames {
-  char16_t KeyChar = 0;                             // first unit of the translation, 0 if none
+  char16_t KeyChar = 0;                              // first unit of the translation, 0 if none
   std::array<char16_t, kKeyNameUnits> KeyExtName{};  // display name, zero-terminated
 };
 
 class TCPKeyHook;
 
 // The handler. Both records live only for the duration of the call.
-using TKeyHookedEvent =
-    std::function<void(TCPKeyHook& Sender, const TKeyStates& AKeyStates, const TKeyNames& AKeyNames)>;
+using TKeyHookedEvent = std::function<void(TCPKeyHook& Sender, const TKeyStates& AKeyStates,
+                                           const TKeyNames& AKeyNames)>;
 
 class TCPKeyHook {
  public:
@@ -64,13 +64,21 @@ class TCPKeyHook {
   bool HookLibLoaded() const { return FHookLibLoaded; }
   platform::WindowHandle WindowHandle() const { return FWindowHandle; }
   std::uint32_t UserHookMsg() const { return FUserHookMsg; }
-  void SetUserHookMsg(std::uint32_t value) { if (value != FUserHookMsg) FUserHookMsg = value; }
+  void SetUserHookMsg(std::uint32_t value) {
+    if (value != FUserHookMsg) FUserHookMsg = value;
+  }
   bool DisableKeyboard() const { return FDisableKeyboard; }
-  void SetDisableKeyboard(bool value) { if (value != FDisableKeyboard) FDisableKeyboard = value; }
+  void SetDisableKeyboard(bool value) {
+    if (value != FDisableKeyboard) FDisableKeyboard = value;
+  }
   bool HookInjected() const { return FHookInjected; }
-  void SetHookInjected(bool value) { if (value != FHookInjected) FHookInjected = value; }
+  void SetHookInjected(bool value) {
+    if (value != FHookInjected) FHookInjected = value;
+  }
   bool LowLevelHook() const { return FLowLevelHook; }
-  void SetLowLevelHook(bool value) { if (value != FLowLevelHook) FLowLevelHook = value; }
+  void SetLowLevelHook(bool value) {
+    if (value != FLowLevelHook) FLowLevelHook = value;
+  }
   bool Enabled() const { return FEnabled; }
   const std::u16string& KeyboardLayout() const { return FKeyboardLayout; }
   platform::LayoutHandle KeyboardLayoutHandle() const { return FKeyboardLayoutHandle; }
@@ -90,7 +98,9 @@ class TCPKeyHook {
     platform::keyhook::Stop stopLL;
     platform::keyhook::UpdateLL updateLL;
     platform::keyhook::GetDataLL getDataLL;
-    bool all() const { return start && stop && update && startLL && stopLL && updateLL && getDataLL; }
+    bool all() const {
+      return start && stop && update && startLL && stopLL && updateLL && getDataLL;
+    }
   };
 
   bool LoadHookLibrary();

@@ -26,7 +26,8 @@ double mickeys(int pixels) { return 65535.0 / static_cast<double>(std::max(pixel
 
 }  // namespace
 
-TCPMouseHook::TCPMouseHook(platform::HookPlatform& platform) : platform_(platform), library_(platform) {
+TCPMouseHook::TCPMouseHook(platform::HookPlatform& platform)
+    : platform_(platform), library_(platform) {
   window_ = platform_.createMessageWindow(
       [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
         return HookWindowProc(message, wParam, lParam);
@@ -125,7 +126,8 @@ bool TCPMouseHook::UpdateHook() {
 
 std::intptr_t TCPMouseHook::HookWindowProc(std::uint32_t message, std::uintptr_t wParam,
                                            std::intptr_t lParam) {
-  if (message != FUserHookMsg) return platform_.defWindowProc(FWindowHandle, message, wParam, lParam);
+  if (message != FUserHookMsg)
+    return platform_.defWindowProc(FWindowHandle, message, wParam, lParam);
   std::intptr_t answer = 1;
   HookLibraryHandle::ReportScope report(library_);
   try {

@@ -20,19 +20,21 @@ namespace korimo::hooks {
 using TMouseHookFilters = platform::MouseHookFilters;
 
 struct TMouseStates {
-  std::int32_t x = 0;   // pointer position in screen pixels
+  std::int32_t x = 0;  // pointer position in screen pixels
   std::int32_t y = 0;
   std::uint16_t dx = 0;  // the same in normalized absolute units (0..65535)
   std::uint16_t dy = 0;
   platform::WindowHandle Window = platform::kNoWindow;  // window under the pointer
   std::uint32_t HitTestCode = 0;
   std::uint32_t ExtraInfo = 0;  // 1 marks the component's own synthetic moves
-  std::int32_t ButtonInfo = 0;  // the mouse message of the event (0x0200 move, 0x0201 left down, ...)
+  std::int32_t ButtonInfo =
+      0;  // the mouse message of the event (0x0200 move, 0x0201 left down, ...)
 };
 
 class TCPMouseHook;
 
-using TMouseHookedEvent = std::function<void(TCPMouseHook& Sender, const TMouseStates& AMouseStates)>;
+using TMouseHookedEvent =
+    std::function<void(TCPMouseHook& Sender, const TMouseStates& AMouseStates)>;
 
 class TCPMouseHook {
  public:
@@ -53,7 +55,9 @@ class TCPMouseHook {
   bool HookLibLoaded() const { return FHookLibLoaded; }
   platform::WindowHandle WindowHandle() const { return FWindowHandle; }
   std::uint32_t UserHookMsg() const { return FUserHookMsg; }
-  void SetUserHookMsg(std::uint32_t value) { if (value != FUserHookMsg) FUserHookMsg = value; }
+  void SetUserHookMsg(std::uint32_t value) {
+    if (value != FUserHookMsg) FUserHookMsg = value;
+  }
   const TMouseHookFilters& HookFilters() const { return FHookFilters; }
 
   bool DisableMouse() const { return FHookFilters.DisableMouse; }
@@ -96,7 +100,9 @@ class TCPMouseHook {
     bool all() const { return start && stop && getData && update && invertPointer && wrapPointer; }
   };
 
-  static void setFilter(bool& field, bool value) { if (field != value) field = value; }
+  static void setFilter(bool& field, bool value) {
+    if (field != value) field = value;
+  }
   bool LoadHookLibrary();
   bool UnloadHookLibrary();
   std::intptr_t HookWindowProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);

@@ -22,7 +22,8 @@ class HookLibraryHandle {
   // search path is never picked up. Null when it does not load.
   platform::HookLibrary* load(std::u16string_view fileName) {
     if (depth_ == 0) retired_.clear();
-    library_ = platform_.loadLibrary(platform_.executableFolder() + u"\\" + std::u16string(fileName));
+    library_ =
+        platform_.loadLibrary(platform_.executableFolder() + u"\\" + std::u16string(fileName));
     return library_.get();
   }
 

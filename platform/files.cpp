@@ -26,7 +26,8 @@ void replaceFile(const std::filesystem::path& from, const std::filesystem::path&
 #endif
 }
 
-std::filesystem::path findFileNoCase(const std::filesystem::path& folder, std::u16string_view name) {
+std::filesystem::path findFileNoCase(const std::filesystem::path& folder,
+                                     std::u16string_view name) {
   std::error_code error;
   const std::u16string wanted = folded(std::u16string(name));
   for (const auto& entry : std::filesystem::directory_iterator(folder, error))

@@ -65,8 +65,8 @@ constexpr char16_t kLibraryName[] = u"Vantrelx.dll";
 using Start = std::function<bool(WindowHandle window, std::uint32_t message, bool disable)>;
 using Stop = std::function<bool()>;
 using Update = std::function<bool(bool disable)>;
-using StartLL = std::function<bool(WindowHandle window, std::uint32_t message, bool disable,
-                                   bool injected)>;
+using StartLL =
+    std::function<bool(WindowHandle window, std::uint32_t message, bool disable, bool injected)>;
 using UpdateLL = std::function<bool(bool disable, bool injected)>;
 using GetDataLL = std::function<const KbDllHookRecord*()>;
 constexpr char kStart[] = "KeyboardHook_Start";
@@ -84,9 +84,9 @@ using Start = std::function<bool(WindowHandle window, std::uint32_t message, Mou
 using Stop = std::function<bool()>;
 using GetData = std::function<const MouseHookRecord*()>;
 using Update = std::function<bool(MouseHookFilters)>;
-using InvertPointer = std::function<void(bool xChanged, bool yChanged, std::uint16_t* newX,
-                                         std::uint16_t* lastX, std::uint16_t* newY,
-                                         std::uint16_t* lastY, bool wrap)>;
+using InvertPointer =
+    std::function<void(bool xChanged, bool yChanged, std::uint16_t* newX, std::uint16_t* lastX,
+                       std::uint16_t* newY, std::uint16_t* lastY, bool wrap)>;
 using WrapPointer =
     std::function<void(bool wrapX, bool wrapY, std::uint16_t* newX, std::uint16_t* newY)>;
 constexpr char kStart[] = "MouseHook_Start";
@@ -116,8 +116,8 @@ class HookLibrary {
 };
 
 // The procedure of a hidden window: message, wParam, lParam -> answer.
-using MessageProc =
-    std::function<std::intptr_t(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
+using MessageProc = std::function<std::intptr_t(std::uint32_t message, std::uintptr_t wParam,
+                                                std::intptr_t lParam)>;
 
 // A hidden utility window. Destroying it resets its procedure to the default
 // one and then destroys the window.
@@ -153,7 +153,7 @@ class HookPlatform {
   // GetAsyncKeyState, held bit (0x8000) only: the "pressed since the last
   // query" bit would make a long-released key or button read as held.
   virtual std::int16_t asyncKeyState(int vk) = 0;
-  virtual std::int16_t keyState(int vk) = 0;       // GetKeyState
+  virtual std::int16_t keyState(int vk) = 0;             // GetKeyState
   virtual bool keyboardState(KeyboardState& state) = 0;  // GetKeyboardState
   // MapVirtualKeyExW / MapVirtualKeyW.
   virtual std::uint32_t mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType,
@@ -164,17 +164,17 @@ class HookPlatform {
   // ToAsciiEx: translation into buffer (at least 2 units); -1 dead key, 0 none, 1 or 2 characters.
   virtual int toAsciiEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state,
                         char16_t* buffer, std::uint32_t flags, LayoutHandle layout) = 0;
-  virtual LayoutHandle keyboardLayout() = 0;  // GetKeyboardLayout(0)
+  virtual LayoutHandle keyboardLayout() = 0;        // GetKeyboardLayout(0)
   virtual std::u16string keyboardLayoutName() = 0;  // GetKeyboardLayoutNameW
 
   // --- mouse and screen
-  virtual int screenWidth() = 0;   // GetSystemMetrics(SM_CXSCREEN)
-  virtual int screenHeight() = 0;  // GetSystemMetrics(SM_CYSCREEN)
+  virtual int screenWidth() = 0;                                 // GetSystemMetrics(SM_CXSCREEN)
+  virtual int screenHeight() = 0;                                // GetSystemMetrics(SM_CYSCREEN)
   virtual bool cursorPos(std::int32_t& x, std::int32_t& y) = 0;  // GetCursorPos
   virtual void mouseEvent(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy,
                           std::uint32_t data, std::uintptr_t extraInfo) = 0;  // mouse_event
-  virtual int showCursor(bool show) = 0;                 // ShowCursor
-  virtual bool swapMouseButton(bool swap) = 0;           // SwapMouseButton
+  virtual int showCursor(bool show) = 0;                                      // ShowCursor
+  virtual bool swapMouseButton(bool swap) = 0;                                // SwapMouseButton
 };
 
 // Constants of the keyboard and mouse reports.

@@ -19,8 +19,8 @@ enum class Hive { CurrentUser, LocalMachine };
 struct RegistryValue {
   enum class Type { String, Dword };
   Type type = Type::String;
-  std::u16string text;        // REG_SZ
-  std::uint32_t number = 0;   // REG_DWORD
+  std::u16string text;       // REG_SZ
+  std::uint32_t number = 0;  // REG_DWORD
 };
 
 struct VersionInfo {
@@ -30,7 +30,7 @@ struct VersionInfo {
   std::u16string servicePack;  // szCSDVersion
 };
 
-constexpr WindowHandle kBroadcast = 0xFFFF;            // HWND_BROADCAST
+constexpr WindowHandle kBroadcast = 0xFFFF;  // HWND_BROADCAST
 constexpr std::uint32_t kWmNull = 0x0000;
 constexpr std::uint32_t kWmInputLangChangeRequest = 0x0050;
 constexpr std::uint32_t kWmInputLangChange = 0x0051;

@@ -8,9 +8,8 @@ namespace korimo {
 namespace {
 
 const std::u16string& fileOrderCell(const ActiveKeymap& keymap, Column column, int row) {
-  return keymap.tables()
-      .keymapTablesCopy[static_cast<std::size_t>(keymap.activeKeymap)][column]
-                       [static_cast<std::size_t>(row)];
+  return keymap.tables().keymapTablesCopy[static_cast<std::size_t>(keymap.activeKeymap)][column]
+                                         [static_cast<std::size_t>(row)];
 }
 
 std::u16string stripBlanks(std::u16string text) {

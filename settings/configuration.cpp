@@ -89,7 +89,7 @@ Configuration readConfiguration(const std::filesystem::path& folder) {
       const XmlElement& entry = keymaps->child(i);
       ConfigurationEntry e{textOf(entry, u"Language"), textOf(entry, u"Keyboard"),
                            textOf(entry, u"Encoding"), textOf(entry, u"Filename"),
-                           keyOf(entry, u"TKey1"), keyOf(entry, u"TKey2")};
+                           keyOf(entry, u"TKey1"),     keyOf(entry, u"TKey2")};
       std::error_code error;
       if (!std::filesystem::is_regular_file(folder / "Data" / e.filename, error)) continue;
       c.entries.push_back(std::move(e));

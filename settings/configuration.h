@@ -15,7 +15,7 @@ struct ConfigurationEntry {
   std::u16string language;
   std::u16string keyboard;
   std::u16string encoding;
-  std::u16string filename;     // inside the Data folder
+  std::u16string filename;         // inside the Data folder
   std::u16string tkey1 = u"None";  // "None" or the Alt digit in decimal
   std::u16string tkey2 = u"None";  // "None" or the function-key slot in decimal
 

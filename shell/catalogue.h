@@ -49,8 +49,8 @@ struct Catalogue {
   std::u16string fkeyToggleSlots;  // mode 2: hexadecimal slot digits, off slot first
   // mode 2: slot digit of each function key, indexed by vk - 0x71 (0x71..0x91)
   std::array<std::u16string, kScrollLockVk - kFirstToggleVk + 1> fkeySlotByVk;
-  static constexpr std::array<std::uint32_t, 12> fkeyCodes = {
-      0x71, 0x72, 0x73, 0x74, 0x75, 0x76, 0x77, 0x78, 0x79, 0x7A, 0x7B, 0x91};
+  static constexpr std::array<std::uint32_t, 12> fkeyCodes = {0x71, 0x72, 0x73, 0x74, 0x75, 0x76,
+                                                              0x77, 0x78, 0x79, 0x7A, 0x7B, 0x91};
 
   const std::u16string& slotOfVk(std::uint32_t vk) const {
     static const std::u16string none;

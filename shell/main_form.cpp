@@ -34,11 +34,19 @@ bool isResetKey(std::uint32_t vk) {
 // Mouse messages after which the caret may have moved.
 bool isResetMouseMessage(std::int32_t message) {
   switch (message) {
-    case 0x0201: case 0x0204: case 0x0207: case 0x0203: case 0x0206: case 0x0209:
-    case 0x00A1: case 0x00A4: case 0x00A7: case 0x00A3: case 0x00A6: case 0x020A:
-      return true;
-    default:
-      return false;
+    case 0x0201:
+    case 0x0204:
+    case 0x0207:
+    case 0x0203:
+    case 0x0206:
+    case 0x0209:
+    case 0x00A1:
+    case 0x00A4:
+    case 0x00A7:
+    case 0x00A3:
+    case 0x00A6:
+    case 0x020A: return true;
+    default: return false;
   }
 }
 
@@ -135,9 +143,9 @@ void TForm1::installToggleTables() {
     for (int slot = 0; slot < 11; ++slot)
       c.fkeySlotByVk[static_cast<std::size_t>(slot)] = std::u16string(1, hexDigit(slot));
     c.fkeySlotByVk[kScrollLockVk - kFirstToggleVk] = u"B";
-    c.mmenu.append(std::u16string(functionKeyNames[static_cast<std::size_t>(c.offKey)]) +
-                       u"  Keymap off",
-                   u"****");
+    c.mmenu.append(
+        std::u16string(functionKeyNames[static_cast<std::size_t>(c.offKey)]) + u"  Keymap off",
+        u"****");
   } else {
     if (c.offKey < 0 || c.offKey > 9) c.offKey = 0;
     c.toggleDigits = decimal(c.offKey);
@@ -305,7 +313,8 @@ void TForm1::OnKey(const TKeyStates& states, const hooks::TKeyNames& names) {
 }
 
 bool TForm1::windowsKeyDown() {
-  return platforms_.hooks.asyncKeyState(kVkLWin) != 0 || platforms_.hooks.asyncKeyState(kVkRWin) != 0;
+  return platforms_.hooks.asyncKeyState(kVkLWin) != 0 ||
+         platforms_.hooks.asyncKeyState(kVkRWin) != 0;
 }
 
 void TForm1::setDisableKeyboard(bool disable) {
@@ -376,8 +385,8 @@ void TForm1::toggleStepAlt() {
   }
   if (!s.KeyDown) return;
   const std::uint32_t vk = s.KeyInfo.vkCode;
-  const bool digitToggle =
-      vk >= '0' && vk <= '9' && c.toggleDigits.find(static_cast<char16_t>(vk)) != std::u16string::npos;
+  const bool digitToggle = vk >= '0' && vk <= '9' &&
+                           c.toggleDigits.find(static_cast<char16_t>(vk)) != std::u16string::npos;
   if (!digitToggle && vk != kVkLMenu && vk != kVkRMenu) return;
   if (vk == kVkLMenu || vk == kVkRMenu) altKeyUsed = vk;
   setDisableKeyboard(true);
@@ -405,7 +414,8 @@ void TForm1::toggleStepFunctionKey() {
 
 bool TForm1::istky(std::uint32_t vk) const {
   for (char16_t slot : catalogue.fkeyToggleSlots)
-    if (Catalogue::fkeyCodes[static_cast<std::size_t>(hexToInt(std::u16string_view(&slot, 1)))] == vk)
+    if (Catalogue::fkeyCodes[static_cast<std::size_t>(hexToInt(std::u16string_view(&slot, 1)))] ==
+        vk)
       return true;
   return false;
 }
@@ -415,8 +425,8 @@ void TForm1::onlyaltup() {
   const std::uint16_t alt = static_cast<std::uint16_t>(altKeyUsed);
   out.buffer() = platform::KeyboardInput{platform::kInputKeyboard, alt, 0, 0, 0, 0};
   out.send();
-  out.buffer() = platform::KeyboardInput{platform::kInputKeyboard, platform::kVkEscape, 0,
-                                         platform::kKeyEventKeyUp, 0, 0};
+  out.buffer() = platform::KeyboardInput{
+      platform::kInputKeyboard, platform::kVkEscape, 0, platform::kKeyEventKeyUp, 0, 0};
   out.send();
   out.buffer() =
       platform::KeyboardInput{platform::kInputKeyboard, alt, 0, platform::kKeyEventKeyUp, 0, 0};
@@ -454,7 +464,9 @@ void TForm1::KeymapHelp2Click() {
   if (oskChecked) osk.keyitup(engine.keymap);
 }
 
-void TForm1::arrowClick(KeyPreview::Arrow arrow) { preview.UpDown1ChangingEx(engine.keymap, arrow); }
+void TForm1::arrowClick(KeyPreview::Arrow arrow) {
+  preview.UpDown1ChangingEx(engine.keymap, arrow);
+}
 
 void TForm1::Exit1Click() {
   language.broadcastDefaultInputLanguage();

@@ -58,8 +58,8 @@ class TForm1 {
   // The tray and its menus.
   void trayclick(TrayButton button);
   void mmenuItemClick(std::size_t item);
-  void sett1Click();             // "Key Preview"
-  void KeymapHelp2Click();       // "On-Screen Keyboard "
+  void sett1Click();        // "Key Preview"
+  void KeymapHelp2Click();  // "On-Screen Keyboard "
   void arrowClick(KeyPreview::Arrow arrow);
   void Exit1Click();
   void flushout() { engine.windows.flushout(platforms_.desktop); }

@@ -68,8 +68,8 @@ std::u16string RegionalLanguage::inputLocaleFor(const std::u16string& lcid) {
 
   // The packed number's odd hexadecimal digits lead the layout identifier to
   // load; its even digits, after an "f", form the input language's high word.
-  auto attempt = [&](const RegistryValue& packed, const std::u16string& name)
-      -> std::optional<std::u16string> {
+  auto attempt = [&](const RegistryValue& packed,
+                     const std::u16string& name) -> std::optional<std::u16string> {
     std::u16string h = lowerHex(packedNumber(packed, name), 7);
     std::u16string layout = {h[0], h[2], h[4], h[6]};
     if (shell_.loadKeyboardLayout(layout + name, platform::kKlfNoTellShell) == 0)
@@ -113,17 +113,20 @@ void RegionalLanguage::switchInputLanguage(const std::u16string& inputLocale) {
                                     : std::nullopt;
   if (!hi || !lo) return;  // no layout to name: no request
   std::uint32_t language = *lo & 0xFFFF;
-  requestLanguage(windows_.targetWindow, language, static_cast<std::intptr_t>((*hi << 16) | language));
+  requestLanguage(windows_.targetWindow, language,
+                  static_cast<std::intptr_t>((*hi << 16) | language));
 }
 
 void RegionalLanguage::restoreDefaultInputLanguage() {
   if (auto lo = defaultLanguage())
-    requestLanguage(windows_.targetWindow, *lo, static_cast<std::intptr_t>((std::uint32_t{*lo} << 16) | *lo));
+    requestLanguage(windows_.targetWindow, *lo,
+                    static_cast<std::intptr_t>((std::uint32_t{*lo} << 16) | *lo));
 }
 
 void RegionalLanguage::broadcastDefaultInputLanguage() {
   if (auto lo = defaultLanguage())
-    requestLanguage(platform::kBroadcast, *lo, static_cast<std::intptr_t>((std::uint32_t{*lo} << 16) | *lo));
+    requestLanguage(platform::kBroadcast, *lo,
+                    static_cast<std::intptr_t>((std::uint32_t{*lo} << 16) | *lo));
 }
 
 int RegionalLanguage::windowsVersionClass() {
@@ -131,7 +134,8 @@ int RegionalLanguage::windowsVersionClass() {
   if (!v) return 0;
   if (v->platformId == 1) {
     if (v->major == 4 && v->minor == 0) return 1;
-    if (v->major == 4 && v->minor == 10) return v->servicePack.size() >= 2 && v->servicePack[1] == u'A' ? 3 : 2;
+    if (v->major == 4 && v->minor == 10)
+      return v->servicePack.size() >= 2 && v->servicePack[1] == u'A' ? 3 : 2;
     if (v->major == 4 && v->minor == 90) return 5;
     return 0;
   }
@@ -155,8 +159,9 @@ void RegionalLanguage::regionalLanguageCheck() {
   if (!localesDone()) launchLocaleTool();
   if (!indianSupportInstalled()) {
     launchLocaleTool();
-    shell_.messageBox(u"Regional Language Settings Enabled for Indian Languages\r\nRestart your Computer",
-                      kApplicationTitle);
+    shell_.messageBox(
+        u"Regional Language Settings Enabled for Indian Languages\r\nRestart your Computer",
+        kApplicationTitle);
     shell_.terminateApplication();
   }
 }

@@ -5,6 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
+tools/format.sh --check
 tools/build.sh windows native-asan native
 jobs=$(nproc)
 echo "== sanitizer build"

@@ -65,20 +65,13 @@ enum class Utf8Fault {
 
 const char* describe(Utf8Fault fault) {
   switch (fault) {
-    case Utf8Fault::kContinuation:
-      return "unexpected continuation byte";
-    case Utf8Fault::kInvalidByte:
-      return "byte that never occurs in UTF-8";
-    case Utf8Fault::kTruncated:
-      return "truncated sequence";
-    case Utf8Fault::kOverlong:
-      return "overlong encoding";
-    case Utf8Fault::kSurrogate:
-      return "encoded surrogate";
-    case Utf8Fault::kTooLarge:
-      return "code point above U+10FFFF";
-    case Utf8Fault::kNone:
-      break;
+    case Utf8Fault::kContinuation: return "unexpected continuation byte";
+    case Utf8Fault::kInvalidByte: return "byte that never occurs in UTF-8";
+    case Utf8Fault::kTruncated: return "truncated sequence";
+    case Utf8Fault::kOverlong: return "overlong encoding";
+    case Utf8Fault::kSurrogate: return "encoded surrogate";
+    case Utf8Fault::kTooLarge: return "code point above U+10FFFF";
+    case Utf8Fault::kNone: break;
   }
   return "no fault";
 }
@@ -622,18 +615,10 @@ void writeName(std::string& out, const std::u16string& name) {
 void writeEscaped(std::string& out, const XmlElement& element) {
   for (char32_t c : toCodePoints(element.value())) {
     switch (c) {
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '&':
-        out += "&amp;";
-        break;
-      case '\r':
-        out += "&#13;";
-        break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '&': out += "&amp;"; break;
+      case '\r': out += "&#13;"; break;
       default:
         if (!isXmlChar(c)) {
           throw XmlError("cannot write the value of element " + inQuotes(element.name()) +
@@ -748,13 +733,10 @@ bool XmlElement::valueAsBool(bool defaultValue) const {
   // folding decides the same as full Unicode case mapping would.
   switch (foldAscii(value_[0])) {
     case u't':
-    case u'y':
-      return true;
+    case u'y': return true;
     case u'f':
-    case u'n':
-      return false;
-    default:
-      return defaultValue;
+    case u'n': return false;
+    default: return defaultValue;
   }
 }
 

@@ -57,20 +57,24 @@ HookState state;
 bool withheld(WPARAM message, const MSLLHOOKSTRUCT& event, const Frame& frame) {
   const MouseHookFilters& f = state.filters;
   switch (message) {
-    case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
-      return f.BlockLeftButton || f.DisableMouse;
-    case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
-      return f.BlockRightButton || f.DisableMouse;
-    case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
-    case WM_XBUTTONDOWN: case WM_XBUTTONUP: case WM_XBUTTONDBLCLK:
-      return f.BlockMiddleButton || f.DisableMouse;
-    case WM_MOUSEWHEEL: case WM_MOUSEHWHEEL:
-      return f.BlockWheel || f.DisableMouse;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK: return f.BlockLeftButton || f.DisableMouse;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK: return f.BlockRightButton || f.DisableMouse;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+    case WM_XBUTTONDOWN:
+    case WM_XBUTTONUP:
+    case WM_XBUTTONDBLCLK: return f.BlockMiddleButton || f.DisableMouse;
+    case WM_MOUSEWHEEL:
+    case WM_MOUSEHWHEEL: return f.BlockWheel || f.DisableMouse;
     case WM_MOUSEMOVE:
       if (event.dwExtraInfo == kOwnMove) return false;
       return frame.moved || f.DisableMouse || f.HidePointer || f.InvertPointer;
-    default:
-      return false;
+    default: return false;
   }
 }
 

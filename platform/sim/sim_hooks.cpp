@@ -6,8 +6,8 @@
 namespace korimo::platform::sim {
 namespace {
 
-constexpr std::uint32_t kVkLShift = 0xA0, kVkRShift = 0xA1, kVkLControl = 0xA2,
-                        kVkRControl = 0xA3, kVkLMenu = 0xA4, kVkRMenu = 0xA5;
+constexpr std::uint32_t kVkLShift = 0xA0, kVkRShift = 0xA1, kVkLControl = 0xA2, kVkRControl = 0xA3,
+                        kVkLMenu = 0xA4, kVkRMenu = 0xA5;
 constexpr std::uint32_t kVkPacket = 0xE7;
 constexpr std::uint32_t kHtClient = 1;
 
@@ -25,34 +25,74 @@ std::uint32_t scanCodeOf(std::uint32_t vk) {
   static const char kBottom[] = "ZXCVBNM";
   if (vk >= '1' && vk <= '9') return 0x02 + (vk - '1');
   if (vk == '0') return 0x0B;
-  for (int i = 0; kTop[i]; ++i) if (vk == std::uint32_t(kTop[i])) return 0x10 + i;
-  for (int i = 0; kHome[i]; ++i) if (vk == std::uint32_t(kHome[i])) return 0x1E + i;
-  for (int i = 0; kBottom[i]; ++i) if (vk == std::uint32_t(kBottom[i])) return 0x2C + i;
+  for (int i = 0; kTop[i]; ++i)
+    if (vk == std::uint32_t(kTop[i])) return 0x10 + i;
+  for (int i = 0; kHome[i]; ++i)
+    if (vk == std::uint32_t(kHome[i])) return 0x1E + i;
+  for (int i = 0; kBottom[i]; ++i)
+    if (vk == std::uint32_t(kBottom[i])) return 0x2C + i;
   if (vk >= 0x70 && vk <= 0x79) return 0x3B + (vk - 0x70);  // F1..F10
   switch (vk) {
-    case 0x1B: return 0x01; case 0xBD: return 0x0C; case 0xBB: return 0x0D; case 0x08: return 0x0E;
-    case 0x09: return 0x0F; case 0xDB: return 0x1A; case 0xDD: return 0x1B; case 0x0D: return 0x1C;
-    case 0x11: case kVkLControl: case kVkRControl: return 0x1D;
-    case 0xBA: return 0x27; case 0xDE: return 0x28; case 0xC0: return 0x29;
-    case 0x10: case kVkLShift: return 0x2A;
-    case 0xDC: return 0x2B; case 0xBC: return 0x33; case 0xBE: return 0x34; case 0xBF: return 0x35;
+    case 0x1B: return 0x01;
+    case 0xBD: return 0x0C;
+    case 0xBB: return 0x0D;
+    case 0x08: return 0x0E;
+    case 0x09: return 0x0F;
+    case 0xDB: return 0x1A;
+    case 0xDD: return 0x1B;
+    case 0x0D: return 0x1C;
+    case 0x11:
+    case kVkLControl:
+    case kVkRControl: return 0x1D;
+    case 0xBA: return 0x27;
+    case 0xDE: return 0x28;
+    case 0xC0: return 0x29;
+    case 0x10:
+    case kVkLShift: return 0x2A;
+    case 0xDC: return 0x2B;
+    case 0xBC: return 0x33;
+    case 0xBE: return 0x34;
+    case 0xBF: return 0x35;
     case kVkRShift: return 0x36;
-    case 0x12: case kVkLMenu: case kVkRMenu: return 0x38;
-    case 0x20: return 0x39; case 0x14: return 0x3A; case 0x7A: return 0x57; case 0x7B: return 0x58;
-    case 0x24: return 0x47; case 0x26: return 0x48; case 0x21: return 0x49; case 0x25: return 0x4B;
-    case 0x27: return 0x4D; case 0x23: return 0x4F; case 0x28: return 0x50; case 0x22: return 0x51;
-    case 0x2D: return 0x52; case 0x2E: return 0x53; case 0x91: return 0x46;
+    case 0x12:
+    case kVkLMenu:
+    case kVkRMenu: return 0x38;
+    case 0x20: return 0x39;
+    case 0x14: return 0x3A;
+    case 0x7A: return 0x57;
+    case 0x7B: return 0x58;
+    case 0x24: return 0x47;
+    case 0x26: return 0x48;
+    case 0x21: return 0x49;
+    case 0x25: return 0x4B;
+    case 0x27: return 0x4D;
+    case 0x23: return 0x4F;
+    case 0x28: return 0x50;
+    case 0x22: return 0x51;
+    case 0x2D: return 0x52;
+    case 0x2E: return 0x53;
+    case 0x91: return 0x46;
     default: return 0;
   }
 }
 
 bool isExtended(std::uint32_t vk) {
   switch (vk) {
-    case kVkRControl: case kVkRMenu: case 0x21: case 0x22: case 0x23: case 0x24: case 0x25:
-    case 0x26: case 0x27: case 0x28: case 0x2D: case 0x2E: case 0x5B: case 0x5C:
-      return true;
-    default:
-      return false;
+    case kVkRControl:
+    case kVkRMenu:
+    case 0x21:
+    case 0x22:
+    case 0x23:
+    case 0x24:
+    case 0x25:
+    case 0x26:
+    case 0x27:
+    case 0x28:
+    case 0x2D:
+    case 0x2E:
+    case 0x5B:
+    case 0x5C: return true;
+    default: return false;
   }
 }
 
@@ -63,28 +103,35 @@ struct CharKey {
   char16_t shifted;
 };
 constexpr CharKey kCharKeys[] = {
-    {'1', u'1', u'!'}, {'2', u'2', u'@'}, {'3', u'3', u'#'}, {'4', u'4', u'$'}, {'5', u'5', u'%'},
-    {'6', u'6', u'^'}, {'7', u'7', u'&'}, {'8', u'8', u'*'}, {'9', u'9', u'('}, {'0', u'0', u')'},
-    {0xBD, u'-', u'_'}, {0xBB, u'=', u'+'}, {0xDB, u'[', u'{'}, {0xDD, u']', u'}'},
-    {0xBA, u';', u':'}, {0xDE, u'\'', u'"'}, {0xC0, u'`', u'~'}, {0xDC, u'\\', u'|'},
-    {0xBC, u',', u'<'}, {0xBE, u'.', u'>'}, {0xBF, u'/', u'?'}, {0x20, u' ', u' '},
-    {0x0D, u'\r', u'\r'}, {0x08, u'\b', u'\b'}, {0x09, u'\t', u'\t'}, {0x1B, 0x1B, 0x1B},
+    {'1', u'1', u'!'},    {'2', u'2', u'@'},   {'3', u'3', u'#'},    {'4', u'4', u'$'},
+    {'5', u'5', u'%'},    {'6', u'6', u'^'},   {'7', u'7', u'&'},    {'8', u'8', u'*'},
+    {'9', u'9', u'('},    {'0', u'0', u')'},   {0xBD, u'-', u'_'},   {0xBB, u'=', u'+'},
+    {0xDB, u'[', u'{'},   {0xDD, u']', u'}'},  {0xBA, u';', u':'},   {0xDE, u'\'', u'"'},
+    {0xC0, u'`', u'~'},   {0xDC, u'\\', u'|'}, {0xBC, u',', u'<'},   {0xBE, u'.', u'>'},
+    {0xBF, u'/', u'?'},   {0x20, u' ', u' '},  {0x0D, u'\r', u'\r'}, {0x08, u'\b', u'\b'},
+    {0x09, u'\t', u'\t'}, {0x1B, 0x1B, 0x1B},
 };
 
 const CharKey* charKey(std::uint32_t vk) {
-  for (const CharKey& k : kCharKeys) if (k.vk == vk) return &k;
+  for (const CharKey& k : kCharKeys)
+    if (k.vk == vk) return &k;
   return nullptr;
 }
 
 std::u16string keyName(std::uint32_t scan, bool extended) {
   static const char* const kNames[0x59] = {
-      nullptr, "Esc", "1", "2", "3", "4", "5", "6", "7", "8", "9", "0", "-", "=", "Backspace",
-      "Tab", "Q", "W", "E", "R", "T", "Y", "U", "I", "O", "P", "[", "]", "Enter", "Ctrl",
-      "A", "S", "D", "F", "G", "H", "J", "K", "L", ";", "'", "`", "Shift", "\\",
-      "Z", "X", "C", "V", "B", "N", "M", ",", ".", "/", "Right Shift", "Num *", "Alt", "Space",
-      "Caps Lock", "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "Pause",
-      "Scroll Lock", "Num 7", "Num 8", "Num 9", "Num -", "Num 4", "Num 5", "Num 6", "Num +",
-      "Num 1", "Num 2", "Num 3", "Num 0", "Num Del", nullptr, nullptr, nullptr, "F11", "F12"};
+      nullptr, "Esc",   "1",         "2",       "3",     "4",     "5",           "6",
+      "7",     "8",     "9",         "0",       "-",     "=",     "Backspace",   "Tab",
+      "Q",     "W",     "E",         "R",       "T",     "Y",     "U",           "I",
+      "O",     "P",     "[",         "]",       "Enter", "Ctrl",  "A",           "S",
+      "D",     "F",     "G",         "H",       "J",     "K",     "L",           ";",
+      "'",     "`",     "Shift",     "\\",      "Z",     "X",     "C",           "V",
+      "B",     "N",     "M",         ",",       ".",     "/",     "Right Shift", "Num *",
+      "Alt",   "Space", "Caps Lock", "F1",      "F2",    "F3",    "F4",          "F5",
+      "F6",    "F7",    "F8",        "F9",      "F10",   "Pause", "Scroll Lock", "Num 7",
+      "Num 8", "Num 9", "Num -",     "Num 4",   "Num 5", "Num 6", "Num +",       "Num 1",
+      "Num 2", "Num 3", "Num 0",     "Num Del", nullptr, nullptr, nullptr,       "F11",
+      "F12"};
   const char* name = scan < 0x59 ? kNames[scan] : nullptr;
   if (extended) {
     switch (scan) {
@@ -104,7 +151,8 @@ std::u16string keyName(std::uint32_t scan, bool extended) {
     }
   }
   std::u16string out;
-  if (name) for (const char* c = name; *c; ++c) out.push_back(static_cast<char16_t>(*c));
+  if (name)
+    for (const char* c = name; *c; ++c) out.push_back(static_cast<char16_t>(*c));
   return out;
 }
 
@@ -201,8 +249,10 @@ void SimHookPlatform::libraryReleased(bool keyboard) {
   int& live = keyboard ? liveKeyLibraries_ : liveMouseLibraries_;
   // The last release unloads the library and its hook with it.
   if (--live == 0) {
-    if (keyboard) keyHook_ = KeyHookState{};
-    else mouseHook_ = MouseHookState{};
+    if (keyboard)
+      keyHook_ = KeyHookState{};
+    else
+      mouseHook_ = MouseHookState{};
   }
 }
 
@@ -254,9 +304,8 @@ std::map<std::string, std::any> SimHookPlatform::keyExports() {
     h.disable = d, h.injected = i;
     return true;
   });
-  e[keyhook::kGetDataLL] = keyhook::GetDataLL([&h]() -> const KbDllHookRecord* {
-    return h.frames.empty() ? nullptr : h.frames.back();
-  });
+  e[keyhook::kGetDataLL] = keyhook::GetDataLL(
+      [&h]() -> const KbDllHookRecord* { return h.frames.empty() ? nullptr : h.frames.back(); });
   return e;
 }
 
@@ -277,9 +326,8 @@ std::map<std::string, std::any> SimHookPlatform::mouseExports() {
     h.installed = false;
     return was;
   });
-  e[mousehook::kGetData] = mousehook::GetData([&h]() -> const MouseHookRecord* {
-    return h.frames.empty() ? nullptr : h.frames.back();
-  });
+  e[mousehook::kGetData] = mousehook::GetData(
+      [&h]() -> const MouseHookRecord* { return h.frames.empty() ? nullptr : h.frames.back(); });
   e[mousehook::kUpdateHook] = mousehook::Update([this, &h](MouseHookFilters f) {
     exportCalls.push_back(mousehook::kUpdateHook);
     if (!h.installed) return false;
@@ -287,9 +335,9 @@ std::map<std::string, std::any> SimHookPlatform::mouseExports() {
     return true;
   });
   // Inverting: the new position mirrored about the last one.
-  e[mousehook::kInvertPointer] = mousehook::InvertPointer(
-      [this](bool cx, bool cy, std::uint16_t* nx, std::uint16_t* lx, std::uint16_t* ny,
-             std::uint16_t* ly, bool wrap) {
+  e[mousehook::kInvertPointer] =
+      mousehook::InvertPointer([this](bool cx, bool cy, std::uint16_t* nx, std::uint16_t* lx,
+                                      std::uint16_t* ny, std::uint16_t* ly, bool wrap) {
         exportCalls.push_back(std::string(mousehook::kInvertPointer) + flag(cx) + flag(cy) + " " +
                               std::to_string(*nx) + " " + std::to_string(*lx) + " " +
                               std::to_string(*ny) + " " + std::to_string(*ly) + flag(wrap));
@@ -300,8 +348,8 @@ std::map<std::string, std::any> SimHookPlatform::mouseExports() {
         if (cy) *ny = mirror(*ny, *ly);
       });
   // Wrapping: an edge position moves to the opposite edge.
-  e[mousehook::kWrapPointer] = mousehook::WrapPointer(
-      [this](bool wx, bool wy, std::uint16_t* nx, std::uint16_t* ny) {
+  e[mousehook::kWrapPointer] =
+      mousehook::WrapPointer([this](bool wx, bool wy, std::uint16_t* nx, std::uint16_t* ny) {
         exportCalls.push_back(std::string(mousehook::kWrapPointer) + flag(wx) + flag(wy) + " " +
                               std::to_string(*nx) + " " + std::to_string(*ny));
         if (wx) *nx = static_cast<std::uint16_t>(65535 - *nx);
@@ -330,8 +378,10 @@ void SimHookPlatform::setKey(std::uint32_t vk, bool down) {
   // The generic modifier follows both of its sides.
   auto generic = [&](std::uint32_t g, std::uint32_t l, std::uint32_t r) {
     if (vk == l || vk == r) {
-      if ((keys_[l] | keys_[r]) & 0x80) keys_[g] |= 0x80;
-      else keys_[g] &= static_cast<std::uint8_t>(~0x80);
+      if ((keys_[l] | keys_[r]) & 0x80)
+        keys_[g] |= 0x80;
+      else
+        keys_[g] &= static_cast<std::uint8_t>(~0x80);
     }
   };
   generic(kVkShift, kVkLShift, kVkRShift);
@@ -346,8 +396,8 @@ bool SimHookPlatform::keyEvent(std::uint32_t vk, bool up, bool injected, std::ui
   KbDllHookRecord record;
   record.vkCode = vk;
   record.scanCode = unicode ? unicode : scanCodeOf(vk);
-  record.flags = (isExtended(vk) ? kLlkhfExtended : 0u) | (injected ? kLlkhfInjected : 0u) |
-                 (up ? 0x80u : 0u);
+  record.flags =
+      (isExtended(vk) ? kLlkhfExtended : 0u) | (injected ? kLlkhfInjected : 0u) | (up ? 0x80u : 0u);
   record.time = ++clock_;
   record.dwExtraInfo = extra;
 
@@ -355,8 +405,8 @@ bool SimHookPlatform::keyEvent(std::uint32_t vk, bool up, bool injected, std::ui
   const bool ctrl = (keys_[kVkControl] & 0x80) != 0;
   const bool altKey = vk == kVkLMenu || vk == kVkRMenu || vk == std::uint32_t(kVkMenu);
   const bool system = (alt || (altKey && !up)) && !ctrl;
-  const std::uint32_t message = up ? (system ? kWmSysKeyUp : kWmKeyUp)
-                                   : (system ? kWmSysKeyDown : kWmKeyDown);
+  const std::uint32_t message =
+      up ? (system ? kWmSysKeyUp : kWmKeyUp) : (system ? kWmSysKeyDown : kWmKeyDown);
 
   bool withheld = false;
   KeyHookState& h = keyHook_;
@@ -422,7 +472,8 @@ std::uint32_t SimHookPlatform::mapVirtualKeyEx(std::uint32_t code, std::uint32_t
                                                LayoutHandle) {
   if (mapType == 0) return scanCodeOf(code);
   if (mapType != 2) return 0;
-  if (auto it = deadKeys_.find(code); it != deadKeys_.end()) return 0x80000000u | it->second.spacing;
+  if (auto it = deadKeys_.find(code); it != deadKeys_.end())
+    return 0x80000000u | it->second.spacing;
   if (code >= 'A' && code <= 'Z') return code;
   if (const CharKey* k = charKey(code)) return k->plain;
   return 0;
@@ -529,14 +580,17 @@ bool SimHookPlatform::mouseReport(std::uint32_t message, std::int32_t x, std::in
     h.frames.pop_back();
     const MouseHookFilters& f = h.filters;
     switch (message) {
-      case kWmLButtonDown: case kWmLButtonUp: case kWmLButtonDblClk:
-        withheld = f.BlockLeftButton || f.DisableMouse; break;
-      case kWmRButtonDown: case kWmRButtonUp: case kWmRButtonDblClk:
-        withheld = f.BlockRightButton || f.DisableMouse; break;
-      case kWmMButtonDown: case kWmMButtonUp: case kWmMButtonDblClk:
-        withheld = f.BlockMiddleButton || f.DisableMouse; break;
-      case kWmMouseWheel: case kWmMouseHWheel:
-        withheld = f.BlockWheel || f.DisableMouse; break;
+      case kWmLButtonDown:
+      case kWmLButtonUp:
+      case kWmLButtonDblClk: withheld = f.BlockLeftButton || f.DisableMouse; break;
+      case kWmRButtonDown:
+      case kWmRButtonUp:
+      case kWmRButtonDblClk: withheld = f.BlockRightButton || f.DisableMouse; break;
+      case kWmMButtonDown:
+      case kWmMButtonUp:
+      case kWmMButtonDblClk: withheld = f.BlockMiddleButton || f.DisableMouse; break;
+      case kWmMouseWheel:
+      case kWmMouseHWheel: withheld = f.BlockWheel || f.DisableMouse; break;
       case kWmMouseMove:
         // The user's moves must not undo parking or inverting; the
         // component's own moves always pass.
@@ -554,13 +608,17 @@ bool SimHookPlatform::mouseReport(std::uint32_t message, std::int32_t x, std::in
   return true;
 }
 
-void SimHookPlatform::moveMouse(std::int32_t x, std::int32_t y) { mouseReport(kWmMouseMove, x, y, 0); }
+void SimHookPlatform::moveMouse(std::int32_t x, std::int32_t y) {
+  mouseReport(kWmMouseMove, x, y, 0);
+}
 
 void SimHookPlatform::mouseButton(std::uint32_t message) {
   std::uint32_t m = message;
   if (buttonsSwapped) {
-    if (m >= kWmLButtonDown && m <= kWmLButtonDblClk) m += 3;
-    else if (m >= kWmRButtonDown && m <= kWmRButtonDblClk) m -= 3;
+    if (m >= kWmLButtonDown && m <= kWmLButtonDblClk)
+      m += 3;
+    else if (m >= kWmRButtonDown && m <= kWmRButtonDblClk)
+      m -= 3;
   }
   mouseReport(m, cursorX, cursorY, 0);
 }

@@ -69,7 +69,10 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   // ---- the keyboard
   void press(std::uint32_t vk);    // key down (an auto-repeat if already down)
   void release(std::uint32_t vk);  // key up
-  void type(std::uint32_t vk) { press(vk); release(vk); }
+  void type(std::uint32_t vk) {
+    press(vk);
+    release(vk);
+  }
   // A dead key: the spacing character it gives alone, and what it makes of
   // the characters that may follow.
   void addDeadKey(std::uint32_t vk, char16_t spacing, std::map<char16_t, char16_t> combined);
@@ -105,7 +108,7 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   bool windowAlive(WindowHandle window) const { return windows_.contains(window); }
   std::intptr_t defaultAnswer = 0x77;  // what the default procedure answers
   std::vector<std::uint32_t> defaultProcMessages;
-  std::vector<std::string> errors;  // the application's error reports
+  std::vector<std::string> errors;           // the application's error reports
   std::vector<std::intptr_t> reportAnswers;  // the answer to every hook report, in order
 
   // The desktop the delivered keys reach (its foreground window's field).
@@ -122,7 +125,8 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   std::int16_t asyncKeyState(int vk) override;
   std::int16_t keyState(int vk) override;
   bool keyboardState(KeyboardState& state) override;
-  std::uint32_t mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType, LayoutHandle layout) override;
+  std::uint32_t mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType,
+                                LayoutHandle layout) override;
   std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
   int keyNameText(std::int32_t lParam, char16_t* buffer, int size) override;
   int toAsciiEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state, char16_t* buffer,

@@ -44,8 +44,9 @@ std::uintptr_t SimShell::loadKeyboardLayout(std::u16string_view id, std::uint32_
   for (std::size_t i = 0; i < installedLayouts.size(); ++i)
     if (folded(installedLayouts[i]) == wanted) return 0x1000 + i;
   // A layout the registry lists as installed loads too.
-  if (registryKeyExists(Hive::LocalMachine,
-                        u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\" + std::u16string(id)))
+  if (registryKeyExists(
+          Hive::LocalMachine,
+          u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\" + std::u16string(id)))
     return 0x2000 + loadedLayouts.size();
   return 0;
 }

@@ -23,7 +23,8 @@ std::u16string Win32Desktop::className(WindowHandle window) {
   wchar_t buffer[256];
   int length = ::GetClassNameW(toHwnd(window), buffer, 256);
   if (length <= 0) return {};
-  return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(length));
+  return std::u16string(reinterpret_cast<const char16_t*>(buffer),
+                        static_cast<std::size_t>(length));
 }
 
 WindowHandle Win32Desktop::foregroundWindow() {

@@ -35,7 +35,8 @@ std::any wrap(std::string_view name, FARPROC proc) {
   namespace mh = mousehook;
   if (name == kh::kStart) {
     auto f = as<ex::KeyboardHookStart>(proc);
-    return kh::Start([f](WindowHandle w, std::uint32_t m, bool d) { return f(toHwnd(w), m, d) != 0; });
+    return kh::Start(
+        [f](WindowHandle w, std::uint32_t m, bool d) { return f(toHwnd(w), m, d) != 0; });
   }
   if (name == kh::kStop || name == kh::kStopLL) {
     auto f = as<ex::KeyboardHookStop>(proc);
@@ -80,15 +81,13 @@ std::any wrap(std::string_view name, FARPROC proc) {
   if (name == mh::kInvertPointer) {
     auto f = as<ex::MouseHookInvertPointer>(proc);
     return mh::InvertPointer([f](bool cx, bool cy, std::uint16_t* nx, std::uint16_t* lx,
-                                 std::uint16_t* ny, std::uint16_t* ly, bool w) {
-      f(cx, cy, nx, lx, ny, ly, w);
-    });
+                                 std::uint16_t* ny, std::uint16_t* ly,
+                                 bool w) { f(cx, cy, nx, lx, ny, ly, w); });
   }
   if (name == mh::kWrapPointer) {
     auto f = as<ex::MouseHookWrapPointer>(proc);
-    return mh::WrapPointer([f](bool wx, bool wy, std::uint16_t* nx, std::uint16_t* ny) {
-      f(wx, wy, nx, ny);
-    });
+    return mh::WrapPointer(
+        [f](bool wx, bool wy, std::uint16_t* nx, std::uint16_t* ny) { f(wx, wy, nx, ny); });
   }
   return {};  // not an export of either library's contract
 }
@@ -176,8 +175,8 @@ std::unique_ptr<HookLibrary> Win32HookPlatform::loadLibrary(std::u16string_view 
   if (!isFullPath(fullPath)) return nullptr;
   std::u16string path(fullPath);
   // The library's own imports come from its folder and the system folder.
-  HMODULE module = ::LoadLibraryExW(wide(path), nullptr,
-                                    LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE module = ::LoadLibraryExW(
+      wide(path), nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   if (!module) return nullptr;
   return std::make_unique<Win32Library>(module);
 }
@@ -270,6 +269,8 @@ void Win32HookPlatform::mouseEvent(std::uint32_t flags, std::uint32_t dx, std::u
 }
 
 int Win32HookPlatform::showCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
-bool Win32HookPlatform::swapMouseButton(bool swap) { return ::SwapMouseButton(swap ? TRUE : FALSE) != 0; }
+bool Win32HookPlatform::swapMouseButton(bool swap) {
+  return ::SwapMouseButton(swap ? TRUE : FALSE) != 0;
+}
 
 }  // namespace korimo::platform::win32

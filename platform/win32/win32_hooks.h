@@ -12,7 +12,9 @@ class Win32HookPlatform : public HookPlatform {
 
   // Replaces the default error report (a message box captioned with the
   // application title).
-  void setErrorReport(std::function<void(std::string_view)> report) { errorReport_ = std::move(report); }
+  void setErrorReport(std::function<void(std::string_view)> report) {
+    errorReport_ = std::move(report);
+  }
 
   std::u16string executableFolder() override;
   std::unique_ptr<HookLibrary> loadLibrary(std::u16string_view fullPath) override;
@@ -24,7 +26,8 @@ class Win32HookPlatform : public HookPlatform {
   std::int16_t asyncKeyState(int vk) override;
   std::int16_t keyState(int vk) override;
   bool keyboardState(KeyboardState& state) override;
-  std::uint32_t mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType, LayoutHandle layout) override;
+  std::uint32_t mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType,
+                                LayoutHandle layout) override;
   std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
   int keyNameText(std::int32_t lParam, char16_t* buffer, int size) override;
   int toAsciiEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state, char16_t* buffer,

@@ -1,7 +1,7 @@
 #include "platform/win32/win32_shell.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <vector>
 
@@ -111,7 +111,8 @@ std::filesystem::path Win32Shell::executableFolder() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length < buffer.size()) return std::filesystem::path(std::wstring(buffer.data(), length)).parent_path();
+    if (length < buffer.size())
+      return std::filesystem::path(std::wstring(buffer.data(), length)).parent_path();
     buffer.resize(buffer.size() * 2);
   }
 }

@@ -56,12 +56,12 @@ class CliTest : public ::testing::Test {
 
 TEST_F(CliTest, WorkedExampleSendsExactlyTheDifferenceOfEachKey) {
   EXPECT_EQ(events(six, "kaaksa"),
-            "char 0915\nchar 094D\n"            // k: X V
-            "key 8 down\nkey 8 up\n"            // a: V deleted
-            "char 093E\n"                       // a: A typed
-            "char 0915\nchar 094D\n"            // k: X V after X A
-            "char 0938\nchar 094D\n"            // s: S V
-            "key 8 down\nkey 8 up\n");          // a: V deleted
+            "char 0915\nchar 094D\n"    // k: X V
+            "key 8 down\nkey 8 up\n"    // a: V deleted
+            "char 093E\n"               // a: A typed
+            "char 0915\nchar 094D\n"    // k: X V after X A
+            "char 0938\nchar 094D\n"    // s: S V
+            "key 8 down\nkey 8 up\n");  // a: V deleted
   EXPECT_EQ(typed(six, "kaaksa"), u"\u0915\u093E\u0915\u094D\u0938");
 }
 
@@ -70,10 +70,10 @@ TEST_F(CliTest, SurroundBackspaceWalksBackThroughTheSteps) {
   EXPECT_EQ(events(six, "\rkaa\b\b\b\b", {"--surround"}),
             "pass 13\n"
             "char 0915\nchar 094D\nkey 8 down\nkey 8 up\nchar 093E\n"  // kaa: X A
-            "key 8 down\nkey 8 up\n"                                  // back to X (ka)
-            "char 094D\n"                                             // back to X V (k)
-            "key 8 down\nkey 8 up\nkey 8 down\nkey 8 up\n"            // X V deleted
-            "key 8 down\nkey 8 up\n");                                // a plain Backspace
+            "key 8 down\nkey 8 up\n"                                   // back to X (ka)
+            "char 094D\n"                                              // back to X V (k)
+            "key 8 down\nkey 8 up\nkey 8 down\nkey 8 up\n"             // X V deleted
+            "key 8 down\nkey 8 up\n");                                 // a plain Backspace
   EXPECT_EQ(typed(six, "\rkaa\b\b\b\b", {"--surround"}), u"");
   // An undone key continues the syllable from the restored state.
   EXPECT_EQ(typed(six, "kaa\ba", {"--surround"}), u"\u0915\u093E");
@@ -96,7 +96,8 @@ TEST_F(CliTest, UndoReachesBackTwelveKeysThenBackspaceIsPlain) {
 }
 
 TEST_F(CliTest, BackspaceWithoutSurroundReachesTheApplicationAndEndsTheSyllable) {
-  EXPECT_EQ(events(six, "kaa\b"), "char 0915\nchar 094D\nkey 8 down\nkey 8 up\nchar 093E\npass 8\n");
+  EXPECT_EQ(events(six, "kaa\b"),
+            "char 0915\nchar 094D\nkey 8 down\nkey 8 up\nchar 093E\npass 8\n");
   EXPECT_EQ(typed(six, "kaa\bk"), u"\u0915\u0915\u094D");
 }
 
@@ -104,7 +105,10 @@ TEST_F(CliTest, EnterAndEscapeReachTheApplicationAndStartANewSyllable) {
   EXPECT_EQ(typed(six, "ka\rk", {"--surround"}), u"\u0915\r\u0915\u094D");
   EXPECT_EQ(typed(six, "ka\r\b", {"--surround"}), u"\u0915");  // history emptied by Enter
   EXPECT_EQ(events(six, "k\x1b"), "char 0915\nchar 094D\npass 27\n");
-  EXPECT_EQ(typed(six, "k\x1b" "a"), u"\u0915\u094D");  // a alone types nothing
+  EXPECT_EQ(typed(six,
+                  "k\x1b"
+                  "a"),
+            u"\u0915\u094D");  // a alone types nothing
 }
 
 struct TextCase {
@@ -123,10 +127,13 @@ TEST_F(CliTest, KeysComposeIntoTheExpectedText) {
       {"space commits the syllable", kat, "ka ka", u"\u0915 \u0915"},
       {"Shift distinguishes keys", {{"k", "0915", ""}, {"K", "0916", ""}}, "kK", u"\u0915\u0916"},
       {"a prefix shows its pieces until it completes",
-       {{"k", "0915094D", ""}, {"s", "0938094D", ""}, {"ksh", "0915094D0937094D", ""}}, "ksh",
+       {{"k", "0915094D", ""}, {"s", "0938094D", ""}, {"ksh", "0915094D0937094D", ""}},
+       "ksh",
        u"\u0915\u094D\u0937\u094D"},
-      {"a vowel after a vowel", {{"a", "0905", ""}, {"i", "0907", ""}, {"ai", "0910", ""}},
-       "aia", u"\u0910\u0905"},
+      {"a vowel after a vowel",
+       {{"a", "0905", ""}, {"i", "0907", ""}, {"ai", "0910", ""}},
+       "aia",
+       u"\u0910\u0905"},
   };
   for (const TextCase& c : cases) {
     SCOPED_TRACE(c.label);
@@ -137,10 +144,11 @@ TEST_F(CliTest, KeysComposeIntoTheExpectedText) {
 
 TEST_F(CliTest, EveryWindowClassEndsWithTheSameTextButDeletesItsOwnWay) {
   // Tamil: k types the consonant with virama, ki and kii the vowel signs.
-  auto tamil = folder.keymap("ta.xml", {{"k", "0B950BCD", ""},
-                                        {"ka", "0B95", ""},
-                                        {"ki", "0B950BBF", ""},
-                                        {"kii", "0B950BC0", ""}})
+  auto tamil = folder
+                   .keymap("ta.xml", {{"k", "0B950BCD", ""},
+                                      {"ka", "0B95", ""},
+                                      {"ki", "0B950BBF", ""},
+                                      {"kii", "0B950BC0", ""}})
                    .string();
   for (const char* cls : {"Edit", "Chrome_XPFrame", "{1C03B488-D53B-4a81-97F8-754559640193}",
                           "Chrome_VistaFrame", "Chrome_2003Frame"}) {
@@ -153,9 +161,9 @@ TEST_F(CliTest, EveryWindowClassEndsWithTheSameTextButDeletesItsOwnWay) {
             "char 0B95\nchar 0BCD\nkey 37 down\nkey 37 up\nkey 46 down\nkey 46 up\nchar 0B95\n");
   // 0BBF is a mark for kind 0 but a plain character for kind 1.
   std::string tail = "key 37 down\nkey 37 up\nkey 46 down\nkey 46 up\n";
-  EXPECT_EQ(events(tamil, "kii", {"--class", "Chrome_XPFrame"}),
-            "char 0B95\nchar 0BCD\n" + tail + "char 0B95\nchar 0BBF\n" + tail +
-                "char 0B95\nchar 0BC0\n");
+  EXPECT_EQ(
+      events(tamil, "kii", {"--class", "Chrome_XPFrame"}),
+      "char 0B95\nchar 0BCD\n" + tail + "char 0B95\nchar 0BBF\n" + tail + "char 0B95\nchar 0BC0\n");
   EXPECT_EQ(events(tamil, "kii", {"--class", "{1C03B488-D53B-4a81-97F8-754559640193}"}),
             "char 0B95\nchar 0BCD\n" + tail + "char 0B95\nchar 0BBF\n" + tail + "char 0BC0\n");
 }

@@ -156,9 +156,8 @@ class TargetText {
 
 int run(const Options& options) {
   platform::win32::Win32HookPlatform hooks;
-  hooks.setErrorReport([](std::string_view message) {
-    say("error %.*s", int(message.size()), message.data());
-  });
+  hooks.setErrorReport(
+      [](std::string_view message) { say("error %.*s", int(message.size()), message.data()); });
   platform::win32::Win32Desktop desktop;
   platform::win32::Win32Shell shell;
   OwnWindow own;
@@ -173,14 +172,14 @@ int run(const Options& options) {
 
   // The core's own handler, with a line about its decision after each key.
   if (hooks::TCPKeyHook* key = form.keyHook()) {
-    key->SetOnKey([&form](hooks::TCPKeyHook& hook, const hooks::TKeyStates& s,
-                          const hooks::TKeyNames& n) {
-      form.OnKey(s, n);
-      say("key vk=%02x down=%d alt=%d withheld=%d on=%d keymap=%s pending=%s",
-          unsigned(s.KeyInfo.vkCode), s.KeyDown, s.AltDown, hook.DisableKeyboard(), form.keymapOn,
-          printable(form.activeKeymapName).c_str(),
-          printable(form.engine.composition.pendingKeys).c_str());
-    });
+    key->SetOnKey(
+        [&form](hooks::TCPKeyHook& hook, const hooks::TKeyStates& s, const hooks::TKeyNames& n) {
+          form.OnKey(s, n);
+          say("key vk=%02x down=%d alt=%d withheld=%d on=%d keymap=%s pending=%s",
+              unsigned(s.KeyInfo.vkCode), s.KeyDown, s.AltDown, hook.DisableKeyboard(),
+              form.keymapOn, printable(form.activeKeymapName).c_str(),
+              printable(form.engine.composition.pendingKeys).c_str());
+        });
   }
   const bool keyRunning = form.keyHook() && form.keyHook()->Enabled();
   const bool mouseRunning = form.mouseHook() && form.mouseHook()->Enabled();

@@ -89,8 +89,8 @@ struct RefusedCase {
 
 TEST_F(KeymapTablesTest, RefusedFilesFailBothChecksWithAReason) {
   auto entry = [](const char* d, const char* c, const char* k) {
-    return std::string("<E><Display>") + d + "</Display><Character>" + c +
-           "</Character><Keys>" + k + "</Keys></E>";
+    return std::string("<E><Display>") + d + "</Display><Character>" + c + "</Character><Keys>" +
+           k + "</Keys></E>";
   };
   auto file = [](const std::string& data) {
     return "<K><Header><LCID>0439</LCID></Header><Data>" + data + "</Data></K>";

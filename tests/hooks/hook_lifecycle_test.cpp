@@ -21,8 +21,8 @@ struct KeyHookKind {
   static constexpr const char16_t* library = platform::keyhook::kLibraryName;
   static std::vector<std::string> exports() {
     namespace k = platform::keyhook;
-    return {k::kStart, k::kStop, k::kUpdateHook, k::kStartLL, k::kStopLL, k::kUpdateHookLL,
-            k::kGetDataLL};
+    return {k::kStart,  k::kStop,         k::kUpdateHook, k::kStartLL,
+            k::kStopLL, k::kUpdateHookLL, k::kGetDataLL};
   }
   static void configure(Component& c) { c.SetLowLevelHook(true); }
   static bool start(Component& c) { return c.Start_KeyHook(); }

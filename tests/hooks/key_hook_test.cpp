@@ -65,9 +65,9 @@ TEST_F(KeyHook, StartAndUpdatePassTheFlagsAsTheyStand) {
   EXPECT_EQ(sim.exportCalls.size(), 1u);
   EXPECT_TRUE(hook.UpdateHook());
   std::string window = std::to_string(hook.WindowHandle());
-  EXPECT_EQ(sim.exportCalls, (std::vector<std::string>{
-                                 "KeyboardHook_StartLL " + window + " 1124 1 0",
-                                 "KeyboardHook_UpdateHookLL 0 1"}));
+  EXPECT_EQ(sim.exportCalls,
+            (std::vector<std::string>{"KeyboardHook_StartLL " + window + " 1124 1 0",
+                                      "KeyboardHook_UpdateHookLL 0 1"}));
 }
 
 TEST_F(KeyHook, ClassicModeCallsTheClassicExports) {
@@ -76,9 +76,9 @@ TEST_F(KeyHook, ClassicModeCallsTheClassicExports) {
   EXPECT_TRUE(hook.UpdateHook());
   EXPECT_TRUE(hook.Stop_KeyHook());
   std::string window = std::to_string(hook.WindowHandle());
-  EXPECT_EQ(sim.exportCalls, (std::vector<std::string>{"KeyboardHook_Start " + window + " 1124 1",
-                                                       "KeyboardHook_UpdateHook 1",
-                                                       "KeyboardHook_Stop"}));
+  EXPECT_EQ(sim.exportCalls,
+            (std::vector<std::string>{"KeyboardHook_Start " + window + " 1124 1",
+                                      "KeyboardHook_UpdateHook 1", "KeyboardHook_Stop"}));
 }
 
 TEST_F(KeyHook, EveryReportIsAnsweredWithOrWithoutAHandler) {
@@ -141,7 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
         Decoding{"insert", {}, 0x2D, 0, u"Insert", false, false, false, true}),
     [](const auto& info) {
       std::string n = info.param.what;
-      for (char& ch : n) if (ch == ' ') ch = '_';
+      for (char& ch : n)
+        if (ch == ' ') ch = '_';
       return n;
     });
 
@@ -158,7 +159,9 @@ struct RepeatCase {
   std::vector<std::int32_t> counts;
   std::vector<bool> repeated;
 };
-void PrintTo(const RepeatCase& c, std::ostream* os) { *os << (c.lowLevel ? "low-level" : "classic"); }
+void PrintTo(const RepeatCase& c, std::ostream* os) {
+  *os << (c.lowLevel ? "low-level" : "classic");
+}
 
 class RepeatCounting : public KeyHook, public ::testing::WithParamInterface<RepeatCase> {};
 

@@ -140,7 +140,7 @@ TEST_F(MouseHook, SwapButtonsActsAtOnceRunningOrNot) {
 
 TEST_F(MouseHook, InvertPointerHandsEveryChangeToTheLibrary) {
   hook.SetInvertPointer(true);
-  start();  // last position 32768, 32768
+  start();                  // last position 32768, 32768
   sim.moveMouse(650, 400);  // x changed to 33279, y unchanged
   ASSERT_EQ(sim.exportCalls.size(), 2u);
   EXPECT_EQ(sim.exportCalls[1], "MouseHook_InvertPointer 1 0 33279 32768 32768 32768 0");

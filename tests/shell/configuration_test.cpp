@@ -69,9 +69,10 @@ TEST_F(ConfigurationTest, AFailedSaveLeavesThePreviousFileIntact) {
 TEST_F(ConfigurationTest, ReplacesAnExistingFileWhateverTheCaseOfItsName) {
   folder.write("config.xml", "<Config><Local/><Keymaps/></Config>");
   saveConfiguration(sample(), folder.path());
-  EXPECT_FALSE(std::filesystem::exists(folder.path() / "Config.xml") &&
-               std::filesystem::exists(folder.path() / "config.xml") &&
-               !std::filesystem::equivalent(folder.path() / "Config.xml", folder.path() / "config.xml"));
+  EXPECT_FALSE(
+      std::filesystem::exists(folder.path() / "Config.xml") &&
+      std::filesystem::exists(folder.path() / "config.xml") &&
+      !std::filesystem::equivalent(folder.path() / "Config.xml", folder.path() / "config.xml"));
   EXPECT_EQ(readConfiguration(folder.path()), sample());
 }
 

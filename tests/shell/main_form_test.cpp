@@ -30,13 +30,15 @@ class MainFormTest : public ::testing::Test {
     std::string key = toggleMode == 2 ? "TKey2" : "TKey1";
     auto entry = [&](const std::string& file, const std::string& k) {
       return "<Entry><Language>Hindi</Language><Keyboard>K</Keyboard><Encoding>Unicode</Encoding>"
-             "<Filename>" + file + "</Filename><" + key + ">" + k + "</" + key + "></Entry>";
+             "<Filename>" +
+             file + "</Filename><" + key + ">" + k + "</" + key + "></Entry>";
     };
-    folder.write("config.xml", "<Config><Local><ToggleMode>" + std::to_string(toggleMode) +
-                                   "</ToggleMode><" + key + ">" + std::to_string(offKey) + "</" +
-                                   key + "><TextServices>True</TextServices><Surround>True</Surround>"
-                                   "</Local><Keymaps>" + entry("six.xml", entryKey) +
-                                   entry("two.xml", "2") + "</Keymaps></Config>");
+    folder.write("config.xml",
+                 "<Config><Local><ToggleMode>" + std::to_string(toggleMode) + "</ToggleMode><" +
+                     key + ">" + std::to_string(offKey) + "</" + key +
+                     "><TextServices>True</TextServices><Surround>True</Surround>"
+                     "</Local><Keymaps>" +
+                     entry("six.xml", entryKey) + entry("two.xml", "2") + "</Keymaps></Config>");
     shell.appFolder = folder.path();
     hooks.desktop = &desktop;
     auto own = desktop.openWindow(u"TApplication");

@@ -52,8 +52,9 @@ class TempFolder {
   // A keymap file with the given entries, in file order.
   std::filesystem::path keymap(const std::string& name, const std::vector<FixtureEntry>& entries,
                                bool smp = false) const {
-    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Keymap>\n  <Header>\n"
-                       "    <LCID>0439</LCID>\n";
+    std::string text =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Keymap>\n  <Header>\n"
+        "    <LCID>0439</LCID>\n";
     if (smp) text += "    <SMP>True</SMP>\n";
     text += "  </Header>\n  <Data>\n";
     for (const FixtureEntry& e : entries)
@@ -70,7 +71,7 @@ class TempFolder {
 
 // The worked example: k, ka, kaa, ksh, s, sa.
 inline const std::vector<FixtureEntry> kSixEntries = {
-    {"k", "0915094D", ""}, {"ka", "0915", ""},     {"kaa", "0915093E", ""},
+    {"k", "0915094D", ""},   {"ka", "0915", ""},    {"kaa", "0915093E", ""},
     {"ksh", "0937094D", ""}, {"s", "0938094D", ""}, {"sa", "0938", ""}};
 
 }  // namespace korimo::testing

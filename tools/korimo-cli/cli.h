@@ -10,8 +10,8 @@ namespace korimo::cli {
 
 // Exit codes shared by the sub-commands.
 constexpr int kExitOk = 0;
-constexpr int kExitUsage = 2;    // bad arguments or input
-constexpr int kExitKeymap = 3;   // a keymap failed the load check
+constexpr int kExitUsage = 2;   // bad arguments or input
+constexpr int kExitKeymap = 3;  // a keymap failed the load check
 
 // args excludes the program name. Returns the exit code.
 int run(const std::vector<std::string>& args, std::istream& in, std::ostream& out,

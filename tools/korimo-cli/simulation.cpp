@@ -63,11 +63,10 @@ std::u16string unescaped(const std::string& text) {
 
 std::uint32_t namedKey(const std::string& name) {
   static const std::map<std::string, std::uint32_t> keys = {
-      {"enter", 13},     {"tab", 9},       {"backspace", 8},   {"escape", 27},
-      {"space", 32},     {"left", 37},     {"right", 39},      {"up", 38},
-      {"down", 40},      {"home", 36},     {"end", 35},        {"pageup", 33},
-      {"pagedown", 34},  {"insert", 45},   {"delete", 46},     {"scrolllock", 145},
-      {"capslock", 20},  {"pause", 19},    {"printscreen", 44}};
+      {"enter", 13},       {"tab", 9},       {"backspace", 8}, {"escape", 27},     {"space", 32},
+      {"left", 37},        {"right", 39},    {"up", 38},       {"down", 40},       {"home", 36},
+      {"end", 35},         {"pageup", 33},   {"pagedown", 34}, {"insert", 45},     {"delete", 46},
+      {"scrolllock", 145}, {"capslock", 20}, {"pause", 19},    {"printscreen", 44}};
   if (auto it = keys.find(name); it != keys.end()) return it->second;
   if (name.size() >= 2 && name[0] == 'f') {
     int n = 0;
@@ -231,8 +230,8 @@ void Simulation::run(const std::string& line) {
   TForm1& form = *form_;
   // Once the program has ended, its tray and windows are gone; keys and the
   // mouse still reach the applications, unhooked.
-  static const char* const programCommands[] = {"tray", "menu", "keypreview", "osk", "arrow",
-                                                "exit"};
+  static const char* const programCommands[] = {"tray", "menu",  "keypreview",
+                                                "osk",  "arrow", "exit"};
   if (ended_ && std::find(std::begin(programCommands), std::end(programCommands), command) !=
                     std::end(programCommands))
     return;
@@ -265,10 +264,14 @@ void Simulation::run(const std::string& line) {
     hooks_.moveMouse(hooks_.cursorX + 5, hooks_.cursorY + 3);
   } else if (command == "tray") {
     need(2);
-    if (w[1] == "left") form.trayclick(TrayButton::Left);
-    else if (w[1] == "right") form.trayclick(TrayButton::Right);
-    else if (w[1] == "middle") form.trayclick(TrayButton::Middle);
-    else throw ScenarioError("usage: tray left|right|middle");
+    if (w[1] == "left")
+      form.trayclick(TrayButton::Left);
+    else if (w[1] == "right")
+      form.trayclick(TrayButton::Right);
+    else if (w[1] == "middle")
+      form.trayclick(TrayButton::Middle);
+    else
+      throw ScenarioError("usage: tray left|right|middle");
   } else if (command == "menu") {
     need(2);
     std::size_t item = std::stoul(w[1]);
@@ -331,7 +334,8 @@ void Simulation::run(const std::string& line) {
 void Simulation::finish() {
   startUp();
   for (const auto& [name, handle] : windows_)
-    if (desktop_.windowExists(handle)) out_ << name << ": " << escaped(desktop_.text(handle)) << "\n";
+    if (desktop_.windowExists(handle))
+      out_ << name << ": " << escaped(desktop_.text(handle)) << "\n";
 }
 
 }  // namespace korimo::cli

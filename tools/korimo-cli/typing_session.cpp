@@ -25,24 +25,35 @@ std::uint16_t usVirtualKey(char16_t c) {
     case u'&': return '7';
     case u'*': return '8';
     case u'(': return '9';
-    case u';': case u':': return 186;
-    case u'=': case u'+': return 187;
-    case u',': case u'<': return 188;
-    case u'-': case u'_': return 189;
-    case u'.': case u'>': return 190;
-    case u'/': case u'?': return 191;
-    case u'`': case u'~': return 192;
-    case u'[': case u'{': return 219;
-    case u'\\': case u'|': return 220;
-    case u']': case u'}': return 221;
-    case u'\'': case u'"': return 222;
+    case u';':
+    case u':': return 186;
+    case u'=':
+    case u'+': return 187;
+    case u',':
+    case u'<': return 188;
+    case u'-':
+    case u'_': return 189;
+    case u'.':
+    case u'>': return 190;
+    case u'/':
+    case u'?': return 191;
+    case u'`':
+    case u'~': return 192;
+    case u'[':
+    case u'{': return 219;
+    case u'\\':
+    case u'|': return 220;
+    case u']':
+    case u'}': return 221;
+    case u'\'':
+    case u'"': return 222;
     default: return 0;
   }
 }
 
 bool usNeedsShift(char16_t c) {
-  return (c >= u'A' && c <= u'Z') || std::u16string_view(u"~!@#$%^&*()_+{}|:\"<>?").find(c) !=
-                                         std::u16string_view::npos;
+  return (c >= u'A' && c <= u'Z') ||
+         std::u16string_view(u"~!@#$%^&*()_+{}|:\"<>?").find(c) != std::u16string_view::npos;
 }
 
 platform::sim::ClusterMarkTest clusterMarksFor(const Replacement& replacement,

@@ -62,7 +62,10 @@ void typeUnicode(platform::Desktop& desktop, char16_t unit) {
 bool withheldKey(const hooks::TKeyStates& s) {
   if (s.InjectedKey) return false;
   switch (s.KeyInfo.vkCode) {
-    case 'Q': case 'J': case 'K': case VK_F9: return true;
+    case 'Q':
+    case 'J':
+    case 'K':
+    case VK_F9: return true;
     default: return false;
   }
 }
@@ -169,11 +172,14 @@ int wmain(int argc, wchar_t** argv) {
   // The library's own view of the report being handled, to check that a
   // nested report leaves the outer one's record in place.
   std::u16string libraryPath = platform.executableFolder() + u"\\Vantrelx.dll";
-  HMODULE library = ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(libraryPath.c_str()), nullptr,
-                                     LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
-  auto getData = library ? reinterpret_cast<platform::win32::exports::KeyboardHookGetDataLL>(
-                               reinterpret_cast<void (*)()>(::GetProcAddress(library, "KeyboardHook_GetDataLL")))
-                         : nullptr;
+  HMODULE library =
+      ::LoadLibraryExW(reinterpret_cast<const wchar_t*>(libraryPath.c_str()), nullptr,
+                       LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+  auto getData =
+      library
+          ? reinterpret_cast<platform::win32::exports::KeyboardHookGetDataLL>(
+                reinterpret_cast<void (*)()>(::GetProcAddress(library, "KeyboardHook_GetDataLL")))
+          : nullptr;
   const DWORD mainThread = ::GetCurrentThreadId();
 
   key.SetOnKey([&](hooks::TCPKeyHook& hook, const hooks::TKeyStates& s, const hooks::TKeyNames& n) {
@@ -182,9 +188,7 @@ int wmain(int argc, wchar_t** argv) {
     decide(hook, withheldKey(s));
     if (!s.KeyDown || s.InjectedKey) return;
     switch (s.KeyInfo.vkCode) {
-      case 'J':
-        typeUnicode(desktop, u'\u0915');
-        break;
+      case 'J': typeUnicode(desktop, u'\u0915'); break;
       case 'K': {
         hook.SetHookInjected(true);
         hook.UpdateHook();
@@ -197,11 +201,8 @@ int wmain(int argc, wchar_t** argv) {
         decide(hook, withheldKey(s));
         break;
       }
-      case VK_F9:
-        ::PostThreadMessageW(mainThread, kReadText, 0, 0);
-        break;
-      default:
-        break;
+      case VK_F9: ::PostThreadMessageW(mainThread, kReadText, 0, 0); break;
+      default: break;
     }
   });
   mouse.SetOnMouse([](hooks::TCPMouseHook&, const hooks::TMouseStates& s) {
