@@ -90,19 +90,6 @@ class TCPKeyHook {
   std::int32_t keyRepeatCounter() const { return keyRepeatCounter_; }
 
  private:
-  struct Exports {
-    platform::keyhook::Start start;
-    platform::keyhook::Stop stop;
-    platform::keyhook::Update update;
-    platform::keyhook::StartLL startLL;
-    platform::keyhook::Stop stopLL;
-    platform::keyhook::UpdateLL updateLL;
-    platform::keyhook::GetDataLL getDataLL;
-    bool all() const {
-      return start && stop && update && startLL && stopLL && updateLL && getDataLL;
-    }
-  };
-
   bool LoadHookLibrary();
   bool UnloadHookLibrary();
   std::intptr_t HookWindowProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
@@ -113,7 +100,7 @@ class TCPKeyHook {
 
   platform::HookPlatform& platform_;
   HookLibraryHandle library_;
-  Exports exports_;
+  platform::keyhook::Exports exports_;
   std::unique_ptr<platform::MessageWindow> window_;
 
   bool FHookLibLoaded = false;

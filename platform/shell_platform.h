@@ -31,9 +31,6 @@ struct VersionInfo {
 };
 
 constexpr WindowHandle kBroadcast = 0xFFFF;  // HWND_BROADCAST
-constexpr std::uint32_t kWmNull = 0x0000;
-constexpr std::uint32_t kWmInputLangChangeRequest = 0x0050;
-constexpr std::uint32_t kWmInputLangChange = 0x0051;
 constexpr std::uint32_t kKlfActivate = 0x01;
 constexpr std::uint32_t kKlfNoTellShell = 0x80;
 

@@ -2,11 +2,22 @@
 // TForm1, the program core: it owns the hook components, the engine, the
 // catalogue and the per-window memory, handles every key and mouse report,
 // switches keymaps, and keeps the state that the tray, the key preview and
-// the on-screen keyboard show. It needs no window of its own to work.
+// the on-screen keyboard show. It needs no window of its own to work: views
+// register a CoreObserver and draw its state when it tells them.
+//
+// Its work is split by job:
+//   main_form.cpp        start-up, shut-down, the observers, the program's own windows
+//   catalogue_loader.cpp the catalogue loader GetFilesCount and the hook components
+//   keymap_switching.cpp set_environ and the foreground check
+//   key_handlers.cpp     the four key handlers, the toggle keys, the mouse handler
+//   tray_commands.cpp    the tray icon's clicks and the menu commands
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/engine.h"
 #include "hooks/cp_key_hook.h"
@@ -17,6 +28,7 @@
 #include "platform/shell_platform.h"
 #include "preview/key_preview.h"
 #include "shell/catalogue.h"
+#include "shell/core_observer.h"
 #include "shell/regional_language.h"
 #include "xml/xml_document.h"
 
@@ -27,6 +39,13 @@ namespace korimo {
 enum class KeyHandler { OnKeyPressed, OnKeyPressed1, OnKeyPressed2, OnKeyPressed3 };
 
 enum class TrayButton { Left, Right, Middle };
+
+// What the catalogue loader reads: by default the configuration file
+// config.xml beside the executable and the keymaps of its Data folder.
+struct CatalogueSource {
+  std::optional<xml::XmlDocument> configuration;  // nullopt: no readable configuration
+  std::filesystem::path keymapFolder;
+};
 
 class TForm1 {
  public:
@@ -43,10 +62,14 @@ class TForm1 {
 
   // Start-up: catalogue, hooks started, engine off, regional-language check.
   void FormCreate();
+  // The same with the catalogue read from source instead of the program's folder.
+  void FormCreate(CatalogueSource source);
   // Shut-down: stops and frees the hooks.
   void FormDestroy();
-  // The catalogue loader: configuration, keymaps, toggle keys, hook components.
+  // The catalogue loader: configuration, keymaps, toggle keys, hook
+  // components. Running it again builds the catalogue afresh.
   void GetFilesCount();
+  void GetFilesCount(CatalogueSource source);
 
   // Switches the keymap with that file name on, or the engine off for "****".
   void set_environ(std::u16string name);
@@ -64,6 +87,14 @@ class TForm1 {
   void Exit1Click();
   void flushout() { engine.windows.flushout(platforms_.desktop); }
 
+  // Views: told what changed after every operation that changes what they show.
+  void addObserver(CoreObserver& observer);
+  void removeObserver(CoreObserver& observer);
+  // The program's own windows besides the hidden main window (the key
+  // preview strip, the on-screen keyboard, dialogs, menus): never a target.
+  void addOwnWindow(platform::WindowHandle window) { engine.windows.addOwnWindow(window); }
+  void removeOwnWindow(platform::WindowHandle window) { engine.windows.removeOwnWindow(window); }
+
   hooks::TCPKeyHook* keyHook() { return keyHook_.get(); }
   hooks::TCPMouseHook* mouseHook() { return mouseHook_.get(); }
   KeyHandler installedHandler() const { return installedHandler_; }
@@ -80,36 +111,52 @@ class TForm1 {
   bool oskChecked = false;         // "On-Screen Keyboard "
 
  private:
+  // The state of the toggle keys between and during key events.
+  struct ToggleState {
+    bool composableKey = false;     // per event: the key may take part in composition
+    bool noModifiers = false;       // per event, mode 2: no Ctrl, Alt or Windows key
+    bool toggleKeyPressed = false;  // per event, mode 2: an assigned toggle key, no modifiers
+    bool togglePending = false;     // the previous event switched keymaps
+    bool toggleSwitching = false;   // set_environ runs for a toggle or the checked menu item
+    int toggleSlot = 0;             // the Alt digit or function-key slot being toggled
+    std::uint32_t altKeyUsed = platform::kVkLMenu;
+  };
+
+  // start-up
+  void startUp(std::optional<CatalogueSource> source);
+  // the catalogue loader
+  CatalogueSource programFolderSource();
+  void readGlobalSettings(const xml::XmlDocument& document);
+  void installToggleTables();
+  void loadCatalogue(const xml::XmlDocument& document, const std::filesystem::path& keymapFolder);
+  void createHookComponents();
+  // keymap switching
+  static KeyHandler handlerFor(int toggleMode, bool surround);
+  void switchOff(bool fullSequence);
+  // True when one of the program's own windows is in front.
+  bool foregroundCheck();
+  // key handlers and toggle keys
   void handleKey(int toggleMode, bool surround);
   void wrefresh(int toggleMode, bool surround);
-  void foregroundCheck();
-  void switchOffForNewWindow();
   void toggleStepAlt();
   void toggleStepFunctionKey();
   bool istky(std::uint32_t vk) const;
   void onlyaltup();
   void setDisableKeyboard(bool disable);
   bool windowsKeyDown();
-  void loadCatalogue(const xml::XmlDocument& document);
-  void installToggleTables();
-  void createHookComponents();
+  // views
+  void changed(ViewParts parts);
 
   Platforms platforms_;
   std::unique_ptr<hooks::TCPKeyHook> keyHook_;
   std::unique_ptr<hooks::TCPMouseHook> mouseHook_;
   KeyHandler installedHandler_ = KeyHandler::OnKeyPressed;
+  std::vector<CoreObserver*> observers_;
 
   // The event in hand, copied at the start of every key report.
   char16_t lastKeyChar = 0;
   hooks::TKeyStates lastKeyStates;
-
-  bool composableKey = false;
-  bool noModifiers = false;
-  bool toggleKeyPressed = false;
-  bool togglePending = false;
-  bool toggleSwitching = false;
-  int toggleSlot = 0;
-  std::uint32_t altKeyUsed = 164;
+  ToggleState toggle_;
 };
 
 }  // namespace korimo

@@ -94,9 +94,9 @@ void SimDesktop::applyKey(std::uint16_t vk, char16_t character) {
   switch (vk) {
     case kVkBack: f.backspace(); break;
     case kVkLeft: f.left(); break;
-    case 39: f.right(); break;
-    case 36: f.home(); break;
-    case 35: f.end(); break;
+    case kVkRight: f.right(); break;
+    case kVkHome: f.home(); break;
+    case kVkEnd: f.end(); break;
     case kVkDelete: f.deleteForward(); break;
     case kVkReturn: f.insert(u'\r'); break;
     case kVkTab: f.insert(u'\t'); break;

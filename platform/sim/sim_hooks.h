@@ -176,14 +176,13 @@ class SimHookPlatform : public HookPlatform, public Desktop {
     std::map<char16_t, char16_t> combined;
   };
 
-  std::map<std::string, std::any> keyExports();
-  std::map<std::string, std::any> mouseExports();
+  keyhook::Exports keyExports();
+  mousehook::Exports mouseExports();
   void libraryReleased(bool keyboard);
   // Runs one key event through the hooks; true when it reached the application.
   bool keyEvent(std::uint32_t vk, bool up, bool injected, std::uintptr_t extra, char16_t unicode);
   bool mouseReport(std::uint32_t message, std::int32_t x, std::int32_t y, std::uintptr_t extra);
   void setKey(std::uint32_t vk, bool down);
-  char16_t character(std::uint32_t vk, bool shift, bool caps) const;
 
   std::map<WindowHandle, MessageProc> windows_;
   WindowHandle nextWindow_ = 0x30030;
