@@ -23,12 +23,33 @@ void TForm1::startUp(std::optional<CatalogueSource> source) {
   activeKeymapName = u"****";
   catalogue.trayVisible = true;
   catalogue.seticon(false);
-  keyHook_->Start_KeyHook();
-  mouseHook_->Start_MouseHook();
+  startHooks();
   engine.composition.setallnull();
   set_environ(u"****");
   changed(ViewParts::all());
   if (language.windowsVersionClass() != 8) language.regionalLanguageCheck();
+}
+
+// A hook that does not start leaves the program in the tray without seeing
+// keys (or clicks): the user is told once, and the tray says it instead of
+// looking as if it works.
+void TForm1::startHooks() {
+  const bool keys = keyHook_->Start_KeyHook();
+  const bool mouse = mouseHook_->Start_MouseHook();
+  hookProblem.clear();
+  if (!keys) hookProblem = u"Vantrel Korimo cannot type: its keyboard hook did not start";
+  std::u16string message;
+  if (!keys)
+    message +=
+        u"The keyboard hook (Vantrelx.dll beside the program) did not load or start, so "
+        u"Vantrel Korimo cannot type.";
+  if (!mouse)
+    message += std::u16string(message.empty() ? u"" : u"\r\n\r\n") +
+               u"The mouse hook (Vantrely.dll beside the program) did not load or start, so a "
+               u"mouse click will not end the syllable being typed.";
+  if (!message.empty())
+    platforms_.shell.messageBox(message + u"\r\n\r\nInstall Vantrel Korimo again to repair it.",
+                                u"Vantrel Korimo");
 }
 
 void TForm1::FormDestroy() {

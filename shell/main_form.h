@@ -11,6 +11,7 @@
 //   keymap_switching.cpp set_environ and the foreground check
 //   key_handlers.cpp     the four key handlers, the toggle keys, the mouse handler
 //   tray_commands.cpp    the tray icon's clicks and the menu commands
+// and tray_menus.h says what the tray icon and its menus show.
 
 #include <cstdint>
 #include <filesystem>
@@ -29,6 +30,8 @@
 #include "preview/key_preview.h"
 #include "shell/catalogue.h"
 #include "shell/core_observer.h"
+#include "shell/dialog_host.h"
+#include "shell/tray_menus.h"
 #include "shell/regional_language.h"
 #include "xml/xml_document.h"
 
@@ -85,6 +88,12 @@ class TForm1 {
   void KeymapHelp2Click();  // "On-Screen Keyboard "
   void arrowClick(KeyPreview::Arrow arrow);
   void Exit1Click();
+  void mainMenuClick(MainMenuItem item);
+  void opensettings();         // "Settings"
+  void opensplash();           // "About..."
+  void VisitHelppage1Click();  // "Visit Help page"
+  // The help page beside the program, which "Visit Help page" opens.
+  std::filesystem::path helpPage();
   void flushout() { engine.windows.flushout(platforms_.desktop); }
 
   // Views: told what changed after every operation that changes what they show.
@@ -94,6 +103,10 @@ class TForm1 {
   // preview strip, the on-screen keyboard, dialogs, menus): never a target.
   void addOwnWindow(platform::WindowHandle window) { engine.windows.addOwnWindow(window); }
   void removeOwnWindow(platform::WindowHandle window) { engine.windows.removeOwnWindow(window); }
+  // Who shows the settings dialog and the About box; none: they do not open.
+  void setDialogHost(DialogHost* host) { dialogHost_ = host; }
+  // The program is on its way out (Exit): a new instance waits for it to go.
+  bool ending() const { return ending_; }
 
   hooks::TCPKeyHook* keyHook() { return keyHook_.get(); }
   hooks::TCPMouseHook* mouseHook() { return mouseHook_.get(); }
@@ -109,6 +122,11 @@ class TForm1 {
   std::u16string activeKeymapName = u"****";
   bool keyPreviewChecked = false;  // "Key Preview"
   bool oskChecked = false;         // "On-Screen Keyboard "
+  bool settingsOpen = false;
+  bool aboutOpen = false;
+  // Why the program cannot type (a hook library that did not start), shown
+  // by the tray instead of the keymap; empty when it works.
+  std::u16string hookProblem;
 
  private:
   // The state of the toggle keys between and during key events.
@@ -124,6 +142,7 @@ class TForm1 {
 
   // start-up
   void startUp(std::optional<CatalogueSource> source);
+  void startHooks();
   // the catalogue loader
   CatalogueSource programFolderSource();
   void readGlobalSettings(const xml::XmlDocument& document);
@@ -152,6 +171,8 @@ class TForm1 {
   std::unique_ptr<hooks::TCPMouseHook> mouseHook_;
   KeyHandler installedHandler_ = KeyHandler::OnKeyPressed;
   std::vector<CoreObserver*> observers_;
+  DialogHost* dialogHost_ = nullptr;
+  bool ending_ = false;
 
   // The event in hand, copied at the start of every key report.
   char16_t lastKeyChar = 0;

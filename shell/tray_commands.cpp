@@ -39,8 +39,56 @@ void TForm1::arrowClick(KeyPreview::Arrow arrow) {
 }
 
 void TForm1::Exit1Click() {
+  ending_ = true;
   language.broadcastDefaultInputLanguage();
   platforms_.shell.terminateApplication();
+}
+
+void TForm1::mainMenuClick(MainMenuItem item) {
+  switch (item) {
+    case MainMenuItem::Settings: opensettings(); break;
+    case MainMenuItem::OnScreenKeyboard: KeymapHelp2Click(); break;
+    case MainMenuItem::KeyPreview: sett1Click(); break;
+    case MainMenuItem::VisitHelpPage: VisitHelppage1Click(); break;
+    case MainMenuItem::About: opensplash(); break;
+    case MainMenuItem::Exit: Exit1Click(); break;
+  }
+}
+
+namespace {
+
+// Marks a modal window open for as long as it is shown.
+class OpenWhileShown {
+ public:
+  explicit OpenWhileShown(bool& open) : open_(open) { open_ = true; }
+  ~OpenWhileShown() { open_ = false; }
+  OpenWhileShown(const OpenWhileShown&) = delete;
+  OpenWhileShown& operator=(const OpenWhileShown&) = delete;
+
+ private:
+  bool& open_;
+};
+
+}  // namespace
+
+void TForm1::opensettings() {
+  if (settingsOpen || !dialogHost_) return;  // one is open already
+  OpenWhileShown open(settingsOpen);
+  dialogHost_->showSettings();
+}
+
+void TForm1::opensplash() {
+  if (aboutOpen || !dialogHost_) return;
+  OpenWhileShown open(aboutOpen);
+  dialogHost_->showAbout();
+}
+
+std::filesystem::path TForm1::helpPage() {
+  return platforms_.shell.executableFolder() / "korimohelp.html";
+}
+
+void TForm1::VisitHelppage1Click() {
+  platforms_.shell.shellExecute(engine.windows.ownWindow, u"open", helpPage().u16string());
 }
 
 }  // namespace korimo

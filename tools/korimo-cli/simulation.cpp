@@ -123,6 +123,7 @@ void Simulation::startUp() {
   if (session_.started()) return;
   session_.startUp();
   form().addObserver(views_);
+  form().setDialogHost(&dialogs_);
   // The program's own windows that a user can click: the key preview strip
   // and the on-screen keyboard. Handles apart from the applications' ones.
   for (const auto& [name, className, handle] :
@@ -141,6 +142,11 @@ void Simulation::startUp() {
 void Simulation::beforeStartUp(const std::vector<std::string>& w, const std::string& line) {
   if (session_.started())
     throw ScenarioError("'" + w[0] + "' must come before every other command");
+  if (w[0] == "library") {
+    if (w.size() != 3 || w[1] != "missing") throw ScenarioError("usage: library missing NAME");
+    session_.hooks.removeLibrary(utf16(w[2]));
+    return;
+  }
   if (w[0] == "winver") {
     if (w.size() != 4) throw ScenarioError("usage: winver PLATFORM MAJOR MINOR");
     session_.shell.versionInfo = platform::VersionInfo{
@@ -231,12 +237,14 @@ void Simulation::run(const std::string& line) {
   std::vector<std::string> w = words(line);
   if (w.empty() || w[0][0] == '#') return;
   const std::string& command = w[0];
-  if (command == "reg" || command == "winver") return beforeStartUp(w, line);
+  if (command == "reg" || command == "winver" || command == "library")
+    return beforeStartUp(w, line);
   startUp();
   TForm1& form = this->form();
   // Once the program has ended, its tray and windows are gone; keys and the
   // mouse still reach the applications, unhooked.
-  static const char* const programCommands[] = {"tray", "menu",  "keypreview",
+  static const char* const programCommands[] = {"tray", "menu", "mainmenu", "help", "about",
+                                                "settings", "keypreview",
                                                 "osk",  "arrow", "exit"};
   if (ended_ && std::find(std::begin(programCommands), std::end(programCommands), command) !=
                     std::end(programCommands))
@@ -267,6 +275,9 @@ void Simulation::run(const std::string& line) {
     session_.hooks.mouseButton(platform::kWmMouseWheel);
   } else if (command == "move") {
     session_.hooks.moveMouse(session_.hooks.cursorX + 5, session_.hooks.cursorY + 3);
+  } else if (command == "tray" && w.size() == 2 && w[1] == "show") {
+    const TrayLook look = trayLook(form);
+    out_ << "tray: " << (look.on ? "on" : "off") << " " << escaped(look.tooltip) << "\n";
   } else if (command == "tray") {
     need(2);
     if (w[1] == "left")
@@ -282,6 +293,28 @@ void Simulation::run(const std::string& line) {
     std::size_t item = std::stoul(w[1]);
     if (item >= form.catalogue.mmenu.size()) throw ScenarioError("no menu item " + w[1]);
     form.mmenuItemClick(item);
+  } else if (command == "menus") {
+    need(1);
+    auto print = [this](const char* name, const std::vector<MenuLine>& lines) {
+      out_ << name << ":";
+      const char* separator = " ";
+      for (const MenuLine& line : lines) {
+        out_ << separator << "[" << (line.checked ? "x" : " ") << "] " << escaped(line.caption);
+        separator = " | ";
+      }
+      out_ << "\n";
+    };
+    print("keymap menu", keymapMenuLines(form));
+    print("main menu", mainMenuLines(form));
+  } else if (command == "help") {
+    form.VisitHelppage1Click();
+  } else if (command == "about") {
+    form.opensplash();
+  } else if (command == "settings") {
+    form.opensettings();
+  } else if (command == "dialogs") {
+    for (; dialogsShown_ < dialogs_.opened.size(); ++dialogsShown_)
+      out_ << dialogs_.opened[dialogsShown_] << "\n";
   } else if (command == "keypreview") {
     form.sett1Click();
   } else if (command == "osk") {

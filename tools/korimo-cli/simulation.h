@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "shell/core_observer.h"
+#include "shell/dialog_host.h"
 #include "tools/korimo-cli/desktop_session.h"
 
 namespace korimo::cli {
@@ -46,9 +47,19 @@ class Simulation {
     ViewParts redrawn;
   };
 
+  // The modal windows of the simulated desktop: each opening is noted; a
+  // scenario's next line runs while it is open only in `dialogs`.
+  struct Dialogs : DialogHost {
+    void showSettings() override { opened.push_back("settings"); }
+    void showAbout() override { opened.push_back("about"); }
+    std::vector<std::string> opened;
+  };
+
   std::ostream& out_;
   DesktopSession session_;
   Views views_;
+  Dialogs dialogs_;
+  std::size_t dialogsShown_ = 0;
   bool ended_ = false;
   std::vector<std::pair<std::string, platform::WindowHandle>> windows_;     // in opening order
   std::vector<std::pair<std::string, platform::WindowHandle>> ownWindows_;  // the program's
