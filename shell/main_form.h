@@ -31,8 +31,8 @@
 #include "shell/catalogue.h"
 #include "shell/core_observer.h"
 #include "shell/dialog_host.h"
-#include "shell/tray_menus.h"
 #include "shell/regional_language.h"
+#include "shell/tray_menus.h"
 #include "xml/xml_document.h"
 
 namespace korimo {

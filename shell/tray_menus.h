@@ -20,8 +20,9 @@ struct MenuLine {
 // The main menu, top to bottom.
 enum class MainMenuItem { Settings, OnScreenKeyboard, KeyPreview, VisitHelpPage, About, Exit };
 constexpr std::array<MainMenuItem, 6> kMainMenuItems = {
-    MainMenuItem::Settings,      MainMenuItem::OnScreenKeyboard, MainMenuItem::KeyPreview,
-    MainMenuItem::VisitHelpPage, MainMenuItem::About,            MainMenuItem::Exit};
+    MainMenuItem::Settings,   MainMenuItem::OnScreenKeyboard,
+    MainMenuItem::KeyPreview, MainMenuItem::VisitHelpPage,
+    MainMenuItem::About,      MainMenuItem::Exit};
 std::u16string_view mainMenuCaption(MainMenuItem item);
 
 std::vector<MenuLine> mainMenuLines(const TForm1& core);

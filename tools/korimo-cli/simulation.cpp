@@ -243,9 +243,9 @@ void Simulation::run(const std::string& line) {
   TForm1& form = this->form();
   // Once the program has ended, its tray and windows are gone; keys and the
   // mouse still reach the applications, unhooked.
-  static const char* const programCommands[] = {"tray", "menu", "mainmenu", "help", "about",
-                                                "settings", "keypreview",
-                                                "osk",  "arrow", "exit"};
+  static const char* const programCommands[] = {"tray",  "menu",     "mainmenu",   "help",
+                                                "about", "settings", "keypreview", "osk",
+                                                "arrow", "exit"};
   if (ended_ && std::find(std::begin(programCommands), std::end(programCommands), command) !=
                     std::end(programCommands))
     return;
