@@ -82,7 +82,10 @@ class TForm1 {
   void OnMouseEvent(const hooks::TMouseStates& states);
 
   // The tray and its menus.
-  void trayclick(TrayButton button);
+  // A press on the tray icon; true when the keymap sub-menu opens (left and
+  // middle button). The view shows the menu, then calls trayMenuClosed.
+  bool trayclick(TrayButton button);
+  void trayMenuClosed();
   void mmenuItemClick(std::size_t item);
   void sett1Click();        // "Key Preview"
   void KeymapHelp2Click();  // "On-Screen Keyboard "

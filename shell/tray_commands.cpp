@@ -4,12 +4,18 @@
 
 namespace korimo {
 
-void TForm1::trayclick(TrayButton button) {
+bool TForm1::trayclick(TrayButton button) {
   flushout();
-  if (button == TrayButton::Right) return;
+  if (button == TrayButton::Right) return false;  // the main menu opens by itself
   // The keymap sub-menu opens at the pointer; its item clicks arrive as
-  // mmenuItemClick. Afterwards the menu needs a message to close properly.
+  // mmenuItemClick. The program's window comes to the front first, or the
+  // menu would not close when the user clicks elsewhere.
   platforms_.shell.setForegroundWindow(engine.windows.ownWindow);
+  return true;
+}
+
+void TForm1::trayMenuClosed() {
+  // A closed tray menu needs one more message to its window to close properly.
   platforms_.shell.postMessage(engine.windows.ownWindow, platform::kWmNull, 0, 0);
 }
 

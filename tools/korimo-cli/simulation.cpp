@@ -280,14 +280,12 @@ void Simulation::run(const std::string& line) {
     out_ << "tray: " << (look.on ? "on" : "off") << " " << escaped(look.tooltip) << "\n";
   } else if (command == "tray") {
     need(2);
-    if (w[1] == "left")
-      form.trayclick(TrayButton::Left);
-    else if (w[1] == "right")
-      form.trayclick(TrayButton::Right);
-    else if (w[1] == "middle")
-      form.trayclick(TrayButton::Middle);
-    else
-      throw ScenarioError("usage: tray left|right|middle");
+    static const std::map<std::string, TrayButton> buttons = {
+        {"left", TrayButton::Left}, {"right", TrayButton::Right}, {"middle", TrayButton::Middle}};
+    auto button = buttons.find(w[1]);
+    if (button == buttons.end()) throw ScenarioError("usage: tray left|right|middle|show");
+    // The sub-menu opens and closes; a `menu N` line is the item chosen.
+    if (form.trayclick(button->second)) form.trayMenuClosed();
   } else if (command == "menu") {
     need(2);
     std::size_t item = std::stoul(w[1]);
