@@ -83,7 +83,8 @@ class TForm1 {
 
   // The tray and its menus.
   // A press on the tray icon; true when the keymap sub-menu opens (left and
-  // middle button). The view shows the menu, then calls trayMenuClosed.
+  // middle button). The view shows the menu (the main menu for the right
+  // button), then calls trayMenuClosed, then runs the item chosen.
   bool trayclick(TrayButton button);
   void trayMenuClosed();
   void mmenuItemClick(std::size_t item);

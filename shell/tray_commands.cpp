@@ -17,6 +17,10 @@ bool TForm1::trayclick(TrayButton button) {
 void TForm1::trayMenuClosed() {
   // A closed tray menu needs one more message to its window to close properly.
   platforms_.shell.postMessage(engine.windows.ownWindow, platform::kWmNull, 0, 0);
+  // The menu took the focus to the program's hidden window; keys typed next
+  // belong to the window the user was typing in.
+  if (engine.windows.targetWindow != platform::kNoWindow)
+    platforms_.shell.setForegroundWindow(engine.windows.targetWindow);
 }
 
 void TForm1::mmenuItemClick(std::size_t item) {

@@ -284,8 +284,9 @@ void Simulation::run(const std::string& line) {
         {"left", TrayButton::Left}, {"right", TrayButton::Right}, {"middle", TrayButton::Middle}};
     auto button = buttons.find(w[1]);
     if (button == buttons.end()) throw ScenarioError("usage: tray left|right|middle|show");
-    // The sub-menu opens and closes; a `menu N` line is the item chosen.
-    if (form.trayclick(button->second)) form.trayMenuClosed();
+    // The menu opens and closes; a `menu N` line is the item chosen.
+    form.trayclick(button->second);
+    form.trayMenuClosed();
   } else if (command == "menu") {
     need(2);
     std::size_t item = std::stoul(w[1]);
