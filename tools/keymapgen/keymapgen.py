@@ -260,9 +260,10 @@ def parse_inscript(path, scripts, allowed, errors):
         if header is None:
             header = fields
             missing = [s for s in scripts if s not in header]
-            if header[0] != "key" or missing:
-                raise TableError(f"{where}: the header names the column key and then the scripts "
-                                 f"({', '.join(missing) or 'key first'})")
+            if header[0] != "key":
+                raise TableError(f"{where}: the first column of the header is key")
+            if missing:
+                raise TableError(f"{where}: no column for {', '.join(missing)}")
             continue
         if len(fields) != len(header):
             errors.append(f"{where}: {len(fields)} columns, the header has {len(header)}")
@@ -291,9 +292,11 @@ def parse_inscript(path, scripts, allowed, errors):
                 text = strip_circle(expand(cell))
                 check_text(text, s, allowed, where, errors)
             keymaps[s].add(key, text, where, errors)
+    if header is None:
+        raise TableError(f"{os.path.basename(path)}: no header")
     given = {r["key"] for r in rows}
     missing = [k for k in UNSHIFTED + SHIFTED if k not in given]
-    if header is not None and missing:
+    if missing:
         errors.append(f"{os.path.basename(path)}: no row for the keys {' '.join(missing)} "
                       f"(write {NONE} for a key that types nothing)")
     return keymaps, rows
