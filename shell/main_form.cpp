@@ -27,29 +27,42 @@ void TForm1::startUp(std::optional<CatalogueSource> source) {
   engine.composition.setallnull();
   set_environ(u"****");
   changed(ViewParts::all());
+  reportStartupProblems();
   if (language.windowsVersionClass() != 8) language.regionalLanguageCheck();
 }
 
 // A hook that does not start leaves the program in the tray without seeing
-// keys (or clicks): the user is told once, and the tray says it instead of
+// keys (or clicks): the user is told, and the tray says it instead of
 // looking as if it works.
 void TForm1::startHooks() {
   const bool keys = keyHook_->Start_KeyHook();
   const bool mouse = mouseHook_->Start_MouseHook();
   hookProblem.clear();
-  if (!keys) hookProblem = u"Vantrel Korimo cannot type: its keyboard hook did not start";
-  std::u16string message;
-  if (!keys)
-    message +=
+  if (!keys) {
+    hookProblem = u"Vantrel Korimo cannot type: its keyboard hook did not start";
+    startupProblems.push_back(
         u"The keyboard hook (Vantrelx.dll beside the program) did not load or start, so "
-        u"Vantrel Korimo cannot type.";
+        u"Vantrel Korimo cannot type. Install Vantrel Korimo again to repair it.");
+  }
   if (!mouse)
-    message += std::u16string(message.empty() ? u"" : u"\r\n\r\n") +
-               u"The mouse hook (Vantrely.dll beside the program) did not load or start, so a "
-               u"mouse click will not end the syllable being typed.";
-  if (!message.empty())
-    platforms_.shell.messageBox(message + u"\r\n\r\nInstall Vantrel Korimo again to repair it.",
-                                u"Vantrel Korimo");
+    startupProblems.push_back(
+        u"The mouse hook (Vantrely.dll beside the program) did not load or start, so a mouse "
+        u"click will not end the syllable being typed. Install Vantrel Korimo again to repair "
+        u"it.");
+}
+
+// Once, in one message box, however many there are.
+void TForm1::reportStartupProblems() {
+  if (startupProblems.empty()) return;
+  constexpr std::size_t kShown = 12;
+  std::u16string text = u"Vantrel Korimo started, but not everything is as it should be:";
+  for (std::size_t i = 0; i < startupProblems.size() && i < kShown; ++i)
+    text += u"\r\n\r\n" + startupProblems[i];
+  if (startupProblems.size() > kShown) {
+    const std::string more = std::to_string(startupProblems.size() - kShown);
+    text += u"\r\n\r\n... and " + std::u16string(more.begin(), more.end()) + u" more.";
+  }
+  platforms_.shell.messageBox(text, u"Vantrel Korimo");
 }
 
 void TForm1::FormDestroy() {

@@ -48,6 +48,7 @@ enum class TrayButton { Left, Right, Middle };
 struct CatalogueSource {
   std::optional<xml::XmlDocument> configuration;  // nullopt: no readable configuration
   std::filesystem::path keymapFolder;
+  std::u16string problem;  // why there is no configuration, for the user
 };
 
 class TForm1 {
@@ -131,6 +132,9 @@ class TForm1 {
   // Why the program cannot type (a hook library that did not start), shown
   // by the tray instead of the keymap; empty when it works.
   std::u16string hookProblem;
+  // What start-up could not do (an unreadable configuration, a keymap left
+  // out and why, a hook that did not start), told once in one message box.
+  std::vector<std::u16string> startupProblems;
 
  private:
   // The state of the toggle keys between and during key events.
@@ -147,6 +151,7 @@ class TForm1 {
   // start-up
   void startUp(std::optional<CatalogueSource> source);
   void startHooks();
+  void reportStartupProblems();
   // the catalogue loader
   CatalogueSource programFolderSource();
   void readGlobalSettings(const xml::XmlDocument& document);

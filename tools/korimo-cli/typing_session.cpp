@@ -26,7 +26,7 @@ bool TypingSession::loadKeymap(const std::filesystem::path& path, bool surround,
   entry.filename = path.filename().u16string();
   entry.tkey1 = u"1";
   configuration.entries.push_back(entry);
-  session_.startUp(CatalogueSource{configurationDocument(configuration), path.parent_path()});
+  session_.startUp(CatalogueSource{configurationDocument(configuration), path.parent_path(), {}});
 
   window_ = session_.openWindow(className_);
   session_.hooks.press(platform::kVkLMenu);
