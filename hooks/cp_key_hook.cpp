@@ -89,6 +89,10 @@ bool TCPKeyHook::Start_KeyHook() {
   if (!LoadHookLibrary()) return false;
   if (FLowLevelHook) {
     FEnabled = exports_.StartLL(FWindowHandle, FUserHookMsg, FDisableKeyboard, FHookInjected);
+    // Raw input watches over the hook: see watchRawKey.
+    if (FEnabled && !rawInputRegistered_)
+      rawInputRegistered_ = platform_.registerRawKeyboard(FWindowHandle);
+    unreportedRawKeys_ = 0;
   } else {
     FEnabled = exports_.Start(FWindowHandle, FUserHookMsg, FDisableKeyboard);
   }
@@ -115,7 +119,27 @@ bool TCPKeyHook::UpdateHook() {
 std::intptr_t TCPKeyHook::HookWindowProc(std::uint32_t message, std::uintptr_t wParam,
                                          std::intptr_t lParam) {
   if (message == FUserHookMsg) return DispatchHookMessage(wParam, lParam);
+  if (message == platform::kWmInput) watchRawKey(lParam);
   return platform_.defWindowProc(FWindowHandle, message, wParam, lParam);
+}
+
+// Windows removes a low-level hook that keeps it waiting too long, without
+// telling anyone. Raw input still sees every key a keyboard types: key
+// presses that arrive there while the hook has reported nothing for a while
+// mean the hook is gone, and it is installed again.
+void TCPKeyHook::watchRawKey(std::intptr_t lParam) {
+  if (!FEnabled || !FLowLevelHook) return;
+  const std::optional<platform::RawKey> key = platform_.rawKeyboardInput(lParam);
+  if (!key || !key->down) return;
+  // Raw input is stamped a little after the hook's record of the same key.
+  constexpr std::int32_t kSlackMs = 250;
+  if (static_cast<std::int32_t>(key->time - lastReportTime_) <= kSlackMs) return;
+  if (++unreportedRawKeys_ < kLostAfterKeys) return;
+  unreportedRawKeys_ = 0;
+  exports_.StopLL();  // the library's record of the removed hook
+  FEnabled = exports_.StartLL(FWindowHandle, FUserHookMsg, FDisableKeyboard, FHookInjected);
+  ++hookReinstalls_;
+  if (FOnHookLost) FOnHookLost(*this, FEnabled);
 }
 
 std::intptr_t TCPKeyHook::DispatchHookMessage(std::uintptr_t wParam, std::intptr_t lParam) {
@@ -174,6 +198,8 @@ void TCPKeyHook::DecodeLowLevelKey(std::uintptr_t wParam) {
   const TKbDllHookStruct* record = exports_.GetDataLL ? exports_.GetDataLL() : nullptr;
   if (record == nullptr) throw std::runtime_error("the keyboard hook library gave no key record");
   states.KeyInfo = *record;
+  lastReportTime_ = record->time;
+  unreportedRawKeys_ = 0;
 
   const std::uint32_t flags = states.KeyInfo.flags;
   const std::uint32_t vk = states.KeyInfo.vkCode;

@@ -40,6 +40,10 @@ class Desktop {
   virtual WindowHandle foregroundWindow() = 0;
   // GetWindow(window, GW_HWNDFIRST) != nullptr: the handle still names a window.
   virtual bool windowExists(WindowHandle window) = 0;
+  // Whether input this program injects reaches the window: Windows drops it
+  // without a word for a window of a process with higher rights (one run as
+  // administrator). Asked when the foreground window changes.
+  virtual bool acceptsInjectedInput(WindowHandle window) = 0;
 };
 
 }  // namespace korimo::platform

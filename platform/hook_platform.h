@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -151,6 +152,13 @@ class MessageWindow {
 
 using KeyboardState = std::array<std::uint8_t, 256>;
 
+// A key as raw input reports it: from a keyboard, whatever the hooks do.
+struct RawKey {
+  std::uint32_t vk = 0;
+  bool down = false;
+  std::uint32_t time = 0;  // when the system took it, in the clock of the hook records
+};
+
 class HookPlatform {
  public:
   virtual ~HookPlatform() = default;
@@ -188,6 +196,14 @@ class HookPlatform {
                         char16_t* buffer, std::uint32_t flags, LayoutHandle layout) = 0;
   virtual LayoutHandle keyboardLayout() = 0;        // GetKeyboardLayout(0)
   virtual std::u16string keyboardLayoutName() = 0;  // GetKeyboardLayoutNameW
+
+  // --- raw input
+  // RegisterRawInputDevices: the keyboard's raw input (WM_INPUT) goes to
+  // window, also while the program is in the background.
+  virtual bool registerRawKeyboard(WindowHandle window) = 0;
+  // GetRawInputData of the WM_INPUT message being handled: a key typed on a
+  // keyboard device; nullopt for anything else (input a program injected).
+  virtual std::optional<RawKey> rawKeyboardInput(std::intptr_t lParam) = 0;
 
   // --- mouse and screen
   virtual int screenWidth() = 0;                                 // GetSystemMetrics(SM_CXSCREEN)

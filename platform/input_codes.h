@@ -72,6 +72,7 @@ constexpr std::uint32_t kWmNcLButtonDblClk = 0x00A3;
 constexpr std::uint32_t kWmNcRButtonDown = 0x00A4;
 constexpr std::uint32_t kWmNcRButtonDblClk = 0x00A6;
 constexpr std::uint32_t kWmNcMButtonDown = 0x00A7;
+constexpr std::uint32_t kWmInput = 0x00FF;
 constexpr std::uint32_t kWmKeyDown = 0x0100;
 constexpr std::uint32_t kWmKeyUp = 0x0101;
 constexpr std::uint32_t kWmSysKeyDown = 0x0104;

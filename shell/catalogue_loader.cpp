@@ -238,6 +238,7 @@ void TForm1::createHookComponents() {
   // it runs, from the next event on.
   keyHook_->SetOnKey([this](hooks::TCPKeyHook&, const hooks::TKeyStates& states,
                             const hooks::TKeyNames& names) { OnKey(states, names); });
+  keyHook_->SetOnHookLost([this](hooks::TCPKeyHook&, bool reinstalled) { hookLost(reinstalled); });
 }
 
 }  // namespace korimo

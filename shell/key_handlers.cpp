@@ -76,8 +76,9 @@ void TForm1::wrefresh(int toggleMode, bool surround) {
     t.composableKey = character && !s.CtrlDown && !s.AltDown && !windowsKey;
   }
   // Keys typed into the program's own windows (a menu, a dialog) are theirs:
-  // nothing is composed or withheld there.
-  if (foregroundCheck()) t.composableKey = false;
+  // nothing is composed or withheld there. Nor for a window that would not
+  // take the program's typing: a withheld key would be lost.
+  if (foregroundCheck() || !targetAcceptsInput) t.composableKey = false;
   if (!t.togglePending) {
     const bool want = t.composableKey && keymapOn && c != u'\r';
     if (want != keyHook_->DisableKeyboard()) setDisableKeyboard(want);

@@ -88,6 +88,11 @@ bool TForm1::foregroundCheck() {
   if (windows.isOwnWindow(fg)) return true;
   if (fg == windows.targetWindow || fg == platform::kNoWindow) return false;
   windows.targetWindow = fg;
+  const bool accepts = platforms_.desktop.acceptsInjectedInput(fg);
+  if (accepts != targetAcceptsInput) {
+    targetAcceptsInput = accepts;
+    changed(ViewPart::Tray);
+  }
   if (WindowEntry* entry = windows.find(windowText(fg))) {
     windows.currentEntry = entry;
     toggle_.toggleSwitching = false;

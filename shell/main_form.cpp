@@ -51,6 +51,16 @@ void TForm1::startHooks() {
         u"it.");
 }
 
+// Windows removed the keyboard hook; the keys typed meanwhile reached the
+// window as typed, so the syllable being composed is gone. When the hook
+// could not be installed again, the tray says the program cannot type.
+void TForm1::hookLost(bool reinstalled) {
+  engine.composition.setallnull();
+  if (reinstalled) return;
+  hookProblem = u"Vantrel Korimo cannot type: Windows removed its keyboard hook";
+  changed(ViewPart::Tray);
+}
+
 // Once, in one message box, however many there are.
 void TForm1::reportStartupProblems() {
   if (startupProblems.empty()) return;

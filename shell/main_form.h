@@ -132,6 +132,10 @@ class TForm1 {
   // Why the program cannot type (a hook library that did not start), shown
   // by the tray instead of the keymap; empty when it works.
   std::u16string hookProblem;
+  // Whether the window being typed into takes the program's typing: not one
+  // of a process with higher rights (run as administrator), which Windows
+  // keeps injected input from. Its keys are then let through unchanged.
+  bool targetAcceptsInput = true;
   // What start-up could not do (an unreadable configuration, a keymap left
   // out and why, a hook that did not start), told once in one message box.
   std::vector<std::u16string> startupProblems;
@@ -151,6 +155,7 @@ class TForm1 {
   // start-up
   void startUp(std::optional<CatalogueSource> source);
   void startHooks();
+  void hookLost(bool reinstalled);
   void reportStartupProblems();
   // the catalogue loader
   CatalogueSource programFolderSource();

@@ -35,8 +35,11 @@ std::vector<MenuLine> keymapMenuLines(const TForm1& core) {
 
 TrayLook trayLook(const TForm1& core) {
   TrayLook look;
-  look.on = core.catalogue.trayIconOn && core.hookProblem.empty();
+  const bool paused = core.keymapOn && !core.targetAcceptsInput;
+  look.on = core.catalogue.trayIconOn && core.hookProblem.empty() && !paused;
   look.tooltip = core.hookProblem.empty() ? core.catalogue.trayHint : core.hookProblem;
+  if (core.hookProblem.empty() && paused)
+    look.tooltip = u"Paused: the window in front runs as administrator - " + look.tooltip;
   if (look.tooltip.size() > kTooltipUnits) {
     std::size_t cut = kTooltipUnits;
     // Never leave half of a surrogate pair at the end.

@@ -67,6 +67,9 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   void removeLibrary(std::u16string_view fileName);
 
   // ---- the keyboard
+  // Windows removes the keyboard hook without telling the program (a
+  // handler that took too long); the library still thinks it installed.
+  void loseKeyboardHook() { keyHook_.installed = false; }
   void press(std::uint32_t vk);    // key down (an auto-repeat if already down)
   void release(std::uint32_t vk);  // key up
   void type(std::uint32_t vk) {
@@ -133,6 +136,8 @@ class SimHookPlatform : public HookPlatform, public Desktop {
                 std::uint32_t flags, LayoutHandle layout) override;
   LayoutHandle keyboardLayout() override { return kUsLayout; }
   std::u16string keyboardLayoutName() override { return layoutName; }
+  bool registerRawKeyboard(WindowHandle window) override;
+  std::optional<RawKey> rawKeyboardInput(std::intptr_t lParam) override;
   int screenWidth() override { return width; }
   int screenHeight() override { return height; }
   bool cursorPos(std::int32_t& x, std::int32_t& y) override;
@@ -146,6 +151,7 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   std::u16string className(WindowHandle window) override;
   WindowHandle foregroundWindow() override;
   bool windowExists(WindowHandle window) override;
+  bool acceptsInjectedInput(WindowHandle window) override;
 
   static constexpr LayoutHandle kUsLayout = 0x04090409;
 
@@ -196,7 +202,11 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   std::uint8_t previousKeys_[256] = {};  // before the last event
   std::uint8_t threadKeys_[256] = {};    // the thread's view while unfocused
   std::map<std::uint32_t, DeadKey> deadKeys_;
+  WindowHandle rawKeyboardWindow_ = kNoWindow;
+  std::optional<RawKey> rawKey_;  // the raw input being reported
   std::uint32_t pendingDead_ = 0;
+  // The time of an event, in milliseconds: events come a quick typist's 40 ms apart.
+  static constexpr std::uint32_t kEventSpacingMs = 40;
   std::uint32_t clock_ = 1000;
 };
 

@@ -48,7 +48,7 @@ bool SimHookPlatform::keyEvent(std::uint32_t vk, bool up, bool injected, std::ui
   record.scanCode = unicode ? unicode : usScanCode(vk);
   record.flags = (usExtended(vk) ? kLlkhfExtended : 0u) | (injected ? kLlkhfInjected : 0u) |
                  (up ? kLlkhfUp : 0u);
-  record.time = ++clock_;
+  record.time = clock_ += kEventSpacingMs;
   record.dwExtraInfo = extra;
 
   const bool alt = (keys_[kVkMenu] & 0x80) != 0;
@@ -76,6 +76,12 @@ bool SimHookPlatform::keyEvent(std::uint32_t vk, bool up, bool injected, std::ui
 
   if (unicode == 0) setKey(vk, !up);
   deliveredKeys.push_back(DeliveredKey{vk, !up, injected, unicode});
+  // Raw input sees what a keyboard typed and no hook withheld.
+  if (!injected && rawKeyboardWindow_ != kNoWindow) {
+    rawKey_ = RawKey{vk, !up, record.time};
+    sendMessage(rawKeyboardWindow_, kWmInput, 0, 1);
+    rawKey_.reset();
+  }
   // With Alt held a key is a system key: a text field types nothing for it.
   if (desktop && !up && !(system && !altKey)) {
     if (unicode) {
@@ -95,6 +101,13 @@ bool SimHookPlatform::keyEvent(std::uint32_t vk, bool up, bool injected, std::ui
   }
   return true;
 }
+
+bool SimHookPlatform::registerRawKeyboard(WindowHandle window) {
+  rawKeyboardWindow_ = window;
+  return true;
+}
+
+std::optional<RawKey> SimHookPlatform::rawKeyboardInput(std::intptr_t) { return rawKey_; }
 
 void SimHookPlatform::press(std::uint32_t vk) { keyEvent(vk, false, false, 0, 0); }
 void SimHookPlatform::release(std::uint32_t vk) { keyEvent(vk, true, false, 0, 0); }
@@ -185,6 +198,9 @@ int SimHookPlatform::toAsciiEx(std::uint32_t vk, std::uint32_t scan, const Keybo
 
 unsigned SimHookPlatform::sendInput(const KeyboardInput& input) {
   if (input.type != kInputKeyboard) return 0;
+  // Windows drops input injected for a window with higher rights, without a
+  // word: no hook sees it and it types nothing.
+  if (desktop && !desktop->acceptsInjectedInput(desktop->foregroundWindow())) return 1;
   const bool up = (input.dwFlags & kKeyEventKeyUp) != 0;
   // A key code with the Unicode flag is taken as a press of that key, as
   // Windows and Wine take it; only a record without one types a character.
@@ -204,6 +220,9 @@ WindowHandle SimHookPlatform::foregroundWindow() {
 }
 bool SimHookPlatform::windowExists(WindowHandle window) {
   return desktop && desktop->windowExists(window);
+}
+bool SimHookPlatform::acceptsInjectedInput(WindowHandle window) {
+  return !desktop || desktop->acceptsInjectedInput(window);
 }
 
 }  // namespace korimo::platform::sim

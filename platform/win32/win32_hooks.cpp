@@ -230,4 +230,27 @@ bool Win32HookPlatform::swapMouseButton(bool swap) {
   return ::SwapMouseButton(swap ? TRUE : FALSE) != 0;
 }
 
+bool Win32HookPlatform::registerRawKeyboard(WindowHandle window) {
+  RAWINPUTDEVICE device{};
+  device.usUsagePage = 0x01;  // generic desktop controls
+  device.usUsage = 0x06;      // keyboard
+  device.dwFlags = RIDEV_INPUTSINK;
+  device.hwndTarget = toHwnd(window);
+  return ::RegisterRawInputDevices(&device, 1, sizeof device) != FALSE;
+}
+
+std::optional<RawKey> Win32HookPlatform::rawKeyboardInput(std::intptr_t lParam) {
+  RAWINPUT input{};
+  UINT size = sizeof input;
+  if (::GetRawInputData(reinterpret_cast<HRAWINPUT>(lParam), RID_INPUT, &input, &size,
+                        sizeof(RAWINPUTHEADER)) == static_cast<UINT>(-1))
+    return std::nullopt;
+  // Injected input has no device.
+  if (input.header.dwType != RIM_TYPEKEYBOARD || input.header.hDevice == nullptr)
+    return std::nullopt;
+  const RAWKEYBOARD& key = input.data.keyboard;
+  return RawKey{key.VKey, (key.Flags & RI_KEY_BREAK) == 0,
+                static_cast<std::uint32_t>(::GetMessageTime())};
+}
+
 }  // namespace korimo::platform::win32

@@ -254,9 +254,13 @@ void Simulation::run(const std::string& line) {
   };
 
   if (command == "window") {
-    if (w.size() != 2 && w.size() != 3) throw ScenarioError("usage: window NAME [CLASS]");
+    const bool elevated = w.back() == "elevated";
+    if (elevated) w.pop_back();
+    if (w.size() != 2 && w.size() != 3)
+      throw ScenarioError("usage: window NAME [CLASS] [elevated]");
     std::u16string className = w.size() == 3 ? utf16(w[2]) : u"Edit";
     windows_.emplace_back(w[1], session_.openWindow(std::move(className)));
+    session_.desktop.setElevated(windows_.back().second, elevated);
   } else if (command == "focus") {
     need(2);
     session_.desktop.focus(windowNamed(w[1]));
@@ -268,6 +272,9 @@ void Simulation::run(const std::string& line) {
   } else if (command == "key" || command == "down" || command == "up") {
     need(2);
     chord(w[1], command != "up", command != "down");
+  } else if (command == "hooklost") {
+    need(1);
+    session_.hooks.loseKeyboardHook();
   } else if (command == "click") {
     session_.hooks.mouseButton(platform::kWmLButtonDown);
     session_.hooks.mouseButton(platform::kWmLButtonUp);
