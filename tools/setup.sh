@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils fonts-lohit-deva
-  python3 clang-format
+  python3 python3-pil clang-format
 )
 
 missing=()
