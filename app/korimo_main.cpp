@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include "app/icons/icon_ids.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_hooks.h"
 #include "platform/win32/win32_shell.h"
@@ -50,6 +51,13 @@ void becomeDpiAware() {
   ::SetProcessDPIAware();
 }
 
+// The picture of the size the notification area shows.
+HICON trayIcon(HINSTANCE instance, int id) {
+  return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                         ::GetSystemMetrics(SM_CXSMICON),
+                                         ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+}
+
 int run(HINSTANCE instance) {
   std::optional<ui::win32::SingleInstance> guard = ui::win32::SingleInstance::acquire();
   if (!guard) return 0;
@@ -60,8 +68,8 @@ int run(HINSTANCE instance) {
   platform::win32::Win32HookPlatform hooks;
   platform::win32::Win32Desktop desktop;
   platform::win32::Win32Shell shell;
-  HICON offIcon = ::LoadIconW(nullptr, IDI_APPLICATION);
-  HICON onIcon = ::LoadIconW(nullptr, IDI_INFORMATION);
+  HICON offIcon = trayIcon(instance, IDI_KORIMO_OFF);
+  HICON onIcon = trayIcon(instance, IDI_KORIMO_ON);
   ui::win32::MainWindow mainWindow(instance, offIcon, onIcon);
   TForm1 core(TForm1::Platforms{desktop, hooks, shell},
               reinterpret_cast<platform::WindowHandle>(mainWindow.handle()));
