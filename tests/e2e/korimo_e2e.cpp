@@ -41,7 +41,9 @@ using namespace korimo;
 constexpr UINT kWatchMs = 50;
 constexpr wchar_t kOwnWindowClass[] = L"VantrelKorimoE2E";
 
+using korimo::wine::OwnWindow;
 using korimo::wine::say;
+using korimo::wine::TargetText;
 
 // Printable ASCII as is, anything else as \uXXXX: names and key sequences
 // of the core, for the log.
@@ -55,16 +57,6 @@ std::string printable(const std::u16string& text) {
       std::snprintf(unit, sizeof unit, "\\u%04x", unsigned(c));
       out += unit;
     }
-  }
-  return out;
-}
-
-std::string hexUnits(const std::wstring& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char unit[8];
-    std::snprintf(unit, sizeof unit, "%s%04x", i ? " " : "", unsigned(text[i]));
-    out += unit;
   }
   return out;
 }
@@ -92,75 +84,13 @@ bool parse(int argc, wchar_t** argv, Options& options) {
          options.seconds > 0 && options.seconds <= 600;
 }
 
-// The program's own hidden top-level window; the core never takes it as a
-// target.
-class OwnWindow {
- public:
-  OwnWindow() {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &::DefWindowProcW;
-    wc.hInstance = instance;
-    wc.lpszClassName = kOwnWindowClass;
-    ::RegisterClassExW(&wc);
-    hwnd_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kOwnWindowClass, L"Vantrel Korimo", WS_POPUP, 0, 0,
-                              0, 0, nullptr, nullptr, instance, nullptr);
-  }
-  ~OwnWindow() {
-    if (hwnd_) ::DestroyWindow(hwnd_);
-  }
-  OwnWindow(const OwnWindow&) = delete;
-  OwnWindow& operator=(const OwnWindow&) = delete;
-
-  HWND get() const { return hwnd_; }
-
- private:
-  HWND hwnd_ = nullptr;
-};
-
-// The target's text field, read from outside the way any program can.
-class TargetText {
- public:
-  TargetText(std::size_t index, std::wstring titlePrefix)
-      : index_(index), prefix_(std::move(titlePrefix)) {}
-
-  // Prints the text when it differs from the last one printed.
-  void poll() {
-    if (!edit_ || !::IsWindow(edit_)) {
-      HWND found = korimo::wine::findWindowByTitlePrefix(prefix_);
-      edit_ = found ? ::FindWindowExW(found, nullptr, L"Edit", nullptr) : nullptr;
-      if (!edit_) return;
-    }
-    DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(edit_, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 1000, &length)) return;
-    std::vector<wchar_t> buffer(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(edit_, WM_GETTEXT, buffer.size(),
-                               reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL, 1000, &copied))
-      return;
-    std::wstring text(buffer.data(), copied < buffer.size() ? copied : buffer.size() - 1);
-    if (shown_ && text == last_) return;
-    shown_ = true;
-    last_ = text;
-    say("text %zu=%s", index_, hexUnits(text).c_str());
-  }
-
- private:
-  std::size_t index_;
-  std::wstring prefix_;
-  HWND edit_ = nullptr;
-  std::wstring last_;
-  bool shown_ = false;
-};
-
 int run(const Options& options) {
   platform::win32::Win32HookPlatform hooks;
   hooks.setErrorReport(
       [](std::string_view message) { say("error %.*s", int(message.size()), message.data()); });
   platform::win32::Win32Desktop desktop;
   platform::win32::Win32Shell shell;
-  OwnWindow own;
+  OwnWindow own(kOwnWindowClass);
   if (!own.get()) {
     say("no own window");
     return 1;
