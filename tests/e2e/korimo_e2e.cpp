@@ -42,6 +42,7 @@ constexpr UINT kWatchMs = 50;
 constexpr wchar_t kOwnWindowClass[] = L"VantrelKorimoE2E";
 
 using korimo::wine::OwnWindow;
+using korimo::wine::RunOptions;
 using korimo::wine::say;
 using korimo::wine::TargetText;
 
@@ -61,30 +62,7 @@ std::string printable(const std::u16string& text) {
   return out;
 }
 
-struct Options {
-  std::vector<std::wstring> targets;
-  std::wstring stopFile;
-  unsigned seconds = 60;
-};
-
-bool parse(int argc, wchar_t** argv, Options& options) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    std::wstring name = argv[i];
-    if (name == L"--target") {
-      options.targets.emplace_back(argv[i + 1]);
-    } else if (name == L"--stop") {
-      options.stopFile = argv[i + 1];
-    } else if (name == L"--seconds") {
-      options.seconds = unsigned(std::wcstoul(argv[i + 1], nullptr, 10));
-    } else {
-      return false;
-    }
-  }
-  return argc % 2 == 1 && !options.targets.empty() && !options.stopFile.empty() &&
-         options.seconds > 0 && options.seconds <= 600;
-}
-
-int run(const Options& options) {
+int run(const RunOptions& options) {
   platform::win32::Win32HookPlatform hooks;
   hooks.setErrorReport(
       [](std::string_view message) { say("error %.*s", int(message.size()), message.data()); });
@@ -121,31 +99,10 @@ int run(const Options& options) {
     for (TargetText& target : targets) target.poll();
   };
   pollTargets();
-  // Thread timers: the system picks their identifiers.
-  const UINT_PTR watch = ::SetTimer(nullptr, 0, kWatchMs, nullptr);
-  const UINT_PTR deadline = ::SetTimer(nullptr, 0, options.seconds * 1000, nullptr);
-
-  const char* reason = "quit";
-  MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
-      if (msg.wParam == deadline) {
-        reason = "deadline";
-        break;
-      }
-      if (msg.wParam != watch) continue;
-      pollTargets();
-      if (::GetFileAttributesW(options.stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        reason = "stop";
-        break;
-      }
-      continue;
-    }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-  ::KillTimer(nullptr, watch);
-  ::KillTimer(nullptr, deadline);
+  const char* reason = korimo::wine::runMessageLoop(options.seconds, kWatchMs, [&] {
+    pollTargets();
+    return !korimo::wine::fileExists(options.stopFile);
+  });
   pollTargets();
   form.FormDestroy();
   say("stopped reason=%s", reason);
@@ -155,8 +112,8 @@ int run(const Options& options) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  Options options;
-  if (!parse(argc, argv, options)) {
+  RunOptions options;
+  if (!korimo::wine::parseRunOptions(argc, argv, options)) {
     say("usage: korimo_e2e --target TITLE [--target TITLE ...] --stop FILE [--seconds N]");
     return 2;
   }

@@ -28,7 +28,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cwchar>
 #include <string>
 
 #include "platform/win32/win32_desktop.h"
@@ -45,6 +44,7 @@ namespace {
 using namespace korimo;
 using korimo::wine::hexUnits;
 using korimo::wine::OwnWindow;
+using korimo::wine::RunOptions;
 using korimo::wine::say;
 using korimo::wine::TargetText;
 
@@ -52,29 +52,6 @@ constexpr UINT kWatchMs = 50;
 
 std::string hex(const std::u16string& text) {
   return hexUnits(std::wstring(text.begin(), text.end()));
-}
-
-struct Options {
-  std::wstring target;
-  std::wstring stopFile;
-  unsigned seconds = 60;
-};
-
-bool parse(int argc, wchar_t** argv, Options& options) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    std::wstring name = argv[i];
-    if (name == L"--target") {
-      options.target = argv[i + 1];
-    } else if (name == L"--stop") {
-      options.stopFile = argv[i + 1];
-    } else if (name == L"--seconds") {
-      options.seconds = unsigned(std::wcstoul(argv[i + 1], nullptr, 10));
-    } else {
-      return false;
-    }
-  }
-  return argc % 2 == 1 && !options.target.empty() && !options.stopFile.empty() &&
-         options.seconds > 0 && options.seconds <= 600;
 }
 
 std::string rectText(const RECT& r) {
@@ -160,7 +137,7 @@ void becomeDpiAware() {
     ::SetProcessDPIAware();
 }
 
-int run(const Options& options) {
+int run(const RunOptions& options) {
   becomeDpiAware();
   platform::win32::Win32HookPlatform hooks;
   hooks.setErrorReport(
@@ -192,7 +169,7 @@ int run(const Options& options) {
   const bool mouseRunning = form.mouseHook() && form.mouseHook()->Enabled();
   PlaceWatch stripPlace("strip", strip.handle());
   PlaceWatch keyboardPlace("keyboard", keyboard.handle());
-  TargetText target(0, options.target);
+  TargetText target(0, options.targets.front());
   std::string foreground;
   auto poll = [&] {
     stripPlace.poll(&strip);
@@ -204,32 +181,16 @@ int run(const Options& options) {
   poll();
   say("ready key=%d mouse=%d dpi=%d", keyRunning, mouseRunning, strip.dpi());
 
-  const UINT_PTR watch = ::SetTimer(nullptr, 0, kWatchMs, nullptr);
-  const UINT_PTR deadline = ::SetTimer(nullptr, 0, options.seconds * 1000, nullptr);
-  const char* reason = "closed";
+  // The strip is the program's main window: asking it to close ends the run.
   bool closeAsked = false;
-  MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
-      if (msg.wParam == deadline) {
-        reason = "deadline";
-        break;
-      }
-      if (msg.wParam != watch) continue;
-      poll();
-      // The strip is the program's main window: asking it to close ends the run.
-      if (!closeAsked &&
-          ::GetFileAttributesW(options.stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        closeAsked = true;
-        ::PostMessageW(strip.handle(), WM_CLOSE, 0, 0);
-      }
-      continue;
+  const char* reason = korimo::wine::runMessageLoop(options.seconds, kWatchMs, [&] {
+    poll();
+    if (!closeAsked && korimo::wine::fileExists(options.stopFile)) {
+      closeAsked = true;
+      ::PostMessageW(strip.handle(), WM_CLOSE, 0, 0);
     }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-  ::KillTimer(nullptr, watch);
-  ::KillTimer(nullptr, deadline);
+    return true;
+  });
   target.poll();
   form.FormDestroy();
   say("stopped reason=%s", closed ? "closed" : reason);
@@ -239,8 +200,8 @@ int run(const Options& options) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  Options options;
-  if (!parse(argc, argv, options)) {
+  RunOptions options;
+  if (!korimo::wine::parseRunOptions(argc, argv, options)) {
     say("usage: views_wine --target TITLE --stop FILE [--seconds N]");
     return 2;
   }

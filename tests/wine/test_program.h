@@ -1,11 +1,14 @@
 #pragma once
-// Shared by the test programs that run under Wine: their report lines, the
-// search for a target window and the reading of its text.
+// Shared by the test programs that run under Wine: their report lines, their
+// options and message loop, the search for a target window and the reading
+// of its text.
 
 #include <windows.h>
 
 #include <cstdarg>
 #include <cstdio>
+#include <cwchar>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -118,5 +121,64 @@ class OwnWindow {
  private:
   HWND hwnd_ = nullptr;
 };
+
+// The options of a program that watches target windows until told to stop:
+//   --target TITLE [--target TITLE ...] --stop FILE [--seconds N]
+struct RunOptions {
+  std::vector<std::wstring> targets;
+  std::wstring stopFile;
+  unsigned seconds = 60;
+};
+
+inline bool parseRunOptions(int argc, wchar_t** argv, RunOptions& options) {
+  for (int i = 1; i + 1 < argc; i += 2) {
+    std::wstring name = argv[i];
+    if (name == L"--target") {
+      options.targets.emplace_back(argv[i + 1]);
+    } else if (name == L"--stop") {
+      options.stopFile = argv[i + 1];
+    } else if (name == L"--seconds") {
+      options.seconds = unsigned(std::wcstoul(argv[i + 1], nullptr, 10));
+    } else {
+      return false;
+    }
+  }
+  return argc % 2 == 1 && !options.targets.empty() && !options.stopFile.empty() &&
+         options.seconds > 0 && options.seconds <= 600;
+}
+
+inline bool fileExists(const std::wstring& path) {
+  return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Runs the thread's message loop, calling watch every watchMs. Returns why
+// it ended: "stop" when watch returned false, "deadline" after seconds,
+// "quit" on WM_QUIT.
+inline const char* runMessageLoop(unsigned seconds, UINT watchMs,
+                                  const std::function<bool()>& watch) {
+  // Thread timers: the system picks their identifiers.
+  const UINT_PTR watchTimer = ::SetTimer(nullptr, 0, watchMs, nullptr);
+  const UINT_PTR deadline = ::SetTimer(nullptr, 0, seconds * 1000, nullptr);
+  const char* reason = "quit";
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
+      if (msg.wParam == deadline) {
+        reason = "deadline";
+        break;
+      }
+      if (msg.wParam == watchTimer && !watch()) {
+        reason = "stop";
+        break;
+      }
+      continue;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  ::KillTimer(nullptr, watchTimer);
+  ::KillTimer(nullptr, deadline);
+  return reason;
+}
 
 }  // namespace korimo::wine
