@@ -40,3 +40,24 @@ expect() {
   done
   ok "$1"
 }
+
+# stopped DESCRIPTION REASON: once asked to stop, the program ends with
+# that reason and has reported no error of the core on the way.
+stopped() {
+  if wait_for 20 '^done' && grep -q "^stopped reason=$2" "$log"; then ok "$1"; else fail "$1"; fi
+  if grep -q '^error' "$log"; then
+    fail "the core reported no error; it reported: $(grep '^error' "$log" | head -n1)"
+  else
+    ok "the core reported no error"
+  fi
+}
+
+# summary WHAT: the log and the count of failures when a check failed.
+summary() {
+  if [ "$failures" -ne 0 ]; then
+    echo "--- $(basename "$log")"; cat "$log"
+    echo "--- $failures check(s) failed"
+    exit 1
+  fi
+  echo "all $1 checks passed"
+}
