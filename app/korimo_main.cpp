@@ -5,7 +5,8 @@
 // Start-up, in order: the single-instance guard; the splash, painted at
 // once; the hidden main window and the program core (TForm1) made with its
 // handle; the key preview strip (the application's main window: closing it
-// ends the program) and the on-screen keyboard; the tray icon; FormCreate
+// ends the program) and the on-screen keyboard, both hidden until their
+// menu items are checked; the tray icon; FormCreate
 // (catalogue, hooks, engine off). Then the message loop; FormDestroy at the
 // end.
 
@@ -17,6 +18,8 @@
 #include "platform/win32/win32_shell.h"
 #include "shell/dialog_host.h"
 #include "shell/main_form.h"
+#include "ui/win32/key_preview_window.h"
+#include "ui/win32/keyboard_window.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/single_instance.h"
 #include "ui/win32/splash_window.h"
@@ -73,6 +76,10 @@ int run(HINSTANCE instance) {
   ui::win32::MainWindow mainWindow(instance, offIcon, onIcon);
   TForm1 core(TForm1::Platforms{desktop, hooks, shell},
               reinterpret_cast<platform::WindowHandle>(mainWindow.handle()));
+  // Closing the strip, the application's main window, ends the program.
+  ui::win32::KeyPreviewWindow strip(core, instance, [] { ::PostQuitMessage(0); });
+  strip.setIcon(instance, IDI_KORIMO_ON);
+  ui::win32::KeyboardWindow keyboard(core, instance);
   Dialogs dialogs(instance);
   core.setDialogHost(&dialogs);
   mainWindow.attach(core);

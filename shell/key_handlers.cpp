@@ -179,8 +179,12 @@ void TForm1::onlyaltup() {
   out.send();
 }
 
+// A click may move the caret of the window typed into. A click on one of the
+// program's own windows (the strip's arrows, the keyboard picture) does not:
+// the syllable being typed goes on.
 void TForm1::OnMouseEvent(const hooks::TMouseStates& states) {
-  if (isResetMouseMessage(states.ButtonInfo)) engine.composition.setallnull();
+  if (isResetMouseMessage(states.ButtonInfo) && !engine.windows.isOwnWindow(states.Window))
+    engine.composition.setallnull();
 }
 
 }  // namespace korimo

@@ -52,6 +52,21 @@ check() {
   ok "$what"
 }
 shot() { import -window root "$shots/$1.png"; }
+# shot_of NAME CLASS: a screenshot of the program's window of that class.
+shot_of() {
+  local left top right bottom
+  IFS=, read -r left top right bottom <<<"$(rect_of "$2")"
+  import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$shots/$1.png"
+}
+# looks CLASS: a fingerprint of what the window of that class shows.
+looks() {
+  local left top right bottom
+  IFS=, read -r left top right bottom <<<"$(rect_of "$1")"
+  import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage rgb:- |
+    md5sum | cut -d' ' -f1
+}
+# focus_on_pad: Notepad is still the window in front (Wine's foreground).
+focus_on_pad() { probe foreground | grep -q ' class=Notepad '; }
 
 # The program's top-level windows as the probe sees them; lines of one class.
 program_windows() { probe windows | grep -i ' korimo.exe class=' || true; }
@@ -67,19 +82,33 @@ has_text() { [ "$(pad_text)" = "$1" ]; }
 typed() { xdotool type --delay 60 "$1"; }
 pressed() { xdotool key --delay 60 "$@"; }
 
-# start_program: Korimo.exe from the program folder; sets korimo (its PID)
-# and, once the icon shows, tray_x and tray_y (the first icon's slot).
+# start_program: Korimo.exe from the program folder; sets korimo (its PID);
+# false when its tray icon does not show.
 start_program() {
   wine "$app/Korimo.exe" >"$work/korimo.log" 2>&1 &
   korimo=$!
-  local tray="" limit=$(( $(date +%s) + 20 ))
-  until [ -n "$tray" ] || [ "$(date +%s)" -ge "$limit" ]; do
-    tray=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n1 || true)
+  find_tray
+}
+
+# find_tray: waits for Wine's tray window; sets tray_window, and tray_x and
+# tray_y: the first icon's slot.
+find_tray() {
+  local limit=$(( $(date +%s) + 20 ))
+  tray_window=""
+  until [ -n "$tray_window" ] || [ "$(date +%s)" -ge "$limit" ]; do
+    tray_window=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n1 || true)
     sleep 0.2
   done
-  [ -n "$tray" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$tray")"
+  [ -n "$tray_window" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$tray_window")"
   tray_x=$((X + 10)) tray_y=$((Y + 10))
+}
+
+# click_tray BUTTON: a click on the program's icon (1 left, 3 right), with
+# the tray window raised above whatever opened over it.
+click_tray() {
+  xdotool windowraise "$tray_window"
+  xdotool mousemove "$tray_x" "$tray_y" click "$1"
 }
 
 # menu_item N COUNT: clicks item N (from 0) of the open popup menu of COUNT items.
@@ -93,7 +122,7 @@ menu_open() { visible '#32768'; }
 menu_closed() { ! visible '#32768'; }
 # main_menu N: item N (from 0) of the tray's main menu.
 main_menu() {
-  xdotool mousemove "$tray_x" "$tray_y" click 3
+  click_tray 3
   check "the main menu opens" menu_open
   menu_item "$1" 6
 }

@@ -276,8 +276,13 @@ void Simulation::run(const std::string& line) {
     need(1);
     session_.hooks.loseKeyboardHook();
   } else if (command == "click") {
+    // On a window by name, or where the pointer happens to be.
+    if (w.size() > 2) throw ScenarioError("usage: click [NAME]");
+    const platform::WindowHandle under = session_.hooks.windowUnderPointer;
+    if (w.size() == 2) session_.hooks.windowUnderPointer = windowNamed(w[1]);
     session_.hooks.mouseButton(platform::kWmLButtonDown);
     session_.hooks.mouseButton(platform::kWmLButtonUp);
+    session_.hooks.windowUnderPointer = under;
   } else if (command == "wheel") {
     session_.hooks.mouseButton(platform::kWmMouseWheel);
   } else if (command == "move") {

@@ -1,5 +1,5 @@
 #pragma once
-// Sizes given at 96 dots per inch, scaled for the screen the window is on.
+// The dots per inch that sizes given at 96 are scaled to (ui/view_geometry.h).
 
 #include <windows.h>
 
@@ -8,8 +8,7 @@ namespace korimo::ui::win32 {
 // The DPI of the window's monitor (GetDpiForWindow where the system has
 // it), else of the screen.
 int windowDpi(HWND window);
+// The system's DPI, for a window not made yet.
 int systemDpi();
-
-inline int scaled(int pixelsAt96, int dpi) { return MulDiv(pixelsAt96, dpi, 96); }
 
 }  // namespace korimo::ui::win32

@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include "ui/win32/dpi.h"
+
 namespace korimo::ui::win32 {
 namespace {
 

@@ -106,17 +106,4 @@ int lineWidth(HDC dc, std::u16string_view text) {
   return area.right - area.left;
 }
 
-int windowDpi(HWND window) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (getDpiForWindow && window) {
-    if (UINT dpi = getDpiForWindow(window); dpi > 0) return int(dpi);
-  }
-  HDC screen = ::GetDC(nullptr);
-  int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : kDefaultDpi;
-  if (screen) ::ReleaseDC(nullptr, screen);
-  return dpi > 0 ? dpi : kDefaultDpi;
-}
-
 }  // namespace korimo::ui::win32

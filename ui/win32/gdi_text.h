@@ -67,8 +67,4 @@ void drawLineOnBaseline(HDC dc, const Rect& rect, std::u16string_view text, UINT
 // The width of one line of text in the font selected into dc.
 int lineWidth(HDC dc, std::u16string_view text);
 
-// The dots per inch of the monitor the window is on: GetDpiForWindow where
-// the system has it, otherwise the screen's.
-int windowDpi(HWND window);
-
 }  // namespace korimo::ui::win32

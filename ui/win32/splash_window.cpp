@@ -2,10 +2,13 @@
 
 #include <string>
 
+#include "ui/view_geometry.h"
 #include "ui/win32/dpi.h"
 
 namespace korimo::ui::win32 {
 namespace {
+
+using ui::scaleToDpi;
 
 constexpr wchar_t kClassName[] = L"VantrelKorimoSplash";
 constexpr int kWidth = 286;
@@ -42,14 +45,14 @@ HFONT makeFont(const wchar_t* face, int pixels, bool bold) {
 
 // The picture at the top left, 78 x 99: a key cap with the letter ka.
 void paintPicture(HDC dc, int dpi) {
-  const RECT cap{scaled(8, dpi), scaled(12, dpi), scaled(72, dpi), scaled(80, dpi)};
+  const RECT cap{scaleToDpi(8, dpi), scaleToDpi(12, dpi), scaleToDpi(72, dpi), scaleToDpi(80, dpi)};
   HBRUSH shadow = ::CreateSolidBrush(RGB(150, 158, 158));
   HBRUSH face = ::CreateSolidBrush(RGB(49, 98, 98));
   HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
   HGDIOBJ oldBrush = ::SelectObject(dc, shadow);
-  const int round = scaled(14, dpi);
-  ::RoundRect(dc, cap.left + scaled(3, dpi), cap.top + scaled(4, dpi), cap.right + scaled(3, dpi),
-              cap.bottom + scaled(4, dpi), round, round);
+  const int round = scaleToDpi(14, dpi);
+  ::RoundRect(dc, cap.left + scaleToDpi(3, dpi), cap.top + scaleToDpi(4, dpi),
+              cap.right + scaleToDpi(3, dpi), cap.bottom + scaleToDpi(4, dpi), round, round);
   ::SelectObject(dc, face);
   ::RoundRect(dc, cap.left, cap.top, cap.right, cap.bottom, round, round);
   ::SelectObject(dc, oldBrush);
@@ -57,7 +60,7 @@ void paintPicture(HDC dc, int dpi) {
   ::DeleteObject(shadow);
   ::DeleteObject(face);
 
-  HFONT letter = makeFont(L"Nirmala UI", scaled(40, dpi), false);
+  HFONT letter = makeFont(L"Nirmala UI", scaleToDpi(40, dpi), false);
   HGDIOBJ oldFont = ::SelectObject(dc, letter);
   ::SetTextColor(dc, RGB(255, 255, 255));
   RECT box = cap;
@@ -83,8 +86,8 @@ SplashWindow::~SplashWindow() { close(); }
 void SplashWindow::show() {
   if (window_) return;
   dpi_ = systemDpi();
-  const int width = scaled(kWidth, dpi_);
-  const int height = scaled(kHeight, dpi_);
+  const int width = scaleToDpi(kWidth, dpi_);
+  const int height = scaleToDpi(kHeight, dpi_);
   RECT work{};
   ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   const int left = work.left + (work.right - work.left - width) / 2;
@@ -179,11 +182,11 @@ void SplashWindow::paint(HDC dc) {
 
   ::SetBkMode(dc, TRANSPARENT);
   for (const Text& t : kTexts) {
-    HFONT font = makeFont(t.face, scaled(t.height, dpi_), t.bold);
+    HFONT font = makeFont(t.face, scaleToDpi(t.height, dpi_), t.bold);
     HGDIOBJ old = ::SelectObject(dc, font);
     ::SetTextColor(dc, t.colour);
-    RECT box{scaled(t.left, dpi_), scaled(t.top, dpi_),
-             t.right ? scaled(t.right, dpi_) : client.right, client.bottom};
+    RECT box{scaleToDpi(t.left, dpi_), scaleToDpi(t.top, dpi_),
+             t.right ? scaleToDpi(t.right, dpi_) : client.right, client.bottom};
     ::DrawTextW(dc, t.text, -1, &box, t.align | DT_NOPREFIX | DT_SINGLELINE);
     ::SelectObject(dc, old);
     ::DeleteObject(font);
