@@ -17,6 +17,7 @@
 #include "shell/dialog_host.h"
 #include "shell/main_form.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/settings_dialog.h"
 #include "ui/win32/single_instance.h"
 #include "ui/win32/splash_window.h"
 
@@ -27,8 +28,12 @@ using namespace korimo;
 // The modal windows of the program, shown when the core asks.
 class Dialogs : public DialogHost {
  public:
-  explicit Dialogs(HINSTANCE instance) : instance_(instance) {}
-  void showSettings() override {}
+  Dialogs(HINSTANCE instance, TForm1& core, platform::ShellPlatform& shell)
+      : instance_(instance), core_(core), shell_(shell) {}
+  void showSettings() override {
+    ui::win32::SettingsDialog settings(instance_, core_, shell_);
+    settings.runModal();
+  }
   void showAbout() override {
     ui::win32::SplashWindow about(instance_);
     about.runModal();
@@ -36,6 +41,8 @@ class Dialogs : public DialogHost {
 
  private:
   HINSTANCE instance_;
+  TForm1& core_;
+  platform::ShellPlatform& shell_;
 };
 
 // Per-monitor DPI awareness where the system has it; the manifest says the
@@ -65,7 +72,7 @@ int run(HINSTANCE instance) {
   ui::win32::MainWindow mainWindow(instance, offIcon, onIcon);
   TForm1 core(TForm1::Platforms{desktop, hooks, shell},
               reinterpret_cast<platform::WindowHandle>(mainWindow.handle()));
-  Dialogs dialogs(instance);
+  Dialogs dialogs(instance, core, shell);
   core.setDialogHost(&dialogs);
   mainWindow.attach(core);
 

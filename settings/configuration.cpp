@@ -34,6 +34,11 @@ std::u16string keyOf(const XmlElement& entry, std::u16string_view name) {
 
 }  // namespace
 
+bool isKeymapFileName(std::u16string_view name) {
+  if (name.empty() || name == u"." || name == u"..") return false;
+  return name.find_first_of(u"/\\:") == std::u16string_view::npos;
+}
+
 std::filesystem::path configurationPath(const std::filesystem::path& folder) {
   return platform::findFileNoCase(folder, u"Config.xml");
 }
@@ -91,6 +96,7 @@ Configuration readConfiguration(const std::filesystem::path& folder) {
                            textOf(entry, u"Encoding"), textOf(entry, u"Filename"),
                            keyOf(entry, u"TKey1"),     keyOf(entry, u"TKey2")};
       std::error_code error;
+      if (!isKeymapFileName(e.filename)) continue;
       if (!std::filesystem::is_regular_file(folder / "Data" / e.filename, error)) continue;
       c.entries.push_back(std::move(e));
     }

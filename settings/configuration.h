@@ -33,6 +33,11 @@ struct Configuration {
   friend bool operator==(const Configuration&, const Configuration&) = default;
 };
 
+// Whether name is a plain file name that stays in the Data folder: not
+// empty, no folder separator or drive colon, not "." or "..". A keymap named
+// otherwise in config.xml, or an imported one, is never read or written.
+bool isKeymapFileName(std::u16string_view name);
+
 // The file the readers open: config.xml in the folder, whatever the letter
 // case of its name; Config.xml when there is none yet.
 std::filesystem::path configurationPath(const std::filesystem::path& folder);
@@ -48,7 +53,8 @@ void saveConfiguration(const Configuration& configuration, const std::filesystem
 // Reads the file as the settings dialog does: missing values take their
 // defaults, a toggle mode other than 2 is 1, a key that is not "None" is read
 // as a number (0 when it is not one). Entries whose keymap file is not in the
-// Data folder are left out. Raises xml::XmlError when the file cannot be loaded.
+// Data folder, or whose file name would leave it, are left out. Raises xml::XmlError when the file
+// cannot be loaded.
 Configuration readConfiguration(const std::filesystem::path& folder);
 
 }  // namespace korimo

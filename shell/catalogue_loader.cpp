@@ -4,6 +4,7 @@
 
 #include "engine/globalroutines.h"
 #include "platform/files.h"
+#include "settings/configuration.h"
 #include "shell/main_form.h"
 
 namespace korimo {
@@ -121,6 +122,7 @@ void TForm1::loadCatalogue(const xml::XmlDocument& document,
   for (std::size_t i = 0; i < keymaps.childCount(); ++i) {
     const XmlElement& entry = keymaps.child(i);
     const std::u16string& name = required(entry, u"Filename").value();
+    if (!isKeymapFileName(name)) continue;  // it would leave the keymap folder
     const std::filesystem::path path = keymapFolder / name;
     if (!platforms_.shell.fileExists(path)) continue;
     const std::u16string& key = required(entry, c.toggleMode == 2 ? u"TKey2" : u"TKey1").value();
