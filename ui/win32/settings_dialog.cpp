@@ -98,7 +98,7 @@ HWND SettingsDialog::control(const wchar_t* className, const wchar_t* text, DWOR
 void SettingsDialog::create() {
   dpi_ = systemDpi();
   // Caption and tool-window border; no system menu, so no close box.
-  const DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;
+  const DWORD style = WS_POPUP | WS_CAPTION;
   const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
   RECT frame{0, 0, scaled(kClientWidth, dpi_), scaled(kClientHeight, dpi_)};
   ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
@@ -230,6 +230,11 @@ LRESULT SettingsDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       offlabelPressed(at);
       return 0;
     }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      // Labels, boxes and group frames on the dialog's face colour.
+      ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     case WM_CLOSE: close(); return 0;
     default: return ::DefWindowProcW(window_, message, wParam, lParam);
   }
@@ -365,8 +370,22 @@ void SettingsDialog::showModel() {
     state.state = INDEXTOSTATEIMAGEMASK(row.checked ? 2 : 1);
     ::SendMessageW(list_, LVM_SETITEMSTATE, at, reinterpret_cast<LPARAM>(&state));
   }
-  for (int column = 0; column < 5; ++column)
-    ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE_USEHEADER);
+  // The first five columns fit both their texts and their headings.
+  static const wchar_t* const headings[] = {L"Language", L"Keyboard", L"Encoding", L"Filename",
+                                            L"Toggle Key"};
+  HDC dc = ::GetDC(list_);
+  HGDIOBJ oldFont = ::SelectObject(dc, font_);
+  for (int column = 0; column < 5; ++column) {
+    ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
+    const LRESULT texts = ::SendMessageW(list_, LVM_GETCOLUMNWIDTH, column, 0);
+    SIZE heading{};
+    ::GetTextExtentPoint32W(dc, headings[column], static_cast<int>(wcslen(headings[column])),
+                            &heading);
+    const LRESULT wanted = heading.cx + scaled(16, dpi_);
+    if (wanted > texts) ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, wanted);
+  }
+  ::SelectObject(dc, oldFont);
+  ::ReleaseDC(list_, dc);
   ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(list_, nullptr, TRUE);
   showing_ = false;
