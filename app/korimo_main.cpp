@@ -21,6 +21,7 @@
 #include "ui/win32/key_preview_window.h"
 #include "ui/win32/keyboard_window.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/settings_dialog.h"
 #include "ui/win32/single_instance.h"
 #include "ui/win32/splash_window.h"
 
@@ -31,8 +32,12 @@ using namespace korimo;
 // The modal windows of the program, shown when the core asks.
 class Dialogs : public DialogHost {
  public:
-  explicit Dialogs(HINSTANCE instance) : instance_(instance) {}
-  void showSettings() override {}
+  Dialogs(HINSTANCE instance, TForm1& core, platform::ShellPlatform& shell)
+      : instance_(instance), core_(core), shell_(shell) {}
+  void showSettings() override {
+    ui::win32::SettingsDialog settings(instance_, core_, shell_);
+    settings.runModal();
+  }
   void showAbout() override {
     ui::win32::SplashWindow about(instance_);
     about.runModal();
@@ -40,6 +45,8 @@ class Dialogs : public DialogHost {
 
  private:
   HINSTANCE instance_;
+  TForm1& core_;
+  platform::ShellPlatform& shell_;
 };
 
 // Per-monitor DPI awareness where the system has it; the manifest says the
@@ -80,7 +87,7 @@ int run(HINSTANCE instance) {
   ui::win32::KeyPreviewWindow strip(core, instance, [] { ::PostQuitMessage(0); });
   strip.setIcon(instance, IDI_KORIMO_ON);
   ui::win32::KeyboardWindow keyboard(core, instance);
-  Dialogs dialogs(instance);
+  Dialogs dialogs(instance, core, shell);
   core.setDialogHost(&dialogs);
   mainWindow.attach(core);
 

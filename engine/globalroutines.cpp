@@ -57,6 +57,14 @@ std::u16string trimmed(std::u16string_view text) {
   return std::u16string(text.substr(first, last - first));
 }
 
+bool isHexGroups(std::u16string_view text, std::size_t width) {
+  if (width == 0 || text.size() % width != 0) return false;
+  for (char16_t c : text)
+    if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f')))
+      return false;
+  return true;
+}
+
 std::u16string unitToHex(char16_t unit) {
   static constexpr char16_t digits[] = u"0123456789ABCDEF";
   return {digits[(unit >> 12) & 0xF], digits[(unit >> 8) & 0xF], digits[(unit >> 4) & 0xF],

@@ -35,6 +35,10 @@ std::u16string trimmed(std::u16string_view text);
 // The hexadecimal text of one UTF-16 unit, four upper-case digits.
 std::u16string unitToHex(char16_t unit);
 
+// Whether text is made of whole groups of `width` hexadecimal digits (an
+// empty text is).
+bool isHexGroups(std::u16string_view text, std::size_t width);
+
 // Number of complete four-digit groups in a code string.
 inline std::size_t groupCount(std::u16string_view codes) { return codes.size() / 4; }
 // Group g (0-based) of a code string.

@@ -65,13 +65,33 @@ class ShellPlatform {
   virtual void shellExecute(WindowHandle owner, std::u16string_view verb,
                             std::u16string_view file) = 0;
   virtual bool setForegroundWindow(WindowHandle window) = 0;
-  // A modal message box with an Ok button.
-  virtual void messageBox(std::u16string_view text, std::u16string_view caption) = 0;
+  // MessageBoxW with an Ok button, modal to owner (none: to nothing).
+  virtual void messageBox(WindowHandle owner, std::u16string_view text,
+                          std::u16string_view caption) = 0;
+  void messageBox(std::u16string_view text, std::u16string_view caption) {
+    messageBox(kNoWindow, text, caption);
+  }
+  // MessageBoxW with Yes and No buttons, modal to owner: true for Yes.
+  virtual bool messageBoxYesNo(WindowHandle owner, std::u16string_view text,
+                               std::u16string_view caption) = 0;
+  // GetOpenFileNameW, modal to owner: the existing file the user chose,
+  // nullopt when they cancelled. filter: "Description|pattern"; fileName is
+  // what the dialog's file-name box shows when it opens.
+  virtual std::optional<std::filesystem::path> getOpenFileName(WindowHandle owner,
+                                                               std::u16string_view title,
+                                                               std::u16string_view filter,
+                                                               std::u16string_view fileName) = 0;
   virtual bool fileExists(const std::filesystem::path& path) = 0;
+  // CopyFileW, replacing an existing destination: true when every byte has
+  // been copied; false when the source cannot be read or the destination
+  // cannot be created or written.
+  virtual bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
   // Ends the message loop once the running handler returns.
   virtual void terminateApplication() = 0;
+  // GetModuleFileNameW: the full path of the running executable.
+  virtual std::filesystem::path moduleFileName() = 0;
   // The folder of the running executable.
-  virtual std::filesystem::path executableFolder() = 0;
+  std::filesystem::path executableFolder() { return moduleFileName().parent_path(); }
 };
 
 }  // namespace korimo::platform

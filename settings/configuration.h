@@ -55,7 +55,8 @@ void saveConfiguration(const Configuration& configuration, const std::filesystem
 // Reads the file as the settings dialog does: missing values take their
 // defaults, a toggle mode other than 2 is 1, a key that is not "None" is read
 // as a number (0 when it is not one). Entries whose keymap file is not in the
-// Data folder are left out. Raises xml::XmlError when the file cannot be loaded.
+// Data folder, or whose file name would leave it, are left out. Raises xml::XmlError when the file
+// cannot be loaded.
 Configuration readConfiguration(const std::filesystem::path& folder);
 
 }  // namespace korimo

@@ -93,6 +93,10 @@ class TForm1 {
   void KeymapHelp2Click();  // "On-Screen Keyboard "
   void arrowClick(KeyPreview::Arrow arrow);
   void Exit1Click();
+  // After the settings dialog saved the configuration: starts a new instance
+  // of the program, which reads it, and ends this one. The new instance
+  // waits for this one to go.
+  void restartApplication();
   void mainMenuClick(MainMenuItem item);
   void opensettings();         // "Settings"
   void opensplash();           // "About..."
@@ -110,7 +114,7 @@ class TForm1 {
   void removeOwnWindow(platform::WindowHandle window) { engine.windows.removeOwnWindow(window); }
   // Who shows the settings dialog and the About box; none: they do not open.
   void setDialogHost(DialogHost* host) { dialogHost_ = host; }
-  // The program is on its way out (Exit): a new instance waits for it to go.
+  // The program is on its way out (Exit, the restart): a new instance waits for it to go.
   bool ending() const { return ending_; }
 
   hooks::TCPKeyHook* keyHook() { return keyHook_.get(); }

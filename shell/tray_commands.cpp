@@ -54,6 +54,14 @@ void TForm1::Exit1Click() {
   platforms_.shell.terminateApplication();
 }
 
+void TForm1::restartApplication() {
+  ending_ = true;
+  platforms_.shell.shellExecute(engine.windows.ownWindow, u"open",
+                                platforms_.shell.moduleFileName().u16string());
+  language.broadcastDefaultInputLanguage();
+  platforms_.shell.terminateApplication();
+}
+
 void TForm1::mainMenuClick(MainMenuItem item) {
   switch (item) {
     case MainMenuItem::Settings: opensettings(); break;

@@ -102,8 +102,38 @@ bool SimShell::setForegroundWindow(WindowHandle window) {
   return window != kNoWindow;
 }
 
-void SimShell::messageBox(std::u16string_view text, std::u16string_view caption) {
+void SimShell::messageBox(WindowHandle, std::u16string_view text, std::u16string_view caption) {
   messages.push_back(std::u16string(caption) + u": " + std::u16string(text));
+}
+
+bool SimShell::messageBoxYesNo(WindowHandle, std::u16string_view text,
+                               std::u16string_view caption) {
+  bool yes = false;
+  if (!yesNoAnswers.empty()) {
+    yes = yesNoAnswers.front();
+    yesNoAnswers.erase(yesNoAnswers.begin());
+  }
+  messages.push_back(std::u16string(caption) + u": " + std::u16string(text) +
+                     (yes ? u" -> Yes" : u" -> No"));
+  return yes;
+}
+
+std::optional<std::filesystem::path> SimShell::getOpenFileName(WindowHandle,
+                                                               std::u16string_view title,
+                                                               std::u16string_view filter,
+                                                               std::u16string_view fileName) {
+  openFileDialogs.push_back(std::u16string(title) + u"|" + std::u16string(filter) + u"|" +
+                            std::u16string(fileName));
+  std::optional<std::filesystem::path> chosen = std::move(nextOpenFile);
+  nextOpenFile.reset();
+  return chosen;
+}
+
+bool SimShell::copyFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (copyFails) return false;
+  std::error_code error;
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+  return !error;
 }
 
 bool SimShell::fileExists(const std::filesystem::path& path) {

@@ -36,7 +36,16 @@ class SimShell : public ShellPlatform {
   std::vector<std::pair<std::u16string, std::uint32_t>> loadedLayouts;
   std::vector<PostedMessage> posted;
   std::vector<std::u16string> launched;
-  std::vector<std::u16string> messages;  // "caption: text" of each box
+  std::vector<std::u16string>
+      messages;  // "caption: text" of each box; "-> Yes" or "-> No" after a question
+  // The answers to Yes/No questions, in order; No when none is left.
+  std::vector<bool> yesNoAnswers;
+  // The file the user chooses in the next open-file dialog; nullopt: Cancel.
+  std::optional<std::filesystem::path> nextOpenFile;
+  // What each open-file dialog showed: "title|filter|file name".
+  std::vector<std::u16string> openFileDialogs;
+  // When set, every file copy fails, as on a full or read-only disk.
+  bool copyFails = false;
   std::vector<WindowHandle> foregroundRequests;
   bool terminated = false;
   // Called for SetForegroundWindow, so a simulated desktop can follow it.
@@ -56,10 +65,20 @@ class SimShell : public ShellPlatform {
   void shellExecute(WindowHandle owner, std::u16string_view verb,
                     std::u16string_view file) override;
   bool setForegroundWindow(WindowHandle window) override;
-  void messageBox(std::u16string_view text, std::u16string_view caption) override;
+  using ShellPlatform::messageBox;
+  void messageBox(WindowHandle owner, std::u16string_view text,
+                  std::u16string_view caption) override;
+  bool messageBoxYesNo(WindowHandle owner, std::u16string_view text,
+                       std::u16string_view caption) override;
+  std::optional<std::filesystem::path> getOpenFileName(WindowHandle owner,
+                                                       std::u16string_view title,
+                                                       std::u16string_view filter,
+                                                       std::u16string_view fileName) override;
   bool fileExists(const std::filesystem::path& path) override;
+  bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
   void terminateApplication() override { terminated = true; }
-  std::filesystem::path executableFolder() override { return appFolder; }
+  // Korimo.exe in the program's folder.
+  std::filesystem::path moduleFileName() override { return appFolder / "Korimo.exe"; }
 
  private:
   using KeyName = std::tuple<Hive, std::u16string>;

@@ -3,6 +3,8 @@
 #include <windows.h>
 // shellapi.h needs the declarations of windows.h first.
 #include <shellapi.h>
+// commdlg.h too.
+#include <commdlg.h>
 
 #include <iterator>
 #include <vector>
@@ -151,8 +153,46 @@ bool Win32Shell::setForegroundWindow(WindowHandle window) {
   return SetForegroundWindow(reinterpret_cast<HWND>(window)) != 0;
 }
 
-void Win32Shell::messageBox(std::u16string_view text, std::u16string_view caption) {
-  MessageBoxW(nullptr, wide(text).c_str(), wide(caption).c_str(), MB_OK);
+void Win32Shell::messageBox(WindowHandle owner, std::u16string_view text,
+                            std::u16string_view caption) {
+  MessageBoxW(reinterpret_cast<HWND>(owner), wide(text).c_str(), wide(caption).c_str(), MB_OK);
+}
+
+bool Win32Shell::messageBoxYesNo(WindowHandle owner, std::u16string_view text,
+                                 std::u16string_view caption) {
+  return MessageBoxW(reinterpret_cast<HWND>(owner), wide(text).c_str(), wide(caption).c_str(),
+                     MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+std::optional<std::filesystem::path> Win32Shell::getOpenFileName(WindowHandle owner,
+                                                                 std::u16string_view title,
+                                                                 std::u16string_view filter,
+                                                                 std::u16string_view fileName) {
+  // The filter's parts are separated and ended by NULs, the list by two.
+  std::wstring filters = wide(filter);
+  for (wchar_t& c : filters)
+    if (c == L'|') c = L'\0';
+  filters.append(2, L'\0');
+  std::wstring caption = wide(title);
+  std::vector<wchar_t> file(32768, L'\0');
+  std::wstring initial = wide(fileName);
+  if (initial.size() < file.size()) initial.copy(file.data(), initial.size());
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = reinterpret_cast<HWND>(owner);
+  dialog.lpstrFilter = filters.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = file.data();
+  dialog.nMaxFile = static_cast<DWORD>(file.size());
+  dialog.lpstrTitle = caption.c_str();
+  dialog.Flags =
+      OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  return std::filesystem::path(std::wstring(file.data()));
+}
+
+bool Win32Shell::copyFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
 bool Win32Shell::fileExists(const std::filesystem::path& path) {
@@ -162,12 +202,11 @@ bool Win32Shell::fileExists(const std::filesystem::path& path) {
 
 void Win32Shell::terminateApplication() { PostQuitMessage(0); }
 
-std::filesystem::path Win32Shell::executableFolder() {
+std::filesystem::path Win32Shell::moduleFileName() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
     DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length < buffer.size())
-      return std::filesystem::path(std::wstring(buffer.data(), length)).parent_path();
+    if (length < buffer.size()) return std::filesystem::path(std::wstring(buffer.data(), length));
     buffer.resize(buffer.size() * 2);
   }
 }

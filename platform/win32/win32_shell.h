@@ -19,10 +19,19 @@ class Win32Shell : public ShellPlatform {
   void shellExecute(WindowHandle owner, std::u16string_view verb,
                     std::u16string_view file) override;
   bool setForegroundWindow(WindowHandle window) override;
-  void messageBox(std::u16string_view text, std::u16string_view caption) override;
+  using ShellPlatform::messageBox;
+  void messageBox(WindowHandle owner, std::u16string_view text,
+                  std::u16string_view caption) override;
+  bool messageBoxYesNo(WindowHandle owner, std::u16string_view text,
+                       std::u16string_view caption) override;
+  std::optional<std::filesystem::path> getOpenFileName(WindowHandle owner,
+                                                       std::u16string_view title,
+                                                       std::u16string_view filter,
+                                                       std::u16string_view fileName) override;
   bool fileExists(const std::filesystem::path& path) override;
+  bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
   void terminateApplication() override;
-  std::filesystem::path executableFolder() override;
+  std::filesystem::path moduleFileName() override;
 };
 
 }  // namespace korimo::platform::win32

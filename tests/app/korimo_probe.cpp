@@ -9,6 +9,15 @@
 //                           title begins with TITLE (Notepad), as UTF-8
 //   foreground              the foreground window: handle, class, title
 //   post HWND MSG WPARAM    posts a message (numbers in decimal or 0x hex)
+//   click HWND TEXT         posts BM_CLICK to the child button of HWND with that text
+//   checked HWND TEXT       the check state (0, 1) of the child button with that text
+//   focus                   the control with the keyboard focus in the foreground
+//                           window's thread: class and text
+//   listview HWND           the rows of the list view child of HWND, read through
+//                           memory in its process: [x] or [ ], then every column's
+//                           text separated by |
+//   cell HWND ROW COLUMN    the screen point at the middle of a cell of that list
+//                           view, scrolled into view
 //   memory EXE              the working set of the process of that name, in KiB
 //   hooktime SECONDS FILE   for SECONDS, the time each key event spends in
 //                           the hooks installed before this one (the running
@@ -16,6 +25,7 @@
 
 #include <windows.h>
 // psapi.h needs the declarations of windows.h first.
+#include <commctrl.h>
 #include <psapi.h>
 
 #include <cstdio>
@@ -67,6 +77,118 @@ std::wstring processName(HWND window) {
 }
 
 std::uintptr_t number(const wchar_t* text) { return std::wcstoull(text, nullptr, 0); }
+
+HWND childWithText(HWND parent, const std::wstring& text) {
+  struct Search {
+    const std::wstring& text;
+    HWND found;
+  } search{text, nullptr};
+  ::EnumChildWindows(
+      parent,
+      [](HWND child, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (title(child) != s->text) return TRUE;
+        s->found = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND childOfClass(HWND parent, const wchar_t* name) {
+  return ::FindWindowExW(parent, nullptr, name, nullptr);
+}
+
+int focus() {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  HWND front = ::GetForegroundWindow();
+  if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(front, nullptr), &info) || !info.hwndFocus)
+    return 1;
+  say("class=%s text=%s", utf8(className(info.hwndFocus)).c_str(),
+      utf8(title(info.hwndFocus)).c_str());
+  return 0;
+}
+
+// Memory in another process, freed when it goes.
+class RemoteMemory {
+ public:
+  RemoteMemory(HWND window, std::size_t size) : size_(size) {
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    process_ = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process_)
+      at_ = ::VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  ~RemoteMemory() {
+    if (at_) ::VirtualFreeEx(process_, at_, 0, MEM_RELEASE);
+    if (process_) ::CloseHandle(process_);
+  }
+  RemoteMemory(const RemoteMemory&) = delete;
+  RemoteMemory& operator=(const RemoteMemory&) = delete;
+  bool ok() const { return at_ != nullptr; }
+  char* at() const { return static_cast<char*>(at_); }
+  bool write(std::size_t offset, const void* data, std::size_t size) {
+    return ::WriteProcessMemory(process_, at() + offset, data, size, nullptr);
+  }
+  bool read(std::size_t offset, void* data, std::size_t size) {
+    return ::ReadProcessMemory(process_, at() + offset, data, size, nullptr);
+  }
+
+ private:
+  HANDLE process_ = nullptr;
+  void* at_ = nullptr;
+  std::size_t size_;
+};
+
+int listview(HWND parent) {
+  HWND list = childOfClass(parent, WC_LISTVIEWW);
+  if (!list) return 1;
+  const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+  const int columns = header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+  constexpr int kChars = 512;
+  RemoteMemory memory(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  if (!memory.ok()) return 1;
+  for (int row = 0; row < rows; ++row) {
+    const UINT state =
+        static_cast<UINT>(::SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+    std::wstring line = ((state >> 12) == 2) ? L"[x] " : L"[ ] ";
+    for (int column = 0; column < columns; ++column) {
+      LVITEMW item{};
+      item.iSubItem = column;
+      item.pszText = reinterpret_cast<wchar_t*>(memory.at() + sizeof(LVITEMW));
+      item.cchTextMax = kChars;
+      memory.write(0, &item, sizeof item);
+      const int length = static_cast<int>(
+          ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(memory.at())));
+      std::vector<wchar_t> text(kChars, L'\0');
+      memory.read(sizeof(LVITEMW), text.data(), kChars * sizeof(wchar_t));
+      line +=
+          (column ? L"|" : L"") + std::wstring(text.data(), std::size_t(length > 0 ? length : 0));
+    }
+    say("%s", utf8(line).c_str());
+  }
+  return 0;
+}
+
+int cell(HWND parent, int row, int column) {
+  HWND list = childOfClass(parent, WC_LISTVIEWW);
+  if (!list) return 1;
+  ::SendMessageW(list, LVM_ENSUREVISIBLE, row, FALSE);  // scrolled into view first
+  RemoteMemory memory(list, sizeof(RECT));
+  if (!memory.ok()) return 1;
+  RECT r{LVIR_BOUNDS, column, 0, 0};  // top: the sub-item, left: the part
+  memory.write(0, &r, sizeof r);
+  if (!::SendMessageW(list, LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(memory.at())))
+    return 1;
+  memory.read(0, &r, sizeof r);
+  POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  if (column == 0) middle.x = r.left + 30;  // the caption, past the check box
+  ::ClientToScreen(list, &middle);
+  say("%ld %ld", middle.x, middle.y);
+  return 0;
+}
 
 int windows() {
   ::EnumWindows(
@@ -198,9 +320,24 @@ int wmain(int argc, wchar_t** argv) {
                           number(argv[4]), 0)
                ? 0
                : 1;
+  if (command == L"click" && argc == 4) {
+    HWND button = childWithText(reinterpret_cast<HWND>(number(argv[2])), argv[3]);
+    return button && ::PostMessageW(button, BM_CLICK, 0, 0) ? 0 : 1;
+  }
+  if (command == L"checked" && argc == 4) {
+    HWND button = childWithText(reinterpret_cast<HWND>(number(argv[2])), argv[3]);
+    if (!button) return 1;
+    say("%d", static_cast<int>(::SendMessageW(button, BM_GETCHECK, 0, 0)));
+    return 0;
+  }
+  if (command == L"focus") return focus();
+  if (command == L"listview" && argc == 3) return listview(reinterpret_cast<HWND>(number(argv[2])));
+  if (command == L"cell" && argc == 5)
+    return cell(reinterpret_cast<HWND>(number(argv[2])), _wtoi(argv[3]), _wtoi(argv[4]));
   if (command == L"memory" && argc == 3) return memory(argv[2]);
   if (command == L"hooktime" && argc == 4) return hooktime(_wtoi(argv[2]), argv[3]);
   say("usage: korimo_probe windows | children HWND | text TITLE | foreground | "
-      "post HWND MSG WPARAM | memory EXE | hooktime SECONDS FILE");
+      "post HWND MSG WPARAM | click HWND TEXT | checked HWND TEXT | focus | listview HWND | "
+      "cell HWND ROW COLUMN | memory EXE | hooktime SECONDS FILE");
   return 2;
 }

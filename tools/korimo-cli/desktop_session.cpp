@@ -36,6 +36,13 @@ void DesktopSession::startUp(std::optional<CatalogueSource> source) {
   endIfTerminated();
 }
 
+void DesktopSession::restart() {
+  form_.reset();
+  ended_ = false;
+  shell.terminated = false;
+  startUp();
+}
+
 bool DesktopSession::endIfTerminated() {
   if (shell.terminated && !ended_) {
     ended_ = true;

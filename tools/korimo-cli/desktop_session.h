@@ -35,6 +35,9 @@ class DesktopSession {
   void startUp(std::optional<CatalogueSource> source = std::nullopt);
   bool started() const { return form_ != nullptr; }
   TForm1& form() { return *form_; }
+  // A new instance of the program, after this one has ended; it starts
+  // from the program's folder.
+  void restart();
   // Ends the program once it has asked to end (Exit, the regional check).
   // True when it has ended.
   bool endIfTerminated();

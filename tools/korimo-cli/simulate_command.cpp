@@ -37,16 +37,21 @@ int simulateCommand(const std::vector<std::string>& args, std::istream& in, std:
   }
   std::istream& lines = scenario.empty() ? in : file;
 
-  Simulation simulation(platform::pathFromUtf8(appDir), out);
-  std::string line;
-  for (int number = 1; std::getline(lines, line); ++number) {
+  // A modal dialog reads the lines acted on while it is open from the same source.
+  int number = 0;
+  auto nextLine = [&]() -> std::optional<std::string> {
+    std::string line;
+    if (!std::getline(lines, line)) return std::nullopt;
+    ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    try {
-      simulation.run(line);
-    } catch (const std::exception& error) {
-      err << "korimo-cli simulate: line " << number << ": " << error.what() << "\n";
-      return kExitUsage;
-    }
+    return line;
+  };
+  Simulation simulation(platform::pathFromUtf8(appDir), out, nextLine);
+  try {
+    while (std::optional<std::string> line = nextLine()) simulation.run(*line);
+  } catch (const std::exception& error) {
+    err << "korimo-cli simulate: line " << number << ": " << error.what() << "\n";
+    return kExitUsage;
   }
   simulation.finish();
   return kExitOk;

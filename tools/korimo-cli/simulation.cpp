@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <ostream>
+#include <set>
 #include <sstream>
+#include <utility>
 
 #include "engine/globalroutines.h"
+#include "platform/console.h"
 #include "platform/sim/us_keyboard.h"
 #include "xml/xml_document.h"
 
@@ -96,6 +99,21 @@ std::string hex(std::uint64_t value, int digits) {
   return buffer;
 }
 
+// Runs a clean-up when the scope ends, however it ends.
+template <class F>
+class ScopeExit {
+ public:
+  explicit ScopeExit(F f) : f_(std::move(f)) {}
+  ~ScopeExit() { f_(); }
+  ScopeExit(const ScopeExit&) = delete;
+  ScopeExit& operator=(const ScopeExit&) = delete;
+
+ private:
+  F f_;
+};
+
+constexpr platform::WindowHandle kSettingsWindow = 0x7F030;
+
 }  // namespace
 
 std::string escaped(const std::u16string& text) {
@@ -112,8 +130,8 @@ std::string escaped(const std::u16string& text) {
   return out;
 }
 
-Simulation::Simulation(std::filesystem::path appFolder, std::ostream& out)
-    : out_(out), session_(std::move(appFolder)) {}
+Simulation::Simulation(std::filesystem::path appFolder, std::ostream& out, LineSource nextLine)
+    : out_(out), nextLine_(std::move(nextLine)), session_(std::move(appFolder)) {}
 
 Simulation::~Simulation() {
   if (session_.started()) form().removeObserver(views_);
@@ -122,8 +140,6 @@ Simulation::~Simulation() {
 void Simulation::startUp() {
   if (session_.started()) return;
   session_.startUp();
-  form().addObserver(views_);
-  form().setDialogHost(&dialogs_);
   // The program's own windows that a user can click: the key preview strip
   // and the on-screen keyboard. Handles apart from the applications' ones.
   for (const auto& [name, className, handle] :
@@ -132,11 +148,173 @@ void Simulation::startUp() {
     const platform::WindowHandle front = session_.desktop.foregroundWindow();
     session_.desktop.openWindow(className, {}, handle);
     session_.desktop.focus(front);
-    form().addOwnWindow(handle);
     ownWindows_.emplace_back(name, handle);
   }
+  attachProgram();
   views_.redrawn = ViewParts::all();  // every view draws itself once at start-up
   ended_ = session_.endIfTerminated();
+}
+
+// The views, the dialogs and the program's own windows meet the running program.
+void Simulation::attachProgram() {
+  form().addObserver(views_);
+  form().setDialogHost(&dialogs_);
+  for (const auto& [name, handle] : ownWindows_) form().addOwnWindow(handle);
+  launchedAtStart_ = session_.shell.launched.size();
+}
+
+// Once the program has asked to end, it ends; when it started itself again
+// on the way out (the restart after the settings dialog), the new instance
+// starts from the program's folder, after the old one has gone.
+void Simulation::endOrRestart() {
+  ended_ = session_.endIfTerminated();
+  if (!ended_ || settings_) return;  // the dialog that asked is still being closed
+  const std::vector<std::u16string>& launched = session_.shell.launched;
+  const std::u16string self = session_.shell.moduleFileName().u16string();
+  if (std::find(launched.begin() + static_cast<std::ptrdiff_t>(launchedAtStart_), launched.end(),
+                self) == launched.end())
+    return;
+  form().removeObserver(views_);
+  session_.restart();
+  out_ << "program restarted\n";
+  attachProgram();
+  ended_ = session_.endIfTerminated();
+}
+
+void Simulation::Dialogs::showSettings() {
+  opened.push_back("settings");
+  simulation.runSettingsDialog();
+}
+
+void Simulation::runSettingsDialog() {
+  TForm1& program = form();
+  const platform::WindowHandle front = session_.desktop.foregroundWindow();
+  session_.desktop.openWindow(u"TForm4", {}, kSettingsWindow);
+  program.addOwnWindow(kSettingsWindow);
+  ownWindows_.emplace_back("settings", kSettingsWindow);
+  SettingsDialog dialog{TForm4Model(session_.shell, [&program] { program.restartApplication(); }),
+                        kSettingsWindow};
+  settings_ = &dialog;
+  ScopeExit closing([&] {
+    settings_ = nullptr;
+    program.removeOwnWindow(kSettingsWindow);
+    std::erase_if(ownWindows_, [](const auto& own) { return own.second == kSettingsWindow; });
+    session_.desktop.close(kSettingsWindow);
+    if (session_.desktop.windowExists(front)) session_.desktop.focus(front);
+  });
+  dialog.model.setOwner(kSettingsWindow);
+  dialog.model.FormCreate();
+  // Modal: the scenario's lines act while it is open; the program keeps
+  // handling keys for the other windows meanwhile.
+  while (!dialog.closed && !ended_ && nextLine_) {
+    std::optional<std::string> line = nextLine_();
+    if (!line) break;
+    run(*line);
+  }
+}
+
+std::size_t Simulation::settingsRow(const std::string& word) const {
+  const std::vector<KeymapRow>& rows = settings_->model.rows;
+  if (!word.empty() && word.find_first_not_of("0123456789") == std::string::npos) {
+    const std::size_t n = std::stoul(word);
+    if (n >= 1 && n <= rows.size()) return n - 1;
+    throw ScenarioError("the list has no row " + word);
+  }
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].filename == utf16(word)) return i;
+  throw ScenarioError("the list has no row for " + word);
+}
+
+void Simulation::printMenu(const RadioMenu& menu) {
+  out_ << "menu:";
+  for (std::size_t i = 0; i < menu.items.size(); ++i)
+    out_ << (i ? " | " : " ") << (i == menu.checked ? "[x] " : "[ ] ") << escaped(menu.items[i]);
+  out_ << "\n";
+}
+
+// The commands of the open settings dialog; false for any other command.
+bool Simulation::settingsCommand(const std::vector<std::string>& w) {
+  static const std::set<std::string> commands = {"list",   "keycell", "offlabel", "choose",
+                                                 "mode",   "check",   "uncheck",  "box",
+                                                 "import", "ok",      "cancel"};
+  const std::string& command = w[0];
+  if (!commands.contains(command)) {
+    if (settings_) settings_->menu = SettingsDialog::Menu::None;  // a click elsewhere closes it
+    return false;
+  }
+  if (!settings_) throw ScenarioError("'" + command + "' needs the settings dialog open");
+  SettingsDialog& dialog = *settings_;
+  TForm4Model& model = dialog.model;
+  const SettingsDialog::Menu menu = std::exchange(dialog.menu, SettingsDialog::Menu::None);
+  auto need = [&](std::size_t n, const char* usage) {
+    if (w.size() != n) throw ScenarioError(std::string("usage: ") + usage);
+  };
+  if (command == "list") {
+    need(1, "list");
+    out_ << "settings: " << (model.dialogToggleMode == 2 ? "Avoid Alt key" : "Use Alt Key")
+         << "; Keymap off " << escaped(model.offlabel()) << "; [" << (model.Tservices ? "x" : " ")
+         << "] Windows Text Services; [" << (model.Tsurround ? "x" : " ")
+         << "] Treat Backspace as Undo; [" << (model.startupstate ? "x" : " ")
+         << "] Start automatically\n";
+    for (std::size_t i = 0; i < model.rows.size(); ++i) {
+      const KeymapRow& r = model.rows[i];
+      out_ << i + 1 << " [" << (r.checked ? "x" : " ") << "] " << escaped(r.language) << " | "
+           << escaped(r.keyboard) << " | " << escaped(r.encoding) << " | " << escaped(r.filename)
+           << " | " << escaped(r.toggleKey) << "\n";
+    }
+  } else if (command == "keycell") {
+    need(2, "keycell ROW");
+    printMenu(*model.listtMouseUp(settingsRow(w[1]), ListColumn::ToggleKey));
+    dialog.menu = SettingsDialog::Menu::ToggleKey;
+  } else if (command == "offlabel") {
+    need(1, "offlabel");
+    printMenu(model.offlabelMouseDown());
+    dialog.menu = SettingsDialog::Menu::KeymapOff;
+  } else if (command == "choose") {
+    need(2, "choose ITEM");
+    if (menu == SettingsDialog::Menu::None) throw ScenarioError("no menu of the dialog is open");
+    const bool toggle = menu == SettingsDialog::Menu::ToggleKey;
+    const RadioMenu items = toggle ? TForm4Model::scutmenu(model.dialogToggleMode)
+                                   : TForm4Model::offmenu(model.dialogToggleMode);
+    auto at = std::find(items.items.begin(), items.items.end(), utf16(w[1]));
+    if (at == items.items.end()) throw ScenarioError("the menu has no item " + w[1]);
+    const auto item = static_cast<std::size_t>(at - items.items.begin());
+    if (toggle)
+      model.AClick(item);
+    else
+      model.offitemsClick(item);
+  } else if (command == "mode") {
+    need(2, "mode alt|avoid");
+    if (w[1] != "alt" && w[1] != "avoid") throw ScenarioError("usage: mode alt|avoid");
+    model.useitbuttonClick(w[1] == "avoid" ? 2 : 1);
+  } else if (command == "check" || command == "uncheck") {
+    need(2, "check|uncheck ROW");
+    model.ListView1MouseUp(settingsRow(w[1]), command == "check");
+  } else if (command == "box") {
+    need(3, "box services|surround|startup on|off");
+    bool* box = w[1] == "services"   ? &model.Tservices
+                : w[1] == "surround" ? &model.Tsurround
+                : w[1] == "startup"  ? &model.startupstate
+                                     : nullptr;
+    if (!box || (w[2] != "on" && w[2] != "off"))
+      throw ScenarioError("usage: box services|surround|startup on|off");
+    *box = w[2] == "on";
+  } else if (command == "import") {
+    if (w.size() < 2 || w.size() > 3 || (w.size() == 3 && w[2] != "yes" && w[2] != "no"))
+      throw ScenarioError("usage: import FILE [yes|no] | import cancel");
+    session_.shell.nextOpenFile.reset();
+    if (w[1] != "cancel") session_.shell.nextOpenFile = platform::pathFromUtf8(w[1]);
+    session_.shell.yesNoAnswers.clear();
+    if (w.size() == 3) session_.shell.yesNoAnswers.push_back(w[2] == "yes");
+    model.importtClick();
+  } else if (command == "ok") {
+    need(1, "ok");
+    dialog.closed = model.okkClick();
+  } else {
+    need(1, "cancel");
+    dialog.closed = true;
+  }
+  return true;
 }
 
 void Simulation::beforeStartUp(const std::vector<std::string>& w, const std::string& line) {
@@ -252,6 +430,7 @@ void Simulation::run(const std::string& line) {
   auto need = [&](std::size_t n) {
     if (w.size() != n) throw ScenarioError("wrong number of words for '" + command + "'");
   };
+  if (settingsCommand(w)) return endOrRestart();
 
   if (command == "window") {
     const bool elevated = w.back() == "elevated";
@@ -381,7 +560,7 @@ void Simulation::run(const std::string& line) {
   } else {
     throw ScenarioError("unknown command '" + command + "'");
   }
-  ended_ = session_.endIfTerminated();
+  endOrRestart();
 }
 
 void Simulation::finish() {

@@ -3,12 +3,15 @@
 // scenario of user actions, one command a line.
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "settings/settings_dialog.h"
 #include "shell/core_observer.h"
 #include "shell/dialog_host.h"
 #include "tools/korimo-cli/desktop_session.h"
@@ -23,7 +26,12 @@ class ScenarioError : public std::runtime_error {
 
 class Simulation {
  public:
-  Simulation(std::filesystem::path appFolder, std::ostream& out);
+  // The scenario's next line; nullopt at its end.
+  using LineSource = std::function<std::optional<std::string>()>;
+
+  // A modal window (the settings dialog) reads the lines the user acts on
+  // while it is open from nextLine.
+  Simulation(std::filesystem::path appFolder, std::ostream& out, LineSource nextLine = {});
   ~Simulation();
 
   // Carries out one scenario line. Raises ScenarioError.
@@ -33,7 +41,14 @@ class Simulation {
 
  private:
   void startUp();
+  void attachProgram();
   TForm1& form() { return session_.form(); }
+  void endOrRestart();
+  // The settings dialog: open while the scenario's lines act on it.
+  void runSettingsDialog();
+  bool settingsCommand(const std::vector<std::string>& words);
+  std::size_t settingsRow(const std::string& word) const;
+  void printMenu(const RadioMenu& menu);
   void beforeStartUp(const std::vector<std::string>& words, const std::string& line);
   void typeText(const std::u16string& text);
   void chord(const std::string& text, bool press, bool release);
@@ -47,19 +62,32 @@ class Simulation {
     ViewParts redrawn;
   };
 
-  // The modal windows of the simulated desktop: each opening is noted; a
-  // scenario's next line runs while it is open only in `dialogs`.
+  // The modal windows of the simulated desktop: each opening is noted. The
+  // settings dialog stays open, its lines read from the scenario, until Ok
+  // or Cancel closes it (or the scenario ends); the About box closes at once.
   struct Dialogs : DialogHost {
-    void showSettings() override { opened.push_back("settings"); }
+    explicit Dialogs(Simulation& simulation) : simulation(simulation) {}
+    void showSettings() override;
     void showAbout() override { opened.push_back("about"); }
+    Simulation& simulation;
     std::vector<std::string> opened;
+  };
+  // The open settings dialog, and the menu the user opened in it.
+  struct SettingsDialog {
+    TForm4Model model;
+    platform::WindowHandle window;
+    enum class Menu { None, ToggleKey, KeymapOff } menu = Menu::None;
+    bool closed = false;
   };
 
   std::ostream& out_;
+  LineSource nextLine_;
   DesktopSession session_;
   Views views_;
-  Dialogs dialogs_;
+  Dialogs dialogs_{*this};
   std::size_t dialogsShown_ = 0;
+  SettingsDialog* settings_ = nullptr;
+  std::size_t launchedAtStart_ = 0;
   bool ended_ = false;
   std::vector<std::pair<std::string, platform::WindowHandle>> windows_;     // in opening order
   std::vector<std::pair<std::string, platform::WindowHandle>> ownWindows_;  // the program's

@@ -1,0 +1,139 @@
+#pragma once
+// The settings dialog TForm4 as a model with no window in it: the keymap
+// list with its visible and hidden key columns and check marks, the toggle
+// mode, the Keymap-off key of each mode, the options, the Run registration,
+// the keymap import and the Ok checks. The window (ui/win32/settings_dialog)
+// only shows this state and passes the user's clicks in; every decision is
+// made here.
+//
+// It works on a copy of the configuration: nothing reaches the file or the
+// running engine before Ok, and Ok ends in a restart of the program.
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/shell_platform.h"
+#include "settings/configuration.h"
+
+namespace korimo {
+
+// The mark after every toggle-key text the dialog shows: "Alt+3 ◊".
+inline constexpr char16_t toggleKeyMark = u'\u25CA';
+
+// The Run value that starts the program with Windows.
+inline constexpr std::u16string_view kRunKey = u"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr std::u16string_view kRunValue = u"VantrelKorimo";
+
+// One row of the keymap list.
+struct KeymapRow {
+  std::u16string language;   // "Language", the row caption
+  std::u16string keyboard;   // "Keyboard"
+  std::u16string encoding;   // "Encoding"
+  std::u16string filename;   // "Filename", inside the Data folder
+  std::u16string toggleKey;  // "Toggle Key": the key of the current mode, "Alt+3 ◊"
+  // The hidden columns "TKey1" and "TKey2": the key of each mode as two
+  // upper-case hexadecimal digits (the Alt digit, or the index in
+  // functionKeyNames), or "None".
+  std::u16string tkey1 = u"None";
+  std::u16string tkey2 = u"None";
+  bool checked = false;
+};
+
+// The list's columns, in order; the last two have zero width.
+enum class ListColumn { Language, Keyboard, Encoding, Filename, ToggleKey, TKey1, TKey2 };
+
+// A popup menu of radio items: what it shows when it opens.
+struct RadioMenu {
+  std::vector<std::u16string> items;
+  std::size_t checked = 0;
+};
+
+class TForm4Model {
+ public:
+  // restartApplication starts a new instance and ends this one; Ok calls it
+  // after the configuration has been saved.
+  TForm4Model(platform::ShellPlatform& shell, std::function<void()> restartApplication);
+
+  // The window message boxes and the open-file dialog are modal to.
+  void setOwner(platform::WindowHandle owner) { owner_ = owner; }
+
+  // Opening: the Run registration, the configuration file (a file that
+  // cannot be read is reported and nothing is read from it), the sort.
+  void FormCreate();
+
+  // --- what the dialog shows
+  int dialogToggleMode = 1;
+  bool Tservices = false;     // "Windows Text Services"
+  bool Tsurround = false;     // "Treat Backspace as Undo at preedit level  "
+  bool startupstate = false;  // "Start automatically when starting Windows"
+  std::vector<KeymapRow> rows;
+  // The Keymap-off key of each mode in toggle-key text form.
+  std::u16string offKey1;
+  std::u16string offKey2;
+  // The text of the Keymap-off label: the key of the current mode.
+  const std::u16string& offlabel() const { return dialogToggleMode == 2 ? offKey2 : offKey1; }
+  // The row the toggle-key menu acts on: the last one pressed.
+  std::optional<std::size_t> clickedRow;
+
+  // --- the user's actions
+  // A mouse press over the list at row (none: not on a row) and column:
+  // the menu to open at the pointer, when the press was on a Toggle Key cell.
+  std::optional<RadioMenu> listtMouseUp(std::optional<std::size_t> row, ListColumn column);
+  // An item of the toggle-key menu chosen, for clickedRow.
+  void AClick(std::size_t item);
+  // The user has changed a row's check box: unchecking it takes its key of
+  // the current mode away.
+  void ListView1MouseUp(std::size_t row, bool checked);
+  // A press on the Keymap-off label: the menu to open at the pointer.
+  RadioMenu offlabelMouseDown() const;
+  void offitemsClick(std::size_t item);
+  // A click on "Use Alt Key" (mode 1) or "Avoid Alt key" (mode 2).
+  void useitbuttonClick(int mode);
+
+  // Ok: the Run registration, the checks, the save, the restart. True when
+  // the program restarts and the dialog closes; false when a check or the
+  // save failed (the user has been told) and the dialog stays open.
+  bool okkClick();
+  // The Import... button: a keymap file chosen, checked, copied into Data,
+  // and a row for it.
+  void importtClick();
+
+  // --- the pieces, for the view and the tests
+  // The menus of each mode.
+  static RadioMenu scutmenu(int mode);  // a row's Toggle Key cell
+  static RadioMenu offmenu(int mode);   // the Keymap-off label
+  // The rows in their order: the hidden key of the current mode, then
+  // Language, Keyboard and Encoding, each without regard to letter case.
+  void cust_sort();
+  // The configuration the dialog would save.
+  Configuration filluplist() const;
+  void filluptree(const Configuration& configuration);
+  bool runValueExists();
+  // The import's check of a keymap file: every entry of its Data has
+  // hexadecimal Display and Character groups of four and Keys groups of two.
+  static bool integrityycheck(const std::filesystem::path& path);
+  // The name the open-file dialog shows when it opens next.
+  const std::u16string& opdiaFileName() const { return opdiaFileName_; }
+
+ private:
+  void message(std::u16string_view text);
+  void refreshToggleTexts();
+  bool refusal(std::u16string& why) const;
+  void registerRun();
+  std::filesystem::path dataFolder() const;
+
+  platform::ShellPlatform& shell_;
+  std::function<void()> restartApplication_;
+  platform::WindowHandle owner_ = platform::kNoWindow;
+  std::u16string opdiaFileName_;
+};
+
+// The text a toggle key shows: "Alt+3 ◊", "F5 ◊", "None ◊". key is the
+// hidden column's text ("03", "0B", "None").
+std::u16string toggleKeyText(int mode, std::u16string_view key);
+
+}  // namespace korimo
