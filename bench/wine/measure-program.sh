@@ -26,29 +26,37 @@ sleep 2
 echo "after start-up: $(probe memory Korimo.exe)"
 
 # The hook's time: a timing hook installed after the program's is called
-# first and times the call that runs the program's hook.
-timings="$work/timings.txt"
-wine "$bin/korimo_probe.exe" hooktime 600 "$(wine_path "$work")\\timings.txt" >"$work/probe.log" 2>&1 &
-prober=$!
-until grep -q timing "$work/probe.log" 2>/dev/null; do sleep 0.1; done
-wine_focus "$pad"
-pressed alt+1
+# first and times the call that runs the program's hook; once with the
+# keymap off (keys pass), once with Hindi on (keys composed and replaced).
 text="namaste duniyaa kShetra vidyaalaya bhaarata "
-typed_keys=0
-while [ "$typed_keys" -lt "$keys" ]; do
-  xdotool type --delay 20 "$text"
-  typed_keys=$((typed_keys + ${#text}))
-done
-sleep 1
-kill "$prober" 2>/dev/null || true
-wait "$prober" 2>/dev/null || true
-awk '{ print $3 }' "$timings" | sort -n >"$work/sorted.txt"
-n=$(wc -l <"$work/sorted.txt")
-median=$(sed -n "$(( (n + 1) / 2 ))p" "$work/sorted.txt")
-p99=$(sed -n "$(( (n * 99 + 99) / 100 ))p" "$work/sorted.txt")
-max=$(tail -n1 "$work/sorted.txt")
-echo "keyboard hook, ${n} key events (${typed_keys} keys typed with Hindi on):"
-echo "  median ${median} us, 99th percentile ${p99} us, longest ${max} us"
-echo "  (each from the timing hook's call of the next hooks to its return: the"
-echo "  program's hook procedure, its report to the program and the handler)"
+# measure LABEL TOGGLE: types KEYS keys after TOGGLE and prints the figures.
+measure() {
+  local timings="$work/timings-$1.txt" typed_keys=0
+  wine "$bin/korimo_probe.exe" hooktime 600 "$(wine_path "$work")\\timings-$1.txt" \
+    >"$work/probe.log" 2>&1 &
+  local prober=$!
+  until grep -q timing "$work/probe.log" 2>/dev/null; do sleep 0.1; done
+  wine_focus "$pad"
+  pressed "$2"
+  while [ "$typed_keys" -lt "$keys" ]; do
+    xdotool type --delay 20 "$text"
+    typed_keys=$((typed_keys + ${#text}))
+  done
+  sleep 1
+  kill "$prober" 2>/dev/null || true
+  wait "$prober" 2>/dev/null || true
+  awk '{ print $3 }' "$timings" | sort -n >"$work/sorted.txt"
+  local n median p99 max
+  n=$(wc -l <"$work/sorted.txt")
+  median=$(sed -n "$(( (n + 1) / 2 ))p" "$work/sorted.txt")
+  p99=$(sed -n "$(( (n * 99 + 99) / 100 ))p" "$work/sorted.txt")
+  max=$(tail -n1 "$work/sorted.txt")
+  echo "keyboard hook, $1: ${n} key events of ${typed_keys} keys:" \
+    "median ${median} us, 99th percentile ${p99} us, longest ${max} us"
+}
+echo "(each figure from the timing hook's call of the next hooks to its return:"
+echo " the program's hook procedure in its own process, its report to the program,"
+echo " the handler, and with a keymap on the injected keys' own hook calls)"
+measure "keymap off" alt+0
+measure "Hindi on" alt+1
 echo "after typing: $(probe memory Korimo.exe)"

@@ -282,9 +282,11 @@ LRESULT CALLBACK timeNextHooks(int code, WPARAM wParam, LPARAM lParam) {
   ::QueryPerformanceCounter(&start);
   const LRESULT result = ::CallNextHookEx(nullptr, code, wParam, lParam);
   ::QueryPerformanceCounter(&end);
-  if (!(key->flags & LLKHF_INJECTED))
+  if (!(key->flags & LLKHF_INJECTED)) {
     std::fprintf(timings, "%lu %s %lld\n", key->vkCode, (key->flags & LLKHF_UP) ? "up" : "down",
                  (end.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart);
+    std::fflush(timings);  // the run is ended from outside
+  }
   return result;
 }
 
