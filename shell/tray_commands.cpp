@@ -106,7 +106,15 @@ std::filesystem::path TForm1::helpPage() {
 }
 
 void TForm1::VisitHelppage1Click() {
-  platforms_.shell.shellExecute(engine.windows.ownWindow, u"open", helpPage().u16string());
+  const std::filesystem::path page = helpPage();
+  if (!platforms_.shell.fileExists(page)) {
+    platforms_.shell.messageBox(
+        u"The help page korimohelp.html is missing beside the program. Install Vantrel Korimo "
+        u"again to repair it.",
+        u"Vantrel Korimo");
+    return;
+  }
+  platforms_.shell.shellExecute(engine.windows.ownWindow, u"open", page.u16string());
 }
 
 }  // namespace korimo
