@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils fonts-lohit-deva
   python3 python3-pil clang-format
+  nsis zip unzip imagemagick
 )
 
 missing=()
