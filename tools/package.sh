@@ -23,6 +23,11 @@ stage="$out/$folder"
 setup="VantrelKorimo-$KORIMO_VERSION-setup.exe"
 zip="VantrelKorimo-$KORIMO_VERSION-portable.zip"
 
+# Every file and binary dated at the commit, so that a rebuild of the same
+# commit gives packages with the same sums.
+SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date +%s)
+export SOURCE_DATE_EPOCH
+
 # What both packages hold: the programs and libraries without their debug
 # information, the help page, the bundled keymaps, the default
 # configuration and the licence.
@@ -35,6 +40,7 @@ cp "$bin/korimohelp.html" "$stage/"
 cp keymaps/config.xml "$stage/"
 cp keymaps/Data/*.xml "$stage/Data/"
 cp LICENSE "$stage/LICENSE.txt"
+find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
 # The installer's file list: every staged file, installed and removed by
 # name, so that the uninstaller leaves the user's own files to the user.
@@ -62,7 +68,7 @@ files=$(cd "$stage" && find . -type f ! -name config.xml | sed 's|^\./||' | LC_A
 makensis -V2 -INPUTCHARSET UTF8 \
   "-DVERSION=$KORIMO_VERSION" "-DVERSION_TEXT=$KORIMO_VERSION_TEXT" "-DSOURCE=$root" \
   "-DFILES=$root/$out/files.nsh" "-DOUTFILE=$root/$out/$setup" packaging/korimo.nsi >/dev/null
-(cd "$out" && zip -q -X -r -9 "$zip" "$folder")
+(cd "$out" && find "$folder" | LC_ALL=C sort | zip -q -X -9 -@ "$zip")
 
 cd "$out"
 sha256sum "$setup" "$zip" >SHA256SUMS
