@@ -69,10 +69,16 @@ typed() { xdotool type --delay 60 "$1"; }
 pressed() { xdotool key --delay 60 "$@"; }
 
 # start_program: Korimo.exe from the program folder; sets korimo (its PID)
-# and, once the icon shows, tray_x and tray_y (the first icon's slot).
+# and, once the icon shows, tray_x and tray_y (wait_for_tray).
 start_program() {
   wine "$app/Korimo.exe" >"$work/korimo.log" 2>&1 &
   korimo=$!
+  wait_for_tray
+}
+
+# wait_for_tray: waits for Wine's tray window; sets tray_x and tray_y, the
+# first icon's slot.
+wait_for_tray() {
   local tray="" limit=$(( $(date +%s) + 20 ))
   until [ -n "$tray" ] || [ "$(date +%s)" -ge "$limit" ]; do
     tray=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n1 || true)

@@ -17,15 +17,7 @@ wine "$app/Korimo.exe" >"$work/korimo.log" 2>&1 &
 korimo=$!
 check "start-up shows the splash" visible VantrelKorimoSplash
 shot splash
-tray=""
-limit=$(( $(date +%s) + 20 ))
-until [ -n "$tray" ] || [ "$(date +%s)" -ge "$limit" ]; do
-  tray=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n1 || true)
-  sleep 0.2
-done
-if [ -n "$tray" ]; then ok "the tray icon appears"; else fail "the tray icon appears"; report_and_exit; fi
-eval "$(xdotool getwindowgeometry --shell "$tray")"
-tray_x=$((X + 10)) tray_y=$((Y + 10))  # the first icon's slot
+if wait_for_tray; then ok "the tray icon appears"; else fail "the tray icon appears"; report_and_exit; fi
 check "the splash closes by itself once the program is ready" hidden VantrelKorimoSplash
 no_taskbar_button() {
   # Shown windows of the program are tool windows (WS_EX_TOOLWINDOW 0x80).

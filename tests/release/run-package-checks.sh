@@ -43,19 +43,7 @@ no_program() { ! probe memory Korimo.exe >/dev/null; }
 # window exists and the splash has closed.
 program_ready() { program_windows | grep -q ' class=VantrelKorimoMainWindow ' && hidden VantrelKorimoSplash; }
 
-# wait_for_tray: the program's icon shows; sets tray_x and tray_y.
-wait_for_tray() {
-  local tray="" limit=$(( $(date +%s) + 20 ))
-  until [ -n "$tray" ] || [ "$(date +%s)" -ge "$limit" ]; do
-    tray=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n1 || true)
-    sleep 0.2
-  done
-  [ -n "$tray" ] || return 1
-  eval "$(xdotool getwindowgeometry --shell "$tray")"
-  tray_x=$((X + 10)) tray_y=$((Y + 10))
-}
-
-# types_hindi EXPECTED: Alt+1 and "namaste " in Notepad give its text.
+# types_hindi DESCRIPTION TEXT: Alt+1 and "namaste " in Notepad leave TEXT there.
 types_hindi() {
   wine_focus "$pad"
   pressed alt+1
