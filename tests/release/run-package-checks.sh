@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The release packages under Wine, used as a person would, in a fresh prefix:
 # the installer run silently, the installed program started from its
-# Start-menu shortcut and typed with, the user's own files made, the silent
-# uninstaller run while the program runs, a second installation removed with
-# the user's files; then the portable zip unpacked into a folder whose path
-# has blanks and non-ASCII letters, and typed with.
+# Start-menu shortcut and typed with, the user's own files made, the
+# installer run again and the silent uninstaller run while the program runs,
+# a third installation removed with the user's files; then the portable zip
+# unpacked into a folder whose path has blanks and non-ASCII letters, and
+# typed with.
 #   run-package-checks.sh PACKAGES BIN SHOTS VERSION_ENV SOURCE
 #     PACKAGES     what tools/package.sh wrote (build/package)
 #     BIN          the Windows build's bin folder (for korimo_probe.exe)
@@ -84,20 +85,36 @@ check "the Run value starts the installed program, its path in quotes" eval \
 check "the Start-menu shortcut exists" test -f "$(winepath -u "$shortcut" 2>/dev/null)"
 
 # --- The installed program, started from the Start menu.
-wine start "$shortcut" >/dev/null 2>&1 || true
-if wait_for_tray; then ok "the shortcut starts Korimo.exe: its tray icon appears"; else
-  fail "the shortcut starts Korimo.exe: its tray icon appears"; report_and_exit; fi
-check "it gets ready: the splash closes" program_ready
+start_from_shortcut() {
+  wine start "$shortcut" >/dev/null 2>&1 || true
+  wait_for_tray && check_seconds=20 check "$1" program_ready
+}
+if ! start_from_shortcut "the shortcut starts Korimo.exe: its tray icon appears, the splash closes"
+then fail "the tray icon appears"; report_and_exit; fi
 check "the manifest makes it DPI aware per monitor" eval \
   'probe dpi VantrelKorimoMainWindow | grep -qx "per-monitor\(-v2\)\?"'
 types_hindi "Alt+1 namaste types नमस्ते into Notepad" "नमस्ते "
 shot installed
 
 # --- The user's own files: an imported keymap, changed settings, the locale
-# tool's values. The silent uninstaller keeps them and removes the rest.
+# tool's values.
 cp "$inst/Data/Hindi-Phonetic.xml" "$inst/Data/Imported.xml"
 echo "<!-- the user's settings -->" >>"$inst/config.xml"
 wine reg add "$product_key" /v Locales /t REG_SZ /d 1 /f >/dev/null 2>&1
+
+# --- Installed again while the program runs: it ends the program, keeps the
+# user's files and the choice to start with Windows.
+wine "$setup" /S >/dev/null 2>&1 && ok "installing again while it runs succeeds" ||
+  fail "installing again while it runs succeeds"
+check "installing again ended the running program" no_program
+check "it keeps the user's config.xml and imported keymap" eval \
+  'grep -q "the user'"'"'s settings" "$inst/config.xml" && test -f "$inst/Data/Imported.xml"'
+check "it keeps starting with Windows" eval \
+  '[ "$(reg_value "$run_key" VantrelKorimo)" = "\"$winst\\Korimo.exe\"" ]'
+
+# --- The silent uninstaller while the program runs: it ends the program,
+# keeps the user's files and removes the rest.
+start_from_shortcut "the program starts again from the shortcut" || true
 wine "$inst/Uninstall.exe" /S >/dev/null 2>&1 || true
 check_seconds=30 check "the silent uninstall ends the running program" no_program
 only_user_files() { [ "$(files_in "$inst")" = "$(printf './Data/Imported.xml\n./config.xml')" ]; }
@@ -107,11 +124,10 @@ check "no Run value is left" eval '[ -z "$(reg_value "$run_key" VantrelKorimo)" 
 check "no uninstall entry is left" no_reg_key "$uninstall_key"
 check "the locale tool's values stay" eval '[ "$(reg_value "$product_key" Locales)" = 1 ]'
 
-# --- Installed again over the kept files: the user's settings stay; then
-# removed with the user's files.
-wine "$setup" /S >/dev/null 2>&1 && ok "a second silent install succeeds" ||
-  fail "a second silent install succeeds"
-check "it keeps the user's config.xml" grep -q "the user's settings" "$inst/config.xml"
+# --- Installed once more, without "Start with Windows"; then removed with
+# the user's files.
+wine "$setup" /S >/dev/null 2>&1 && ok "a third silent install succeeds" ||
+  fail "a third silent install succeeds"
 check "without Start with Windows it writes no Run value" eval \
   '[ -z "$(reg_value "$run_key" VantrelKorimo)" ]'
 wine "$inst/Uninstall.exe" /S /REMOVEUSERDATA >/dev/null 2>&1 || true
