@@ -49,18 +49,6 @@ class Dialogs : public DialogHost {
   platform::ShellPlatform& shell_;
 };
 
-// Per-monitor DPI awareness where the system has it; the manifest says the
-// same on systems that read it.
-void becomeDpiAware() {
-  using SetContext = BOOL(WINAPI*)(HANDLE);
-  HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-  auto set = reinterpret_cast<SetContext>(
-      reinterpret_cast<void (*)()>(::GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
-  if (set && set(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4))))  // per monitor, version 2
-    return;
-  ::SetProcessDPIAware();
-}
-
 // The picture of the size the notification area shows.
 HICON trayIcon(HINSTANCE instance, int id) {
   return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
@@ -107,7 +95,6 @@ int run(HINSTANCE instance) {
 
 }  // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  becomeDpiAware();
-  return run(instance);
-}
+// The program's manifest (packaging/korimo.manifest) makes it aware of each
+// monitor's DPI before any window exists.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return run(instance); }

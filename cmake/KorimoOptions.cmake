@@ -15,6 +15,9 @@ if(KORIMO_SANITIZE)
 endif()
 if(WIN32)
   target_compile_definitions(korimo_options INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
-  target_link_options(korimo_options INTERFACE -static -static-libgcc -static-libstdc++)
+  # No link time in the headers: the same sources give the same binaries, so
+  # a release rebuilt from its commit has the same SHA-256 sums.
+  target_link_options(korimo_options INTERFACE -static -static-libgcc -static-libstdc++
+    -Wl,--no-insert-timestamp)
 endif()
 target_include_directories(korimo_options INTERFACE ${PROJECT_SOURCE_DIR})

@@ -11,6 +11,7 @@ packages=(
   fonts-wine fonts-liberation fonts-lohit-deva fonts-lohit-beng-bengali fonts-lohit-guru
   fonts-lohit-gujr fonts-lohit-knda fonts-lohit-telu fonts-lohit-mlym fonts-lohit-taml
   python3 python3-pil clang-format
+  nsis zip unzip imagemagick
 )
 
 missing=()

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds every preset and runs every test: the sanitizer
-# build's unit tests, then the native suite, which also runs the Windows
-# binaries under Wine.
+# Sets up the machine, builds every preset and the release packages, and runs
+# every test: the sanitizer build's unit tests, then the native suite, which
+# also runs the Windows binaries and the packages under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
 tools/format.sh --check
-tools/build.sh windows native-asan native
+tools/package.sh  # the windows preset, then the installer and the zip
+tools/build.sh native-asan native
 jobs=$(nproc)
 echo "== sanitizer build"
 ctest --preset native-asan -j "$jobs" --label-exclude wine

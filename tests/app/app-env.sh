@@ -41,9 +41,10 @@ probe() { wine "$bin/korimo_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 failures=0
 ok() { echo "ok    $1"; }
 fail() { echo "FAIL  $1"; failures=$((failures + 1)); }
-# check DESCRIPTION COMMAND...: the command succeeds within ten seconds.
+# check DESCRIPTION COMMAND...: the command succeeds within ten seconds (or
+# check_seconds, when set).
 check() {
-  local what=$1 limit=$(( $(date +%s) + 10 ))
+  local what=$1 limit=$(( $(date +%s) + ${check_seconds:-10} ))
   shift
   until "$@"; do
     if [ "$(date +%s)" -ge "$limit" ]; then fail "$what"; return 0; fi
@@ -87,12 +88,12 @@ pressed() { xdotool key --delay 60 "$@"; }
 start_program() {
   wine "$app/Korimo.exe" >"$work/korimo.log" 2>&1 &
   korimo=$!
-  find_tray
+  wait_for_tray
 }
 
-# find_tray: waits for Wine's tray window; sets tray_window, and tray_x and
-# tray_y: the first icon's slot.
-find_tray() {
+# wait_for_tray: waits for Wine's tray window; sets tray_window, and tray_x
+# and tray_y: the first icon's slot.
+wait_for_tray() {
   local limit=$(( $(date +%s) + 20 ))
   tray_window=""
   until [ -n "$tray_window" ] || [ "$(date +%s)" -ge "$limit" ]; do

@@ -22,11 +22,19 @@
 //   hooktime SECONDS FILE   for SECONDS, the time each key event spends in
 //                           the hooks installed before this one (the running
 //                           program's), one line per event, in microseconds
+//   resources FILE          what a program or library carries, as Explorer
+//                           reads it: the version numbers and texts, the
+//                           number of icons, the manifest's size in bytes
+//   manifest FILE           the embedded application manifest, as it is
+//   dpi CLASS               the DPI awareness of the process that owns the
+//                           top-level window of that class: unaware, system,
+//                           per-monitor or per-monitor-v2
 
 #include <windows.h>
 // psapi.h needs the declarations of windows.h first.
 #include <commctrl.h>
 #include <psapi.h>
+#include <winver.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -309,6 +317,107 @@ int hooktime(int seconds, const std::wstring& file) {
   return 0;
 }
 
+// The version resource's string of that name, in the first translation.
+std::wstring versionText(const std::vector<char>& info, const wchar_t* name) {
+  struct Translation {
+    WORD language, codePage;
+  }* translations = nullptr;
+  UINT size = 0;
+  if (!::VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation",
+                        reinterpret_cast<void**>(&translations), &size) ||
+      size < sizeof(Translation))
+    return L"?";
+  wchar_t path[128];
+  std::swprintf(path, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translations->language,
+                translations->codePage, name);
+  wchar_t* value = nullptr;
+  if (!::VerQueryValueW(info.data(), path, reinterpret_cast<void**>(&value), &size) || !value)
+    return L"?";
+  return value;
+}
+
+// The module's resources without running it.
+struct ResourceFile {
+  explicit ResourceFile(const std::wstring& file)
+      : module(::LoadLibraryExW(file.c_str(), nullptr,
+                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE)) {}
+  ~ResourceFile() {
+    if (module) ::FreeLibrary(module);
+  }
+  ResourceFile(const ResourceFile&) = delete;
+  ResourceFile& operator=(const ResourceFile&) = delete;
+  // The manifest's bytes (id 1 of a program, 2 of a library), or empty.
+  std::string manifest() const {
+    for (WORD id : {WORD(1), WORD(2)}) {
+      HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(24));
+      if (!found) continue;
+      const auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(module, found)));
+      if (bytes) return std::string(bytes, ::SizeofResource(module, found));
+    }
+    return {};
+  }
+  HMODULE module;
+};
+
+int resources(const std::wstring& file) {
+  DWORD ignored = 0;
+  const DWORD size = ::GetFileVersionInfoSizeW(file.c_str(), &ignored);
+  std::vector<char> info(size);
+  if (size && ::GetFileVersionInfoW(file.c_str(), 0, size, info.data())) {
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (::VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed)
+      say("numbers %u.%u.%u.%u", unsigned(HIWORD(fixed->dwFileVersionMS)),
+          unsigned(LOWORD(fixed->dwFileVersionMS)), unsigned(HIWORD(fixed->dwFileVersionLS)),
+          unsigned(LOWORD(fixed->dwFileVersionLS)));
+    for (const wchar_t* name :
+         {L"ProductName", L"ProductVersion", L"FileVersion", L"FileDescription", L"CompanyName"})
+      say("%s %s", utf8(name).c_str(), utf8(versionText(info, name)).c_str());
+  } else {
+    say("no version resource");
+  }
+  ResourceFile module(file);
+  if (!module.module) return 1;
+  int icons = 0;
+  ::EnumResourceNamesW(
+      module.module, MAKEINTRESOURCEW(14),  // RT_GROUP_ICON
+      [](HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) -> BOOL {
+        ++*reinterpret_cast<int*>(count);
+        return TRUE;
+      },
+      reinterpret_cast<LONG_PTR>(&icons));
+  say("icons %d", icons);
+  say("manifest %zu bytes", module.manifest().size());
+  return 0;
+}
+
+int manifest(const std::wstring& file) {
+  ResourceFile module(file);
+  const std::string bytes = module.manifest();
+  if (bytes.empty()) return 1;
+  DWORD written = 0;
+  ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), DWORD(bytes.size()), &written,
+              nullptr);
+  return 0;
+}
+
+int dpi(const std::wstring& windowClass) {
+  HWND window = ::FindWindowW(windowClass.c_str(), nullptr);
+  if (!window) return 1;
+  const DPI_AWARENESS_CONTEXT context = ::GetWindowDpiAwarenessContext(window);
+  if (::AreDpiAwarenessContextsEqual(context, DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) {
+    say("per-monitor-v2");
+    return 0;
+  }
+  switch (::GetAwarenessFromDpiAwarenessContext(context)) {
+    case DPI_AWARENESS_UNAWARE: say("unaware"); break;
+    case DPI_AWARENESS_SYSTEM_AWARE: say("system"); break;
+    case DPI_AWARENESS_PER_MONITOR_AWARE: say("per-monitor"); break;
+    default: say("?"); break;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -338,8 +447,12 @@ int wmain(int argc, wchar_t** argv) {
     return cell(reinterpret_cast<HWND>(number(argv[2])), _wtoi(argv[3]), _wtoi(argv[4]));
   if (command == L"memory" && argc == 3) return memory(argv[2]);
   if (command == L"hooktime" && argc == 4) return hooktime(_wtoi(argv[2]), argv[3]);
+  if (command == L"resources" && argc == 3) return resources(argv[2]);
+  if (command == L"manifest" && argc == 3) return manifest(argv[2]);
+  if (command == L"dpi" && argc == 3) return dpi(argv[2]);
   say("usage: korimo_probe windows | children HWND | text TITLE | foreground | "
       "post HWND MSG WPARAM | click HWND TEXT | checked HWND TEXT | focus | listview HWND | "
-      "cell HWND ROW COLUMN | memory EXE | hooktime SECONDS FILE");
+      "cell HWND ROW COLUMN | memory EXE | hooktime SECONDS FILE | resources FILE | "
+      "manifest FILE | dpi CLASS");
   return 2;
 }

@@ -23,7 +23,7 @@ wine "$app/Korimo.exe" >"$work/korimo.log" 2>&1 &
 korimo=$!
 check "start-up shows the splash" visible VantrelKorimoSplash
 shot splash
-if find_tray; then ok "the tray icon appears"; else fail "the tray icon appears"; report_and_exit; fi
+if wait_for_tray; then ok "the tray icon appears"; else fail "the tray icon appears"; report_and_exit; fi
 check "the splash closes by itself once the program is ready" hidden VantrelKorimoSplash
 no_taskbar_button() {
   # Shown windows of the program are tool windows (WS_EX_TOOLWINDOW 0x80).

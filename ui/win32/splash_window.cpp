@@ -3,6 +3,7 @@
 #include <string>
 
 #include "ui/view_geometry.h"
+#include "korimo_version.h"
 #include "ui/win32/dpi.h"
 
 namespace korimo::ui::win32 {
@@ -28,7 +29,7 @@ struct Text {
 
 const Text kTexts[] = {
     {L"Vantrel Korimo", 112, 56, 0, L"Trebuchet MS", 21, true, RGB(49, 98, 98), DT_LEFT},
-    {L"2.0 Beta", 208, 85, 0, L"Trebuchet MS", 12, true, RGB(128, 0, 0), DT_LEFT},
+    {L"" KORIMO_VERSION_TEXT, 208, 85, 0, L"Trebuchet MS", 12, true, RGB(128, 0, 0), DT_LEFT},
     {L"Unicode typing for Indian scripts", 80, 6, 280, L"Tahoma", 11, false, RGB(66, 65, 60),
      DT_RIGHT},
     {L"Copyright \u00A9 2026 the Vantrel Korimo authors", 6, 118, 0, L"Tahoma", 11, false,
