@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "ui/view_geometry.h"
 #include "korimo_version.h"
+#include "ui/view_geometry.h"
 #include "ui/win32/dpi.h"
 
 namespace korimo::ui::win32 {
