@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64
   wine wine64 xvfb xdotool x11-utils fonts-lohit-deva
   python3 clang-format
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds every preset and runs every test: the sanitizer
 # build's unit tests, then the native suite, which also runs the Windows
-# binaries under Wine.
+# binaries under Wine, then a minute of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -12,3 +12,5 @@ echo "== sanitizer build"
 ctest --preset native-asan -j "$jobs" --label-exclude wine
 echo "== native build and Windows binaries under Wine"
 ctest --preset native -j "$jobs"
+echo "== fuzz targets, a minute each"
+tools/fuzz.sh 60

@@ -12,6 +12,7 @@
 #include "engine/globalroutines.h"
 #include "platform/sim/sim_desktop.h"
 #include "tests/support/keymap_fixture.h"
+#include "tests/support/reference_conversion.h"
 #include "tests/support/stream_typer.h"
 #include "xml/xml_document.h"
 
@@ -20,40 +21,6 @@ namespace {
 
 using testing::FixtureEntry;
 using testing::TempFolder;
-
-// The conversion as first written: at each position every length from the
-// longest key sequence down, each looked up from scratch.
-std::u16string referenceConvert(const ActiveKeymap& keymap, std::u16string_view source,
-                                std::u16string& pendingKeys) {
-  std::u16string out;
-  std::size_t lastEnd = 0;
-  for (std::size_t pos = 0; pos < source.size();) {
-    std::size_t len = std::min<std::size_t>(
-        static_cast<std::size_t>(std::max(keymap.maxKeysLength, 0)), source.size() - pos);
-    std::size_t advance = 1;
-    for (; len > 0; --len) {
-      std::u16string_view piece = source.substr(pos, len);
-      pendingKeys = piece;
-      if (piece == u" ") {
-        out += u"0020";
-        break;
-      }
-      if (piece == u"\r") {
-        out += u"000D";
-        break;
-      }
-      if (int row = keymap.BinSearch(piece); row != -1) {
-        out += keymap.character(row);
-        advance = len;
-        lastEnd = pos + len;
-        break;
-      }
-    }
-    pos += advance;
-  }
-  if (lastEnd != source.size()) pendingKeys = source.substr(lastEnd);
-  return out;
-}
 
 class CompositionTest : public ::testing::Test {
  protected:
@@ -97,7 +64,8 @@ TEST_F(CompositionTest, ConversionKeptFromKeyToKeyMatchesTheScanFromScratch) {
       if (source.size() > 40) source.erase(0, 20);
       std::u16string expectedPending = u"unchanged";
       c.pendingKeys = u"unchanged";
-      const std::u16string expected = referenceConvert(engine.keymap, source, expectedPending);
+      const std::u16string expected =
+          testing::referenceConvert(engine.keymap, source, expectedPending);
       ASSERT_EQ(c.convert_text(source), expected) << "round " << round << " step " << step;
       ASSERT_EQ(c.pendingKeys, expectedPending) << "round " << round << " step " << step;
     }
@@ -132,8 +100,8 @@ TEST(WindowClasses, EndWithTheSameTextForTheSameKeys) {
   ASSERT_NE(source, nullptr);
   std::mt19937 random(2024);
   int keymaps = 0;
-  for (const auto& file : std::filesystem::directory_iterator(
-           std::filesystem::path(source) / "keymaps" / "Data")) {
+  for (const auto& file :
+       std::filesystem::directory_iterator(std::filesystem::path(source) / "keymaps" / "Data")) {
     testing::StreamTyper typer;
     ASSERT_TRUE(typer.load(file.path())) << file.path();
     ++keymaps;
@@ -156,8 +124,8 @@ TEST(WindowClasses, EndWithTheSameTextForTheSameKeys) {
         const std::u16string expected = typer.type(u"Edit", keys, surround);
         for (std::u16string_view className : testing::StreamTyper::kClasses)
           ASSERT_EQ(shown(typer.type(className, keys, surround)), shown(expected))
-              << file.path().filename() << " keys \"" << shown(keys) << "\" surround "
-              << surround << " class " << xml::utf16ToUtf8(className);
+              << file.path().filename() << " keys \"" << shown(keys) << "\" surround " << surround
+              << " class " << xml::utf16ToUtf8(className);
       }
     }
   }

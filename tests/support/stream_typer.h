@@ -17,9 +17,9 @@ namespace korimo::testing {
 class StreamTyper {
  public:
   // The window classes that delete differently: plain Backspace first.
-  static constexpr std::u16string_view kClasses[] = {
-      u"Edit", u"Chrome_XPFrame", u"{1C03B488-D53B-4a81-97F8-754559640193}", u"Chrome_VistaFrame",
-      u"Chrome_2003Frame"};
+  static constexpr std::u16string_view kClasses[] = {u"Edit", u"Chrome_XPFrame",
+                                                     u"{1C03B488-D53B-4a81-97F8-754559640193}",
+                                                     u"Chrome_VistaFrame", u"Chrome_2003Frame"};
 
   // Loads the keymap as keymap 1 and switches it on.
   bool load(const std::filesystem::path& path, std::string* why = nullptr) {
