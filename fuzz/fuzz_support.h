@@ -7,9 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <string_view>
+
+#include "tests/support/keymap_fixture.h"
 
 namespace korimo::fuzz {
 
@@ -32,25 +33,11 @@ inline std::filesystem::path sourceDir() {
 }
 
 // A folder of this process, removed when it ends.
-class Scratch {
- public:
+struct Scratch {
   static const std::filesystem::path& folder() {
-    static Scratch scratch;
-    return scratch.path_;
+    static const testing::TempFolder scratch;
+    return scratch.path();
   }
-
- private:
-  Scratch() {
-    std::random_device seed;
-    path_ = std::filesystem::temp_directory_path() /
-            ("korimo-fuzz-" + std::to_string(seed()) + std::to_string(seed()));
-    std::filesystem::create_directories(path_);
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::filesystem::path path_;
 };
 
 inline void writeFile(const std::filesystem::path& path, std::string_view bytes) {

@@ -12,7 +12,7 @@
 namespace korimo::testing {
 
 inline std::u16string referenceConvert(const ActiveKeymap& keymap, std::u16string_view source,
-                                std::u16string& pendingKeys) {
+                                       std::u16string& pendingKeys) {
   std::u16string out;
   std::size_t lastEnd = 0;
   for (std::size_t pos = 0; pos < source.size();) {
