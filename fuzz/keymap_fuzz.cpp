@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (bool surround : {false, true}) {
     const std::u16string expected = typer.type(u"Edit", keys, surround);
     for (std::u16string_view className : testing::StreamTyper::kClasses)
-      fuzz::check(typer.type(className, keys, surround) == expected,
+      fuzz::check(className == u"Edit" || typer.type(className, keys, surround) == expected,
                   "every window class ends with the same text");
   }
   return 0;
