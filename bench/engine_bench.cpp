@@ -26,6 +26,7 @@ class NullDesktop : public platform::Desktop {
   std::u16string className(platform::WindowHandle) override { return u"Edit"; }
   platform::WindowHandle foregroundWindow() override { return 1; }
   bool windowExists(platform::WindowHandle) override { return true; }
+  bool acceptsInjectedInput(platform::WindowHandle) override { return true; }
 };
 
 void composeWords(benchmark::State& state, const std::filesystem::path& keymap) {

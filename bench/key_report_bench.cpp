@@ -12,8 +12,8 @@
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_hooks.h"
 #include "platform/sim/sim_shell.h"
+#include "platform/sim/us_keyboard.h"
 #include "shell/main_form.h"
-#include "tools/korimo-cli/typing_session.h"
 
 namespace {
 
@@ -45,9 +45,9 @@ void BM_KeyReport_LargeKeymap(benchmark::State& state) {
   TForm1 form({hooks, hooks, shell}, own);
   form.FormCreate();
   desktop.openWindow(u"Edit");
-  hooks.press(0xA4);
+  hooks.press(platform::kVkLMenu);
   hooks.type('1');
-  hooks.release(0xA4);
+  hooks.release(platform::kVkLMenu);
   if (!form.keymapOn) {
     state.SkipWithError("the keymap did not switch on");
     return;
@@ -58,7 +58,7 @@ void BM_KeyReport_LargeKeymap(benchmark::State& state) {
   for (auto _ : state) {
     const char16_t key = static_cast<char16_t>(words[next]);
     next = next + 1 == words.size() ? 0 : next + 1;
-    hooks.type(cli::usVirtualKey(key));
+    hooks.type(platform::sim::usKeystroke(key).vk);
     if ((next & 0xFFF) == 0) {  // keep the simulation's records small
       hooks.deliveredKeys.clear();
       hooks.reportAnswers.clear();

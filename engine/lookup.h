@@ -23,6 +23,11 @@ class ActiveKeymap {
 
   // Takes the figures of keymap k from its header row and its SMP flag.
   void activate(int keymap);
+  // No keymap active, as before the first activate.
+  void deactivate() {
+    activeKeymap = entryCount = paddedCount = maxKeysLength = 0;
+    activeSmp = false;
+  }
 
   // Row of the active keymap whose Keys equal key exactly, or -1. When rows
   // repeat a sequence, the one the halving probes meet first.

@@ -1,5 +1,6 @@
 #include "engine/window_keymaps.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string>
 
@@ -39,6 +40,19 @@ void WindowKeymapList::flushout(platform::Desktop& desktop) {
   entries_.remove_if(
       [&](const WindowEntry& entry) { return !desktop.windowExists(handleOf(entry.windowText)); });
   currentEntry = &append(windowText(ownWindow), u"");
+}
+
+bool WindowKeymapList::isOwnWindow(platform::WindowHandle window) const {
+  return window == ownWindow || std::find(otherOwnWindows_.begin(), otherOwnWindows_.end(),
+                                          window) != otherOwnWindows_.end();
+}
+
+void WindowKeymapList::addOwnWindow(platform::WindowHandle window) {
+  if (window != platform::kNoWindow && !isOwnWindow(window)) otherOwnWindows_.push_back(window);
+}
+
+void WindowKeymapList::removeOwnWindow(platform::WindowHandle window) {
+  std::erase(otherOwnWindows_, window);
 }
 
 }  // namespace korimo

@@ -5,6 +5,7 @@
 #include <list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/desktop.h"
 
@@ -33,12 +34,20 @@ class WindowKeymapList {
 
   const std::list<WindowEntry>& entries() const { return entries_; }
 
+  // The program's own windows: the hidden main window and those added (the
+  // key preview strip, the on-screen keyboard, dialogs, menus). None of
+  // them ever becomes the target.
+  bool isOwnWindow(platform::WindowHandle window) const;
+  void addOwnWindow(platform::WindowHandle window);
+  void removeOwnWindow(platform::WindowHandle window);
+
   platform::WindowHandle targetWindow = platform::kNoWindow;
   platform::WindowHandle ownWindow;
   WindowEntry* currentEntry;
 
  private:
   std::list<WindowEntry> entries_;  // references stay valid across removals
+  std::vector<platform::WindowHandle> otherOwnWindows_;
 };
 
 }  // namespace korimo

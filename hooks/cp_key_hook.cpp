@@ -13,7 +13,9 @@ constexpr std::uint32_t kMapVkToVsc = 0;
 constexpr std::uint32_t kMapVkToChar = 2;
 constexpr std::uint8_t kKeyNotHeld = 1;
 // Shift, Ctrl and Alt, generic and left and right.
-constexpr int kModifierKeys[] = {0x10, 0x11, 0x12, 0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5};
+using namespace platform;
+constexpr VirtualKey kModifierKeys[] = {kVkShift,    kVkControl,  kVkMenu,  kVkLShift, kVkRShift,
+                                        kVkLControl, kVkRControl, kVkLMenu, kVkRMenu};
 
 bool highBit(std::int16_t state) { return (static_cast<std::uint16_t>(state) & 0x8000) != 0; }
 bool bit(std::uint32_t value, int n) { return ((value >> n) & 1u) != 0; }
@@ -49,9 +51,9 @@ TCPKeyHook::~TCPKeyHook() {
   if (FHookLibLoaded && FEnabled) {
     try {
       if (FLowLevelHook) {
-        exports_.stopLL();
+        exports_.StopLL();
       } else {
-        exports_.stop();
+        exports_.Stop();
       }
     } catch (...) {
       // The library is released below whatever its stop did.
@@ -66,14 +68,8 @@ bool TCPKeyHook::LoadHookLibrary() {
   if (FHookLibLoaded) return false;
   platform::HookLibrary* library = library_.load(kh::kLibraryName);
   if (!library) return false;
-  exports_.start = library->resolve<kh::Start>(kh::kStart);
-  exports_.stop = library->resolve<kh::Stop>(kh::kStop);
-  exports_.update = library->resolve<kh::Update>(kh::kUpdateHook);
-  exports_.startLL = library->resolve<kh::StartLL>(kh::kStartLL);
-  exports_.stopLL = library->resolve<kh::Stop>(kh::kStopLL);
-  exports_.updateLL = library->resolve<kh::UpdateLL>(kh::kUpdateHookLL);
-  exports_.getDataLL = library->resolve<kh::GetDataLL>(kh::kGetDataLL);
-  if (!exports_.all()) {
+  library->resolve(exports_);
+  if (!exports_.complete()) {
     UnloadHookLibrary();
     return false;
   }
@@ -83,7 +79,7 @@ bool TCPKeyHook::LoadHookLibrary() {
 
 bool TCPKeyHook::UnloadHookLibrary() {
   if (!library_.release()) return false;
-  exports_ = Exports{};
+  exports_ = kh::Exports{};
   FHookLibLoaded = false;
   return true;
 }
@@ -92,9 +88,13 @@ bool TCPKeyHook::Start_KeyHook() {
   if (FEnabled) return false;
   if (!LoadHookLibrary()) return false;
   if (FLowLevelHook) {
-    FEnabled = exports_.startLL(FWindowHandle, FUserHookMsg, FDisableKeyboard, FHookInjected);
+    FEnabled = exports_.StartLL(FWindowHandle, FUserHookMsg, FDisableKeyboard, FHookInjected);
+    // Raw input watches over the hook: see watchRawKey.
+    if (FEnabled && !rawInputRegistered_)
+      rawInputRegistered_ = platform_.registerRawKeyboard(FWindowHandle);
+    unreportedRawKeys_ = 0;
   } else {
-    FEnabled = exports_.start(FWindowHandle, FUserHookMsg, FDisableKeyboard);
+    FEnabled = exports_.Start(FWindowHandle, FUserHookMsg, FDisableKeyboard);
   }
   return FEnabled;
 }
@@ -104,7 +104,7 @@ bool TCPKeyHook::Stop_KeyHook() {
   bool result = false;
   if (FEnabled) {
     FEnabled = false;
-    result = FLowLevelHook ? exports_.stopLL() : exports_.stop();
+    result = FLowLevelHook ? exports_.StopLL() : exports_.Stop();
   }
   FEnabled = false;
   return result;
@@ -112,14 +112,34 @@ bool TCPKeyHook::Stop_KeyHook() {
 
 bool TCPKeyHook::UpdateHook() {
   if (!FEnabled) return false;
-  return FLowLevelHook ? exports_.updateLL(FDisableKeyboard, FHookInjected)
-                       : exports_.update(FDisableKeyboard);
+  return FLowLevelHook ? exports_.UpdateHookLL(FDisableKeyboard, FHookInjected)
+                       : exports_.UpdateHook(FDisableKeyboard);
 }
 
 std::intptr_t TCPKeyHook::HookWindowProc(std::uint32_t message, std::uintptr_t wParam,
                                          std::intptr_t lParam) {
   if (message == FUserHookMsg) return DispatchHookMessage(wParam, lParam);
+  if (message == platform::kWmInput) watchRawKey(lParam);
   return platform_.defWindowProc(FWindowHandle, message, wParam, lParam);
+}
+
+// Windows removes a low-level hook that keeps it waiting too long, without
+// telling anyone. Raw input still sees every key a keyboard types: key
+// presses that arrive there while the hook has reported nothing for a while
+// mean the hook is gone, and it is installed again.
+void TCPKeyHook::watchRawKey(std::intptr_t lParam) {
+  if (!FEnabled || !FLowLevelHook) return;
+  const std::optional<platform::RawKey> key = platform_.rawKeyboardInput(lParam);
+  if (!key || !key->down) return;
+  // Raw input is stamped a little after the hook's record of the same key.
+  constexpr std::int32_t kSlackMs = 250;
+  if (static_cast<std::int32_t>(key->time - lastReportTime_) <= kSlackMs) return;
+  if (++unreportedRawKeys_ < kLostAfterKeys) return;
+  unreportedRawKeys_ = 0;
+  exports_.StopLL();  // the library's record of the removed hook
+  FEnabled = exports_.StartLL(FWindowHandle, FUserHookMsg, FDisableKeyboard, FHookInjected);
+  ++hookReinstalls_;
+  if (FOnHookLost) FOnHookLost(*this, FEnabled);
 }
 
 std::intptr_t TCPKeyHook::DispatchHookMessage(std::uintptr_t wParam, std::intptr_t lParam) {
@@ -175,9 +195,11 @@ void TCPKeyHook::DecodeLowLevelKey(std::uintptr_t wParam) {
   // the handler (the program's own SendInput) gets records of its own.
   TKeyStates states{};
   TKeyNames names{};
-  const TKbDllHookStruct* record = exports_.getDataLL ? exports_.getDataLL() : nullptr;
+  const TKbDllHookStruct* record = exports_.GetDataLL ? exports_.GetDataLL() : nullptr;
   if (record == nullptr) throw std::runtime_error("the keyboard hook library gave no key record");
   states.KeyInfo = *record;
+  lastReportTime_ = record->time;
+  unreportedRawKeys_ = 0;
 
   const std::uint32_t flags = states.KeyInfo.flags;
   const std::uint32_t vk = states.KeyInfo.vkCode;

@@ -47,6 +47,9 @@ class TCPKeyHook;
 // The handler. Both records live only for the duration of the call.
 using TKeyHookedEvent = std::function<void(TCPKeyHook& Sender, const TKeyStates& AKeyStates,
                                            const TKeyNames& AKeyNames)>;
+// Told when Windows had removed the low-level hook and it was installed
+// again (reinstalled true) or could not be (false: no more keys arrive).
+using THookLostEvent = std::function<void(TCPKeyHook& Sender, bool reinstalled)>;
 
 class TCPKeyHook {
  public:
@@ -84,25 +87,18 @@ class TCPKeyHook {
   platform::LayoutHandle KeyboardLayoutHandle() const { return FKeyboardLayoutHandle; }
   const TKeyHookedEvent& OnKey() const { return FOnKey; }
   void SetOnKey(TKeyHookedEvent handler) { FOnKey = std::move(handler); }
+  void SetOnHookLost(THookLostEvent handler) { FOnHookLost = std::move(handler); }
+  // How often the hook was found removed and installed again.
+  int hookReinstalls() const { return hookReinstalls_; }
+  // Key presses of a keyboard that reach raw input without a report, in a
+  // row, before the hook counts as removed.
+  static constexpr int kLostAfterKeys = 2;
 
   // Consecutive key-down reports since the last release (auto-repeats only
   // in the classic mode).
   std::int32_t keyRepeatCounter() const { return keyRepeatCounter_; }
 
  private:
-  struct Exports {
-    platform::keyhook::Start start;
-    platform::keyhook::Stop stop;
-    platform::keyhook::Update update;
-    platform::keyhook::StartLL startLL;
-    platform::keyhook::Stop stopLL;
-    platform::keyhook::UpdateLL updateLL;
-    platform::keyhook::GetDataLL getDataLL;
-    bool all() const {
-      return start && stop && update && startLL && stopLL && updateLL && getDataLL;
-    }
-  };
-
   bool LoadHookLibrary();
   bool UnloadHookLibrary();
   std::intptr_t HookWindowProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
@@ -110,10 +106,11 @@ class TCPKeyHook {
   void DecodeLowLevelKey(std::uintptr_t wParam);
   void DecodeStandardKey(std::uintptr_t wParam, std::intptr_t lParam);
   void CountRepeat(TKeyStates& states);
+  void watchRawKey(std::intptr_t lParam);
 
   platform::HookPlatform& platform_;
   HookLibraryHandle library_;
-  Exports exports_;
+  platform::keyhook::Exports exports_;
   std::unique_ptr<platform::MessageWindow> window_;
 
   bool FHookLibLoaded = false;
@@ -126,6 +123,11 @@ class TCPKeyHook {
   std::u16string FKeyboardLayout;
   platform::LayoutHandle FKeyboardLayoutHandle = 0;
   TKeyHookedEvent FOnKey;
+  THookLostEvent FOnHookLost;
+  bool rawInputRegistered_ = false;
+  std::uint32_t lastReportTime_ = 0;  // event time of the newest report
+  int unreportedRawKeys_ = 0;
+  int hookReinstalls_ = 0;
   std::int32_t keyRepeatCounter_ = 0;
 };
 

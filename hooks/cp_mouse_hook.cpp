@@ -38,7 +38,7 @@ TCPMouseHook::TCPMouseHook(platform::HookPlatform& platform)
 TCPMouseHook::~TCPMouseHook() {
   if (FHookLibLoaded && FEnabled) {
     try {
-      exports_.stop();
+      exports_.Stop();
     } catch (...) {
       // The library is released below whatever its stop did.
     }
@@ -67,13 +67,8 @@ bool TCPMouseHook::LoadHookLibrary() {
   if (FHookLibLoaded) return false;
   platform::HookLibrary* library = library_.load(mh::kLibraryName);
   if (!library) return false;
-  exports_.start = library->resolve<mh::Start>(mh::kStart);
-  exports_.stop = library->resolve<mh::Stop>(mh::kStop);
-  exports_.getData = library->resolve<mh::GetData>(mh::kGetData);
-  exports_.update = library->resolve<mh::Update>(mh::kUpdateHook);
-  exports_.invertPointer = library->resolve<mh::InvertPointer>(mh::kInvertPointer);
-  exports_.wrapPointer = library->resolve<mh::WrapPointer>(mh::kWrapPointer);
-  if (!exports_.all()) {
+  library->resolve(exports_);
+  if (!exports_.complete()) {
     UnloadHookLibrary();
     return false;
   }
@@ -83,7 +78,7 @@ bool TCPMouseHook::LoadHookLibrary() {
 
 bool TCPMouseHook::UnloadHookLibrary() {
   if (!library_.release()) return false;
-  exports_ = Exports{};
+  exports_ = mh::Exports{};
   FHookLibLoaded = false;
   return true;
 }
@@ -91,7 +86,7 @@ bool TCPMouseHook::UnloadHookLibrary() {
 bool TCPMouseHook::Start_MouseHook() {
   if (FEnabled) return false;
   if (!LoadHookLibrary()) return false;
-  bool started = exports_.start(FWindowHandle, FUserHookMsg, FHookFilters);
+  bool started = exports_.Start(FWindowHandle, FUserHookMsg, FHookFilters);
   if (started) {
     FEnabled = true;
     std::int32_t x = 0;
@@ -108,7 +103,7 @@ bool TCPMouseHook::Stop_MouseHook() {
   try {
     if (FEnabled) {
       FEnabled = false;
-      result = exports_.stop();
+      result = exports_.Stop();
     }
   } catch (...) {
     UnloadHookLibrary();
@@ -121,7 +116,7 @@ bool TCPMouseHook::Stop_MouseHook() {
 
 bool TCPMouseHook::UpdateHook() {
   if (!FEnabled) return false;
-  return exports_.update(FHookFilters);
+  return exports_.UpdateHook(FHookFilters);
 }
 
 std::intptr_t TCPMouseHook::HookWindowProc(std::uint32_t message, std::uintptr_t wParam,
@@ -141,7 +136,7 @@ std::intptr_t TCPMouseHook::HookWindowProc(std::uint32_t message, std::uintptr_t
 }
 
 void TCPMouseHook::DecodeMouseMessage(std::uintptr_t wParam, std::intptr_t& answer) {
-  const platform::MouseHookRecord* record = exports_.getData ? exports_.getData() : nullptr;
+  const platform::MouseHookRecord* record = exports_.GetData ? exports_.GetData() : nullptr;
   if (record == nullptr) throw std::runtime_error("the mouse hook library gave no event record");
   const double mx = ScreenMickeyX();
   const double my = ScreenMickeyY();
@@ -180,11 +175,11 @@ void TCPMouseHook::DecodeMouseMessage(std::uintptr_t wParam, std::intptr_t& answ
   } else if (f.InvertPointer) {
     const bool cx = nx != lastNormX_;
     const bool cy = ny != lastNormY_;
-    if (cx || cy) exports_.invertPointer(cx, cy, &nx, &lastNormX_, &ny, &lastNormY_, f.WrapPointer);
+    if (cx || cy) exports_.InvertPointer(cx, cy, &nx, &lastNormX_, &ny, &lastNormY_, f.WrapPointer);
   } else if (f.WrapPointer) {
     const bool wx = nx == 0 || nx >= rnd((platform_.screenWidth() - 1) * mx);
     const bool wy = ny == 0 || ny >= rnd((platform_.screenHeight() - 1) * my);
-    if (wx || wy) exports_.wrapPointer(wx, wy, &nx, &ny);
+    if (wx || wy) exports_.WrapPointer(wx, wy, &nx, &ny);
   }
 
   lastNormX_ = nx;

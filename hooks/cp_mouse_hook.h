@@ -90,16 +90,6 @@ class TCPMouseHook {
   std::uint16_t lastNormY() const { return lastNormY_; }
 
  private:
-  struct Exports {
-    platform::mousehook::Start start;
-    platform::mousehook::Stop stop;
-    platform::mousehook::GetData getData;
-    platform::mousehook::Update update;
-    platform::mousehook::InvertPointer invertPointer;
-    platform::mousehook::WrapPointer wrapPointer;
-    bool all() const { return start && stop && getData && update && invertPointer && wrapPointer; }
-  };
-
   static void setFilter(bool& field, bool value) {
     if (field != value) field = value;
   }
@@ -110,7 +100,7 @@ class TCPMouseHook {
 
   platform::HookPlatform& platform_;
   HookLibraryHandle library_;
-  Exports exports_;
+  platform::mousehook::Exports exports_;
   std::unique_ptr<platform::MessageWindow> window_;
 
   bool FHookLibLoaded = false;

@@ -7,23 +7,13 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/input_codes.h"
+
 namespace korimo::platform {
 
 // A top-level window, as the platform names it (an HWND on Windows). 0 is no window.
 using WindowHandle = std::uintptr_t;
 constexpr WindowHandle kNoWindow = 0;
-
-constexpr std::uint32_t kInputKeyboard = 1;    // INPUT_KEYBOARD
-constexpr std::uint32_t kKeyEventKeyUp = 2;    // KEYEVENTF_KEYUP
-constexpr std::uint32_t kKeyEventUnicode = 4;  // KEYEVENTF_UNICODE
-
-// Virtual-key codes the engine itself presses or reads.
-constexpr std::uint16_t kVkBack = 8;
-constexpr std::uint16_t kVkTab = 9;
-constexpr std::uint16_t kVkReturn = 13;
-constexpr std::uint16_t kVkEscape = 27;
-constexpr std::uint16_t kVkLeft = 37;
-constexpr std::uint16_t kVkDelete = 46;
 
 // The fields of one keyboard INPUT record. The Win32 side copies them into the
 // platform's own INPUT structure and passes its real size.
@@ -50,6 +40,10 @@ class Desktop {
   virtual WindowHandle foregroundWindow() = 0;
   // GetWindow(window, GW_HWNDFIRST) != nullptr: the handle still names a window.
   virtual bool windowExists(WindowHandle window) = 0;
+  // Whether input this program injects reaches the window: Windows drops it
+  // without a word for a window of a process with higher rights (one run as
+  // administrator). Asked when the foreground window changes.
+  virtual bool acceptsInjectedInput(WindowHandle window) = 0;
 };
 
 }  // namespace korimo::platform

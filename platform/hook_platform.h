@@ -5,11 +5,11 @@
 // platform/win32 implements it with the real calls, platform/sim with a
 // simulated keyboard, mouse and hook libraries for tests.
 
-#include <any>
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -58,43 +58,73 @@ struct MouseHookFilters {
 };
 static_assert(sizeof(MouseHookFilters) == 9);
 
-// The exports of the two hook libraries, with the signatures the program
-// calls them by. Booleans cross the library boundary as 32-bit 0 or 1.
+// One export of a hook library: its name, and its call typed as the program
+// calls it; empty when the library lacks it. The Windows side derives the
+// export's C signature from Signature, and the libraries check their own
+// definitions against it, so a mismatch anywhere fails to compile.
+template <class Signature>
+struct Export;
+template <class R, class... Args>
+struct Export<R(Args...)> {
+  using Signature = R(Args...);
+  const char* name;
+  std::function<Signature> call;
+
+  explicit operator bool() const { return static_cast<bool>(call); }
+  R operator()(Args... args) const { return call(args...); }
+};
+
+// The exports of the two hook libraries, one table each. Booleans cross the
+// library boundary as 32-bit 0 or 1.
 namespace keyhook {
 constexpr char16_t kLibraryName[] = u"Vantrelx.dll";
-using Start = std::function<bool(WindowHandle window, std::uint32_t message, bool disable)>;
-using Stop = std::function<bool()>;
-using Update = std::function<bool(bool disable)>;
-using StartLL =
-    std::function<bool(WindowHandle window, std::uint32_t message, bool disable, bool injected)>;
-using UpdateLL = std::function<bool(bool disable, bool injected)>;
-using GetDataLL = std::function<const KbDllHookRecord*()>;
-constexpr char kStart[] = "KeyboardHook_Start";
-constexpr char kStop[] = "KeyboardHook_Stop";
-constexpr char kUpdateHook[] = "KeyboardHook_UpdateHook";
-constexpr char kStartLL[] = "KeyboardHook_StartLL";
-constexpr char kStopLL[] = "KeyboardHook_StopLL";
-constexpr char kUpdateHookLL[] = "KeyboardHook_UpdateHookLL";
-constexpr char kGetDataLL[] = "KeyboardHook_GetDataLL";
+struct Exports {
+  Export<bool(WindowHandle window, std::uint32_t message, bool disable)> Start{"KeyboardHook_Start",
+                                                                               {}};
+  Export<bool()> Stop{"KeyboardHook_Stop", {}};
+  Export<bool(bool disable)> UpdateHook{"KeyboardHook_UpdateHook", {}};
+  Export<bool(WindowHandle window, std::uint32_t message, bool disable, bool injected)> StartLL{
+      "KeyboardHook_StartLL", {}};
+  Export<bool()> StopLL{"KeyboardHook_StopLL", {}};
+  Export<bool(bool disable, bool injected)> UpdateHookLL{"KeyboardHook_UpdateHookLL", {}};
+  Export<const KbDllHookRecord*()> GetDataLL{"KeyboardHook_GetDataLL", {}};
+
+  template <class F>
+  void forEach(F&& f) {
+    f(Start), f(Stop), f(UpdateHook), f(StartLL), f(StopLL), f(UpdateHookLL), f(GetDataLL);
+  }
+  bool complete() {
+    bool all = true;
+    forEach([&all](const auto& e) { all = all && static_cast<bool>(e); });
+    return all;
+  }
+};
 }  // namespace keyhook
 
 namespace mousehook {
 constexpr char16_t kLibraryName[] = u"Vantrely.dll";
-using Start = std::function<bool(WindowHandle window, std::uint32_t message, MouseHookFilters)>;
-using Stop = std::function<bool()>;
-using GetData = std::function<const MouseHookRecord*()>;
-using Update = std::function<bool(MouseHookFilters)>;
-using InvertPointer =
-    std::function<void(bool xChanged, bool yChanged, std::uint16_t* newX, std::uint16_t* lastX,
-                       std::uint16_t* newY, std::uint16_t* lastY, bool wrap)>;
-using WrapPointer =
-    std::function<void(bool wrapX, bool wrapY, std::uint16_t* newX, std::uint16_t* newY)>;
-constexpr char kStart[] = "MouseHook_Start";
-constexpr char kStop[] = "MouseHook_Stop";
-constexpr char kGetData[] = "MouseHook_GetData";
-constexpr char kUpdateHook[] = "MouseHook_UpdateHook";
-constexpr char kInvertPointer[] = "MouseHook_InvertPointer";
-constexpr char kWrapPointer[] = "MouseHook_WrapPointer";
+struct Exports {
+  Export<bool(WindowHandle window, std::uint32_t message, MouseHookFilters filters)> Start{
+      "MouseHook_Start", {}};
+  Export<bool()> Stop{"MouseHook_Stop", {}};
+  Export<const MouseHookRecord*()> GetData{"MouseHook_GetData", {}};
+  Export<bool(MouseHookFilters filters)> UpdateHook{"MouseHook_UpdateHook", {}};
+  Export<void(bool xChanged, bool yChanged, std::uint16_t* newX, std::uint16_t* lastX,
+              std::uint16_t* newY, std::uint16_t* lastY, bool wrap)>
+      InvertPointer{"MouseHook_InvertPointer", {}};
+  Export<void(bool wrapX, bool wrapY, std::uint16_t* newX, std::uint16_t* newY)> WrapPointer{
+      "MouseHook_WrapPointer", {}};
+
+  template <class F>
+  void forEach(F&& f) {
+    f(Start), f(Stop), f(GetData), f(UpdateHook), f(InvertPointer), f(WrapPointer);
+  }
+  bool complete() {
+    bool all = true;
+    forEach([&all](const auto& e) { all = all && static_cast<bool>(e); });
+    return all;
+  }
+};
 }  // namespace mousehook
 
 // A library loaded at run time; destroying it releases it (FreeLibrary).
@@ -102,17 +132,10 @@ class HookLibrary {
  public:
   virtual ~HookLibrary() = default;
 
-  // GetProcAddress: the export of that name as a std::function of the
-  // signature above, inside the std::any; an empty any when it is missing.
-  virtual std::any procedure(std::string_view name) = 0;
-
-  // The export typed as F, or an empty F when it is missing.
-  template <class F>
-  F resolve(std::string_view name) {
-    std::any found = procedure(name);
-    if (auto* f = std::any_cast<F>(&found)) return *f;
-    return F{};
-  }
+  // GetProcAddress for every export of the table: the ones the library
+  // lacks are left empty.
+  virtual void resolve(keyhook::Exports& exports) = 0;
+  virtual void resolve(mousehook::Exports& exports) = 0;
 };
 
 // The procedure of a hidden window: message, wParam, lParam -> answer.
@@ -128,6 +151,13 @@ class MessageWindow {
 };
 
 using KeyboardState = std::array<std::uint8_t, 256>;
+
+// A key as raw input reports it: from a keyboard, whatever the hooks do.
+struct RawKey {
+  std::uint32_t vk = 0;
+  bool down = false;
+  std::uint32_t time = 0;  // when the system took it, in the clock of the hook records
+};
 
 class HookPlatform {
  public:
@@ -167,6 +197,14 @@ class HookPlatform {
   virtual LayoutHandle keyboardLayout() = 0;        // GetKeyboardLayout(0)
   virtual std::u16string keyboardLayoutName() = 0;  // GetKeyboardLayoutNameW
 
+  // --- raw input
+  // RegisterRawInputDevices: the keyboard's raw input (WM_INPUT) goes to
+  // window, also while the program is in the background.
+  virtual bool registerRawKeyboard(WindowHandle window) = 0;
+  // GetRawInputData of the WM_INPUT message being handled: a key typed on a
+  // keyboard device; nullopt for anything else (input a program injected).
+  virtual std::optional<RawKey> rawKeyboardInput(std::intptr_t lParam) = 0;
+
   // --- mouse and screen
   virtual int screenWidth() = 0;                                 // GetSystemMetrics(SM_CXSCREEN)
   virtual int screenHeight() = 0;                                // GetSystemMetrics(SM_CYSCREEN)
@@ -176,31 +214,5 @@ class HookPlatform {
   virtual int showCursor(bool show) = 0;                                      // ShowCursor
   virtual bool swapMouseButton(bool swap) = 0;                                // SwapMouseButton
 };
-
-// Constants of the keyboard and mouse reports.
-constexpr std::uint32_t kWmKeyDown = 0x0100;
-constexpr std::uint32_t kWmKeyUp = 0x0101;
-constexpr std::uint32_t kWmSysKeyDown = 0x0104;
-constexpr std::uint32_t kWmSysKeyUp = 0x0105;
-constexpr std::uint32_t kWmMouseMove = 0x0200;
-constexpr std::uint32_t kWmLButtonDown = 0x0201;
-constexpr std::uint32_t kWmLButtonUp = 0x0202;
-constexpr std::uint32_t kWmLButtonDblClk = 0x0203;
-constexpr std::uint32_t kWmRButtonDown = 0x0204;
-constexpr std::uint32_t kWmRButtonUp = 0x0205;
-constexpr std::uint32_t kWmRButtonDblClk = 0x0206;
-constexpr std::uint32_t kWmMButtonDown = 0x0207;
-constexpr std::uint32_t kWmMButtonUp = 0x0208;
-constexpr std::uint32_t kWmMButtonDblClk = 0x0209;
-constexpr std::uint32_t kWmMouseWheel = 0x020A;
-constexpr std::uint32_t kWmMouseHWheel = 0x020E;
-constexpr std::uint32_t kLlkhfExtended = 0x01;
-constexpr std::uint32_t kLlkhfInjected = 0x10;
-constexpr std::uint32_t kMouseEventMove = 0x0001;
-constexpr std::uint32_t kMouseEventAbsolute = 0x8000;
-constexpr int kVkShift = 0x10;
-constexpr int kVkControl = 0x11;
-constexpr int kVkMenu = 0x12;
-constexpr int kVkCapital = 0x14;
 
 }  // namespace korimo::platform

@@ -1,5 +1,6 @@
 #pragma once
-// The platform operations of the program core beyond typing and the hooks:
+// The platform operations of the program core beyond typing and the hooks
+// (and of the locale tool, which writes the registry values the core reads):
 // the registry, keyboard layouts and input-language requests, the Windows
 // version, launching programs, the foreground window, message boxes, files
 // and ending the application.
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/desktop.h"
 
@@ -31,9 +33,6 @@ struct VersionInfo {
 };
 
 constexpr WindowHandle kBroadcast = 0xFFFF;  // HWND_BROADCAST
-constexpr std::uint32_t kWmNull = 0x0000;
-constexpr std::uint32_t kWmInputLangChangeRequest = 0x0050;
-constexpr std::uint32_t kWmInputLangChange = 0x0051;
 constexpr std::uint32_t kKlfActivate = 0x01;
 constexpr std::uint32_t kKlfNoTellShell = 0x80;
 
@@ -47,6 +46,14 @@ class ShellPlatform {
                                                     std::u16string_view name) = 0;
   // Whether the key opens for reading.
   virtual bool registryKeyExists(Hive hive, std::u16string_view key) = 0;
+  // The names of the key's subkeys; empty when it does not open for reading.
+  virtual std::vector<std::u16string> registrySubkeys(Hive hive, std::u16string_view key) = 0;
+  // Sets a value, creating the key when it is missing; false when that fails.
+  virtual bool writeRegistry(Hive hive, std::u16string_view key, std::u16string_view name,
+                             const RegistryValue& value) = 0;
+  // Removes a value; true when it is gone afterwards, also when it never was there.
+  virtual bool deleteRegistryValue(Hive hive, std::u16string_view key,
+                                   std::u16string_view name) = 0;
 
   // LoadKeyboardLayoutW: the layout handle, 0 when none is returned.
   virtual std::uintptr_t loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) = 0;

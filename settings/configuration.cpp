@@ -34,6 +34,28 @@ std::u16string keyOf(const XmlElement& entry, std::u16string_view name) {
 
 }  // namespace
 
+bool isKeymapFileName(std::u16string_view name) {
+  if (name.empty() || name.size() > 255 || name == u"." || name == u"..") return false;
+  for (char16_t c : name)
+    if (c < 0x20 || std::u16string_view(u"<>:\"/\\|?*").find(c) != std::u16string_view::npos)
+      return false;
+  // Windows drops trailing dots and blanks: "x.xml." would be another name.
+  if (name.back() == u'.' || name.back() == u' ') return false;
+  // Device names open a device whatever the extension: "NUL.xml" is NUL.
+  std::u16string stem(name.substr(0, name.find(u'.')));
+  while (!stem.empty() && stem.back() == u' ') stem.pop_back();
+  for (char16_t& c : stem)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+  static constexpr std::u16string_view kDevices[] = {u"CON", u"PRN",    u"AUX",
+                                                     u"NUL", u"CONIN$", u"CONOUT$"};
+  for (std::u16string_view device : kDevices)
+    if (stem == device) return false;
+  if (stem.size() == 4 && (stem.starts_with(u"COM") || stem.starts_with(u"LPT")) &&
+      stem[3] >= u'0' && stem[3] <= u'9')
+    return false;
+  return true;
+}
+
 std::filesystem::path configurationPath(const std::filesystem::path& folder) {
   return platform::findFileNoCase(folder, u"Config.xml");
 }
@@ -91,7 +113,9 @@ Configuration readConfiguration(const std::filesystem::path& folder) {
                            textOf(entry, u"Encoding"), textOf(entry, u"Filename"),
                            keyOf(entry, u"TKey1"),     keyOf(entry, u"TKey2")};
       std::error_code error;
-      if (!std::filesystem::is_regular_file(folder / "Data" / e.filename, error)) continue;
+      if (!isKeymapFileName(e.filename) ||
+          !std::filesystem::is_regular_file(folder / "Data" / e.filename, error))
+        continue;
       c.entries.push_back(std::move(e));
     }
   }

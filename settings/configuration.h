@@ -33,6 +33,13 @@ struct Configuration {
   friend bool operator==(const Configuration&, const Configuration&) = default;
 };
 
+// Whether a configuration entry's Filename names a file inside the Data
+// folder itself: a plain name, not a path ("..\\x.xml", "C:\\x.xml",
+// "\\\\host\\share\\x.xml"), with no character Windows refuses in a file
+// name and not a device name ("CON.xml"). Every reader refuses other names,
+// so no file outside Data is ever read or written for a keymap.
+bool isKeymapFileName(std::u16string_view name);
+
 // The file the readers open: config.xml in the folder, whatever the letter
 // case of its name; Config.xml when there is none yet.
 std::filesystem::path configurationPath(const std::filesystem::path& folder);

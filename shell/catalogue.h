@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/input_codes.h"
+
 namespace korimo {
 
 struct MenuItem {
@@ -37,9 +39,6 @@ class KeymapMenu {
   std::vector<MenuItem> items_;
 };
 
-constexpr std::uint32_t kFirstToggleVk = 0x71;  // F2
-constexpr std::uint32_t kScrollLockVk = 0x91;
-
 struct Catalogue {
   int toggleMode = 1;  // 1: Alt + digit; 2: F2..F12 and Scroll Lock
   int offKey = 0;      // Alt digit 0..9, or function-key slot 0..11
@@ -47,15 +46,20 @@ struct Catalogue {
   std::array<std::u16string, 12> fkeyKeymapNames;
   std::u16string toggleDigits;     // mode 1: the off digit, then each keymap's
   std::u16string fkeyToggleSlots;  // mode 2: hexadecimal slot digits, off slot first
-  // mode 2: slot digit of each function key, indexed by vk - 0x71 (0x71..0x91)
-  std::array<std::u16string, kScrollLockVk - kFirstToggleVk + 1> fkeySlotByVk;
-  static constexpr std::array<std::uint32_t, 12> fkeyCodes = {0x71, 0x72, 0x73, 0x74, 0x75, 0x76,
-                                                              0x77, 0x78, 0x79, 0x7A, 0x7B, 0x91};
+  // mode 2: slot digit of each function key, indexed by vk - F2 (F2..Scroll Lock)
+  std::array<std::u16string, platform::kVkScroll - platform::kVkF2 + 1> fkeySlotByVk;
+  // The slots' keys: F2 to F12, then Scroll Lock.
+  static constexpr std::array<std::uint32_t, 12> fkeyCodes = [] {
+    std::array<std::uint32_t, 12> codes{};
+    for (std::uint32_t slot = 0; slot < 11; ++slot) codes[slot] = platform::kVkF2 + slot;
+    codes[11] = platform::kVkScroll;
+    return codes;
+  }();
 
   const std::u16string& slotOfVk(std::uint32_t vk) const {
     static const std::u16string none;
-    if (vk < kFirstToggleVk || vk > kScrollLockVk) return none;
-    return fkeySlotByVk[vk - kFirstToggleVk];
+    if (vk < platform::kVkF2 || vk > platform::kVkScroll) return none;
+    return fkeySlotByVk[vk - platform::kVkF2];
   }
 
   bool textServices = true;

@@ -2,11 +2,23 @@
 // TForm1, the program core: it owns the hook components, the engine, the
 // catalogue and the per-window memory, handles every key and mouse report,
 // switches keymaps, and keeps the state that the tray, the key preview and
-// the on-screen keyboard show. It needs no window of its own to work.
+// the on-screen keyboard show. It needs no window of its own to work: views
+// register a CoreObserver and draw its state when it tells them.
+//
+// Its work is split by job:
+//   main_form.cpp        start-up, shut-down, the observers, the program's own windows
+//   catalogue_loader.cpp the catalogue loader GetFilesCount and the hook components
+//   keymap_switching.cpp set_environ and the foreground check
+//   key_handlers.cpp     the four key handlers, the toggle keys, the mouse handler
+//   tray_commands.cpp    the tray icon's clicks and the menu commands
+// and tray_menus.h says what the tray icon and its menus show.
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/engine.h"
 #include "hooks/cp_key_hook.h"
@@ -17,7 +29,10 @@
 #include "platform/shell_platform.h"
 #include "preview/key_preview.h"
 #include "shell/catalogue.h"
+#include "shell/core_observer.h"
+#include "shell/dialog_host.h"
 #include "shell/regional_language.h"
+#include "shell/tray_menus.h"
 #include "xml/xml_document.h"
 
 namespace korimo {
@@ -27,6 +42,14 @@ namespace korimo {
 enum class KeyHandler { OnKeyPressed, OnKeyPressed1, OnKeyPressed2, OnKeyPressed3 };
 
 enum class TrayButton { Left, Right, Middle };
+
+// What the catalogue loader reads: by default the configuration file
+// config.xml beside the executable and the keymaps of its Data folder.
+struct CatalogueSource {
+  std::optional<xml::XmlDocument> configuration;  // nullopt: no readable configuration
+  std::filesystem::path keymapFolder;
+  std::u16string problem;  // why there is no configuration, for the user
+};
 
 class TForm1 {
  public:
@@ -43,10 +66,14 @@ class TForm1 {
 
   // Start-up: catalogue, hooks started, engine off, regional-language check.
   void FormCreate();
+  // The same with the catalogue read from source instead of the program's folder.
+  void FormCreate(CatalogueSource source);
   // Shut-down: stops and frees the hooks.
   void FormDestroy();
-  // The catalogue loader: configuration, keymaps, toggle keys, hook components.
+  // The catalogue loader: configuration, keymaps, toggle keys, hook
+  // components. Running it again builds the catalogue afresh.
   void GetFilesCount();
+  void GetFilesCount(CatalogueSource source);
 
   // Switches the keymap with that file name on, or the engine off for "****".
   void set_environ(std::u16string name);
@@ -56,13 +83,35 @@ class TForm1 {
   void OnMouseEvent(const hooks::TMouseStates& states);
 
   // The tray and its menus.
-  void trayclick(TrayButton button);
+  // A press on the tray icon; true when the keymap sub-menu opens (left and
+  // middle button). The view shows the menu (the main menu for the right
+  // button), then calls trayMenuClosed, then runs the item chosen.
+  bool trayclick(TrayButton button);
+  void trayMenuClosed();
   void mmenuItemClick(std::size_t item);
   void sett1Click();        // "Key Preview"
   void KeymapHelp2Click();  // "On-Screen Keyboard "
   void arrowClick(KeyPreview::Arrow arrow);
   void Exit1Click();
+  void mainMenuClick(MainMenuItem item);
+  void opensettings();         // "Settings"
+  void opensplash();           // "About..."
+  void VisitHelppage1Click();  // "Visit Help page"
+  // The help page beside the program, which "Visit Help page" opens.
+  std::filesystem::path helpPage();
   void flushout() { engine.windows.flushout(platforms_.desktop); }
+
+  // Views: told what changed after every operation that changes what they show.
+  void addObserver(CoreObserver& observer);
+  void removeObserver(CoreObserver& observer);
+  // The program's own windows besides the hidden main window (the key
+  // preview strip, the on-screen keyboard, dialogs, menus): never a target.
+  void addOwnWindow(platform::WindowHandle window) { engine.windows.addOwnWindow(window); }
+  void removeOwnWindow(platform::WindowHandle window) { engine.windows.removeOwnWindow(window); }
+  // Who shows the settings dialog and the About box; none: they do not open.
+  void setDialogHost(DialogHost* host) { dialogHost_ = host; }
+  // The program is on its way out (Exit): a new instance waits for it to go.
+  bool ending() const { return ending_; }
 
   hooks::TCPKeyHook* keyHook() { return keyHook_.get(); }
   hooks::TCPMouseHook* mouseHook() { return mouseHook_.get(); }
@@ -78,38 +127,71 @@ class TForm1 {
   std::u16string activeKeymapName = u"****";
   bool keyPreviewChecked = false;  // "Key Preview"
   bool oskChecked = false;         // "On-Screen Keyboard "
+  bool settingsOpen = false;
+  bool aboutOpen = false;
+  // Why the program cannot type (a hook library that did not start), shown
+  // by the tray instead of the keymap; empty when it works.
+  std::u16string hookProblem;
+  // Whether the window being typed into takes the program's typing: not one
+  // of a process with higher rights (run as administrator), which Windows
+  // keeps injected input from. Its keys are then let through unchanged.
+  bool targetAcceptsInput = true;
+  // What start-up could not do (an unreadable configuration, a keymap left
+  // out and why, a hook that did not start), told once in one message box.
+  std::vector<std::u16string> startupProblems;
 
  private:
+  // The state of the toggle keys between and during key events.
+  struct ToggleState {
+    bool composableKey = false;     // per event: the key may take part in composition
+    bool noModifiers = false;       // per event, mode 2: no Ctrl, Alt or Windows key
+    bool toggleKeyPressed = false;  // per event, mode 2: an assigned toggle key, no modifiers
+    bool togglePending = false;     // the previous event switched keymaps
+    bool toggleSwitching = false;   // set_environ runs for a toggle or the checked menu item
+    int toggleSlot = 0;             // the Alt digit or function-key slot being toggled
+    std::uint32_t altKeyUsed = platform::kVkLMenu;
+  };
+
+  // start-up
+  void startUp(std::optional<CatalogueSource> source);
+  void startHooks();
+  void hookLost(bool reinstalled);
+  void reportStartupProblems();
+  // the catalogue loader
+  CatalogueSource programFolderSource();
+  void readGlobalSettings(const xml::XmlDocument& document);
+  void installToggleTables();
+  void loadCatalogue(const xml::XmlDocument& document, const std::filesystem::path& keymapFolder);
+  void createHookComponents();
+  // keymap switching
+  static KeyHandler handlerFor(int toggleMode, bool surround);
+  void switchOff(bool fullSequence);
+  // True when one of the program's own windows is in front.
+  bool foregroundCheck();
+  // key handlers and toggle keys
   void handleKey(int toggleMode, bool surround);
   void wrefresh(int toggleMode, bool surround);
-  void foregroundCheck();
-  void switchOffForNewWindow();
   void toggleStepAlt();
   void toggleStepFunctionKey();
   bool istky(std::uint32_t vk) const;
   void onlyaltup();
   void setDisableKeyboard(bool disable);
   bool windowsKeyDown();
-  void loadCatalogue(const xml::XmlDocument& document);
-  void installToggleTables();
-  void createHookComponents();
+  // views
+  void changed(ViewParts parts);
 
   Platforms platforms_;
   std::unique_ptr<hooks::TCPKeyHook> keyHook_;
   std::unique_ptr<hooks::TCPMouseHook> mouseHook_;
   KeyHandler installedHandler_ = KeyHandler::OnKeyPressed;
+  std::vector<CoreObserver*> observers_;
+  DialogHost* dialogHost_ = nullptr;
+  bool ending_ = false;
 
   // The event in hand, copied at the start of every key report.
   char16_t lastKeyChar = 0;
   hooks::TKeyStates lastKeyStates;
-
-  bool composableKey = false;
-  bool noModifiers = false;
-  bool toggleKeyPressed = false;
-  bool togglePending = false;
-  bool toggleSwitching = false;
-  int toggleSlot = 0;
-  std::uint32_t altKeyUsed = 164;
+  ToggleState toggle_;
 };
 
 }  // namespace korimo

@@ -7,8 +7,10 @@ packages=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64
-  wine wine64 xvfb xdotool x11-utils fonts-lohit-deva
-  python3 clang-format
+  wine wine64 xvfb xdotool x11-utils imagemagick
+  fonts-wine fonts-liberation fonts-lohit-deva fonts-lohit-beng-bengali fonts-lohit-guru
+  fonts-lohit-gujr fonts-lohit-knda fonts-lohit-telu fonts-lohit-mlym fonts-lohit-taml
+  python3 python3-pil clang-format
   clang-14 libclang-rt-14-dev
 )
 

@@ -145,11 +145,19 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 
 }  // extern "C"
 
+// Every export has the C signature of its entry in the program's table.
 namespace ex = korimo::platform::win32::exports;
-static_assert(std::is_same_v<decltype(&KeyboardHook_Start), ex::KeyboardHookStart>);
-static_assert(std::is_same_v<decltype(&KeyboardHook_Stop), ex::KeyboardHookStop>);
-static_assert(std::is_same_v<decltype(&KeyboardHook_UpdateHook), ex::KeyboardHookUpdate>);
-static_assert(std::is_same_v<decltype(&KeyboardHook_StartLL), ex::KeyboardHookStartLL>);
-static_assert(std::is_same_v<decltype(&KeyboardHook_StopLL), ex::KeyboardHookStop>);
-static_assert(std::is_same_v<decltype(&KeyboardHook_UpdateHookLL), ex::KeyboardHookUpdateLL>);
-static_assert(std::is_same_v<decltype(&KeyboardHook_GetDataLL), ex::KeyboardHookGetDataLL>);
+using Table = korimo::platform::keyhook::Exports;
+static_assert(
+    std::is_same_v<decltype(&KeyboardHook_Start), ex::CSignature<decltype(Table::Start)>>);
+static_assert(std::is_same_v<decltype(&KeyboardHook_Stop), ex::CSignature<decltype(Table::Stop)>>);
+static_assert(std::is_same_v<decltype(&KeyboardHook_UpdateHook),
+                             ex::CSignature<decltype(Table::UpdateHook)>>);
+static_assert(
+    std::is_same_v<decltype(&KeyboardHook_StartLL), ex::CSignature<decltype(Table::StartLL)>>);
+static_assert(
+    std::is_same_v<decltype(&KeyboardHook_StopLL), ex::CSignature<decltype(Table::StopLL)>>);
+static_assert(std::is_same_v<decltype(&KeyboardHook_UpdateHookLL),
+                             ex::CSignature<decltype(Table::UpdateHookLL)>>);
+static_assert(
+    std::is_same_v<decltype(&KeyboardHook_GetDataLL), ex::CSignature<decltype(Table::GetDataLL)>>);

@@ -175,10 +175,16 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 
 }  // extern "C"
 
+// Every export has the C signature of its entry in the program's table.
 namespace ex = korimo::platform::win32::exports;
-static_assert(std::is_same_v<decltype(&MouseHook_Start), ex::MouseHookStart>);
-static_assert(std::is_same_v<decltype(&MouseHook_Stop), ex::MouseHookStop>);
-static_assert(std::is_same_v<decltype(&MouseHook_GetData), ex::MouseHookGetData>);
-static_assert(std::is_same_v<decltype(&MouseHook_UpdateHook), ex::MouseHookUpdate>);
-static_assert(std::is_same_v<decltype(&MouseHook_InvertPointer), ex::MouseHookInvertPointer>);
-static_assert(std::is_same_v<decltype(&MouseHook_WrapPointer), ex::MouseHookWrapPointer>);
+using Table = korimo::platform::mousehook::Exports;
+static_assert(std::is_same_v<decltype(&MouseHook_Start), ex::CSignature<decltype(Table::Start)>>);
+static_assert(std::is_same_v<decltype(&MouseHook_Stop), ex::CSignature<decltype(Table::Stop)>>);
+static_assert(
+    std::is_same_v<decltype(&MouseHook_GetData), ex::CSignature<decltype(Table::GetData)>>);
+static_assert(
+    std::is_same_v<decltype(&MouseHook_UpdateHook), ex::CSignature<decltype(Table::UpdateHook)>>);
+static_assert(std::is_same_v<decltype(&MouseHook_InvertPointer),
+                             ex::CSignature<decltype(Table::InvertPointer)>>);
+static_assert(
+    std::is_same_v<decltype(&MouseHook_WrapPointer), ex::CSignature<decltype(Table::WrapPointer)>>);

@@ -94,9 +94,9 @@ void SimDesktop::applyKey(std::uint16_t vk, char16_t character) {
   switch (vk) {
     case kVkBack: f.backspace(); break;
     case kVkLeft: f.left(); break;
-    case 39: f.right(); break;
-    case 36: f.home(); break;
-    case 35: f.end(); break;
+    case kVkRight: f.right(); break;
+    case kVkHome: f.home(); break;
+    case kVkEnd: f.end(); break;
     case kVkDelete: f.deleteForward(); break;
     case kVkReturn: f.insert(u'\r'); break;
     case kVkTab: f.insert(u'\t'); break;
@@ -108,7 +108,19 @@ void SimDesktop::applyKey(std::uint16_t vk, char16_t character) {
 
 void SimDesktop::userKey(std::uint16_t vk, char16_t character) { applyKey(vk, character); }
 
+void SimDesktop::setElevated(WindowHandle window, bool elevated) {
+  auto it = windows_.find(window);
+  if (it != windows_.end()) it->second.elevated = elevated;
+}
+
+bool SimDesktop::acceptsInjectedInput(WindowHandle window) {
+  auto it = windows_.find(window);
+  return it == windows_.end() || !it->second.elevated;
+}
+
 unsigned SimDesktop::sendInput(const KeyboardInput& input) {
+  // Windows drops injected input for a window with higher rights, silently.
+  if (!acceptsInjectedInput(foreground_)) return 1;
   if (onInjected) onInjected(input);
   if (input.type != kInputKeyboard) return 0;
   if (input.dwFlags & kKeyEventKeyUp) return 1;

@@ -51,6 +51,8 @@ class SimDesktop : public Desktop {
   WindowHandle openWindow(std::u16string className, ClusterMarkTest marks = {},
                           WindowHandle handle = kNoWindow);
   void focus(WindowHandle window) { foreground_ = window; }
+  // A window of a process with higher rights: injected input does not reach it.
+  void setElevated(WindowHandle window, bool elevated);
   void close(WindowHandle window);
 
   TextField& field(WindowHandle window);
@@ -67,11 +69,13 @@ class SimDesktop : public Desktop {
   std::u16string className(WindowHandle window) override;
   WindowHandle foregroundWindow() override { return foreground_; }
   bool windowExists(WindowHandle window) override { return windows_.contains(window); }
+  bool acceptsInjectedInput(WindowHandle window) override;
 
  private:
   struct Window {
     std::u16string className;
     TextField field;
+    bool elevated = false;
   };
   void applyKey(std::uint16_t vk, char16_t character);
 

@@ -67,6 +67,9 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   void removeLibrary(std::u16string_view fileName);
 
   // ---- the keyboard
+  // Windows removes the keyboard hook without telling the program (a
+  // handler that took too long); the library still thinks it installed.
+  void loseKeyboardHook() { keyHook_.installed = false; }
   void press(std::uint32_t vk);    // key down (an auto-repeat if already down)
   void release(std::uint32_t vk);  // key up
   void type(std::uint32_t vk) {
@@ -133,6 +136,8 @@ class SimHookPlatform : public HookPlatform, public Desktop {
                 std::uint32_t flags, LayoutHandle layout) override;
   LayoutHandle keyboardLayout() override { return kUsLayout; }
   std::u16string keyboardLayoutName() override { return layoutName; }
+  bool registerRawKeyboard(WindowHandle window) override;
+  std::optional<RawKey> rawKeyboardInput(std::intptr_t lParam) override;
   int screenWidth() override { return width; }
   int screenHeight() override { return height; }
   bool cursorPos(std::int32_t& x, std::int32_t& y) override;
@@ -146,6 +151,7 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   std::u16string className(WindowHandle window) override;
   WindowHandle foregroundWindow() override;
   bool windowExists(WindowHandle window) override;
+  bool acceptsInjectedInput(WindowHandle window) override;
 
   static constexpr LayoutHandle kUsLayout = 0x04090409;
 
@@ -176,14 +182,13 @@ class SimHookPlatform : public HookPlatform, public Desktop {
     std::map<char16_t, char16_t> combined;
   };
 
-  std::map<std::string, std::any> keyExports();
-  std::map<std::string, std::any> mouseExports();
+  keyhook::Exports keyExports();
+  mousehook::Exports mouseExports();
   void libraryReleased(bool keyboard);
   // Runs one key event through the hooks; true when it reached the application.
   bool keyEvent(std::uint32_t vk, bool up, bool injected, std::uintptr_t extra, char16_t unicode);
   bool mouseReport(std::uint32_t message, std::int32_t x, std::int32_t y, std::uintptr_t extra);
   void setKey(std::uint32_t vk, bool down);
-  char16_t character(std::uint32_t vk, bool shift, bool caps) const;
 
   std::map<WindowHandle, MessageProc> windows_;
   WindowHandle nextWindow_ = 0x30030;
@@ -197,7 +202,11 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   std::uint8_t previousKeys_[256] = {};  // before the last event
   std::uint8_t threadKeys_[256] = {};    // the thread's view while unfocused
   std::map<std::uint32_t, DeadKey> deadKeys_;
+  WindowHandle rawKeyboardWindow_ = kNoWindow;
+  std::optional<RawKey> rawKey_;  // the raw input being reported
   std::uint32_t pendingDead_ = 0;
+  // The time of an event, in milliseconds: events come a quick typist's 40 ms apart.
+  static constexpr std::uint32_t kEventSpacingMs = 40;
   std::uint32_t clock_ = 1000;
 };
 

@@ -20,10 +20,14 @@ SimShell::KeyName SimShell::keyName(Hive hive, std::u16string_view key) {
 
 void SimShell::setRegistry(Hive hive, std::u16string key, std::u16string name,
                            RegistryValue value) {
+  spelling_.try_emplace(keyName(hive, key), key);
   registry_[keyName(hive, key)][folded(name)] = std::move(value);
 }
 
-void SimShell::createRegistryKey(Hive hive, std::u16string key) { registry_[keyName(hive, key)]; }
+void SimShell::createRegistryKey(Hive hive, std::u16string key) {
+  spelling_.try_emplace(keyName(hive, key), key);
+  registry_[keyName(hive, key)];
+}
 
 std::optional<RegistryValue> SimShell::readRegistry(Hive hive, std::u16string_view key,
                                                     std::u16string_view name) {
@@ -36,6 +40,37 @@ std::optional<RegistryValue> SimShell::readRegistry(Hive hive, std::u16string_vi
 
 bool SimShell::registryKeyExists(Hive hive, std::u16string_view key) {
   return registry_.contains(keyName(hive, key));
+}
+
+std::vector<std::u16string> SimShell::registrySubkeys(Hive hive, std::u16string_view key) {
+  // Keys above a written key exist too, as in the real registry.
+  std::vector<std::u16string> names;
+  const std::u16string prefix = folded(key) + u"\\";
+  for (const auto& [name, spelled] : spelling_) {
+    const auto& [keyHive, path] = name;
+    if (keyHive != hive || !path.starts_with(prefix)) continue;
+    std::u16string_view rest = std::u16string_view(spelled).substr(prefix.size());
+    std::u16string child(rest.substr(0, rest.find(u'\\')));
+    if (std::find_if(names.begin(), names.end(), [&](const std::u16string& n) {
+          return folded(n) == folded(child);
+        }) == names.end())
+      names.push_back(std::move(child));
+  }
+  return names;
+}
+
+bool SimShell::writeRegistry(Hive hive, std::u16string_view key, std::u16string_view name,
+                             const RegistryValue& value) {
+  if (registryReadOnly) return false;
+  setRegistry(hive, std::u16string(key), std::u16string(name), value);
+  return true;
+}
+
+bool SimShell::deleteRegistryValue(Hive hive, std::u16string_view key, std::u16string_view name) {
+  if (registryReadOnly) return false;
+  auto k = registry_.find(keyName(hive, key));
+  if (k != registry_.end()) k->second.erase(folded(name));
+  return true;
 }
 
 std::uintptr_t SimShell::loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) {

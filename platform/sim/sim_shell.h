@@ -30,6 +30,8 @@ class SimShell : public ShellPlatform {
   // key under HKLM SYSTEM\CurrentControlSet\Control\Keyboard Layouts.
   std::vector<std::u16string> installedLayouts = {u"00000409"};
   std::filesystem::path appFolder;
+  // When set, every registry write and removal fails, as for a key the user may not change.
+  bool registryReadOnly = false;
 
   std::vector<std::pair<std::u16string, std::uint32_t>> loadedLayouts;
   std::vector<PostedMessage> posted;
@@ -43,6 +45,10 @@ class SimShell : public ShellPlatform {
   std::optional<RegistryValue> readRegistry(Hive hive, std::u16string_view key,
                                             std::u16string_view name) override;
   bool registryKeyExists(Hive hive, std::u16string_view key) override;
+  std::vector<std::u16string> registrySubkeys(Hive hive, std::u16string_view key) override;
+  bool writeRegistry(Hive hive, std::u16string_view key, std::u16string_view name,
+                     const RegistryValue& value) override;
+  bool deleteRegistryValue(Hive hive, std::u16string_view key, std::u16string_view name) override;
   std::uintptr_t loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) override;
   bool postMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                    std::intptr_t lParam) override;
@@ -59,6 +65,7 @@ class SimShell : public ShellPlatform {
   using KeyName = std::tuple<Hive, std::u16string>;
   static KeyName keyName(Hive hive, std::u16string_view key);
   std::map<KeyName, std::map<std::u16string, RegistryValue>> registry_;
+  std::map<KeyName, std::u16string> spelling_;  // each key's path as first written
 };
 
 }  // namespace korimo::platform::sim

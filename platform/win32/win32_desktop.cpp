@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <vector>
+
 namespace korimo::platform::win32 {
 namespace {
 HWND toHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
@@ -33,6 +36,42 @@ WindowHandle Win32Desktop::foregroundWindow() {
 
 bool Win32Desktop::windowExists(WindowHandle window) {
   return ::GetWindow(toHwnd(window), GW_HWNDFIRST) != nullptr;
+}
+
+namespace {
+
+// The integrity level of a process's token (its RID: 0x2000 medium, 0x3000
+// high), or nullopt when the token cannot be read.
+std::optional<DWORD> integrityLevel(HANDLE process) {
+  HANDLE token = nullptr;
+  if (!::OpenProcessToken(process, TOKEN_QUERY, &token)) return std::nullopt;
+  std::optional<DWORD> level;
+  DWORD size = 0;
+  ::GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &size);
+  std::vector<BYTE> buffer(size ? size : 1);
+  if (size && ::GetTokenInformation(token, TokenIntegrityLevel, buffer.data(), size, &size)) {
+    auto* label = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer.data());
+    const DWORD count = *::GetSidSubAuthorityCount(label->Label.Sid);
+    if (count > 0) level = *::GetSidSubAuthority(label->Label.Sid, count - 1);
+  }
+  ::CloseHandle(token);
+  return level;
+}
+
+}  // namespace
+
+bool Win32Desktop::acceptsInjectedInput(WindowHandle window) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(toHwnd(window), &pid);
+  if (pid == 0 || pid == ::GetCurrentProcessId()) return true;
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) return ::GetLastError() != ERROR_ACCESS_DENIED;
+  const std::optional<DWORD> theirs = integrityLevel(process);
+  ::CloseHandle(process);
+  // A token this program may not even read belongs to a process above it.
+  if (!theirs) return false;
+  const std::optional<DWORD> ours = integrityLevel(::GetCurrentProcess());
+  return !ours || *theirs <= *ours;
 }
 
 }  // namespace korimo::platform::win32

@@ -10,6 +10,7 @@ class Win32Desktop : public Desktop {
   std::u16string className(WindowHandle window) override;
   WindowHandle foregroundWindow() override;
   bool windowExists(WindowHandle window) override;
+  bool acceptsInjectedInput(WindowHandle window) override;
 };
 
 }  // namespace korimo::platform::win32

@@ -1,28 +1,67 @@
 #pragma once
-// The raw C signatures of the exports of "Vantrelx.dll" and "Vantrely.dll",
-// shared by the libraries themselves and by the code that loads them.
+// The C signatures of the exports of "Vantrelx.dll" and "Vantrely.dll",
+// derived from the export tables of platform/hook_platform.h: the libraries
+// check their definitions against them and the loader calls through them.
 // Booleans are 32-bit 0 or 1; the filter record is passed by value.
 
 #include <windows.h>
+
+#include <type_traits>
 
 #include "platform/hook_platform.h"
 
 namespace korimo::platform::win32::exports {
 
-using KeyboardHookStart = BOOL(WINAPI*)(HWND window, UINT message, BOOL disable);
-using KeyboardHookStop = BOOL(WINAPI*)();
-using KeyboardHookUpdate = BOOL(WINAPI*)(BOOL disable);
-using KeyboardHookStartLL = BOOL(WINAPI*)(HWND window, UINT message, BOOL disable, BOOL injected);
-using KeyboardHookUpdateLL = BOOL(WINAPI*)(BOOL disable, BOOL injected);
-using KeyboardHookGetDataLL = const KBDLLHOOKSTRUCT*(WINAPI*)();
+// The C type that carries a program type across the library boundary.
+template <class T>
+struct CType {
+  using type = T;
+};
+template <>
+struct CType<bool> {
+  using type = BOOL;
+};
+template <>
+struct CType<WindowHandle> {
+  using type = HWND;
+};
+template <>
+struct CType<const KbDllHookRecord*> {
+  using type = const KBDLLHOOKSTRUCT*;
+};
+template <>
+struct CType<const MouseHookRecord*> {
+  using type = const MOUSEHOOKSTRUCT*;
+};
 
-using MouseHookStart = BOOL(WINAPI*)(HWND window, UINT message, MouseHookFilters filters);
-using MouseHookStop = BOOL(WINAPI*)();
-using MouseHookGetData = const MOUSEHOOKSTRUCT*(WINAPI*)();
-using MouseHookUpdate = BOOL(WINAPI*)(MouseHookFilters filters);
-using MouseHookInvertPointer = void(WINAPI*)(BOOL xChanged, BOOL yChanged, WORD* newX, WORD* lastX,
-                                             WORD* newY, WORD* lastY, BOOL wrap);
-using MouseHookWrapPointer = void(WINAPI*)(BOOL wrapX, BOOL wrapY, WORD* newX, WORD* newY);
+template <class Signature>
+struct CFunction;
+template <class R, class... Args>
+struct CFunction<R(Args...)> {
+  using type = typename CType<R>::type(WINAPI*)(typename CType<Args>::type...);
+};
+
+// The C function pointer type of an export of a table, e.g.
+// CSignature<decltype(keyhook::Exports::Start)>.
+template <class ExportEntry>
+using CSignature = typename CFunction<typename ExportEntry::Signature>::type;
+
+// Conversions between the program's values and the C ones.
+inline BOOL toC(bool value) { return value ? TRUE : FALSE; }
+inline HWND toC(WindowHandle value) { return reinterpret_cast<HWND>(value); }
+template <class T>
+T toC(T value) {
+  return value;
+}
+template <class R, class C>
+R fromC(C value) {
+  if constexpr (std::is_same_v<R, bool>)
+    return value != 0;
+  else if constexpr (std::is_pointer_v<R>)
+    return reinterpret_cast<R>(value);
+  else
+    return value;
+}
 
 // The program's records are the platform's own, field for field.
 static_assert(sizeof(KbDllHookRecord) == sizeof(KBDLLHOOKSTRUCT));

@@ -29,67 +29,22 @@ bool isFullPath(std::u16string_view path) {
   return path.size() >= 2 && path[0] == u'\\' && path[1] == u'\\';
 }
 
-// Wraps a raw export as the std::function the components call it by.
-std::any wrap(std::string_view name, FARPROC proc) {
-  namespace kh = keyhook;
-  namespace mh = mousehook;
-  if (name == kh::kStart) {
-    auto f = as<ex::KeyboardHookStart>(proc);
-    return kh::Start(
-        [f](WindowHandle w, std::uint32_t m, bool d) { return f(toHwnd(w), m, d) != 0; });
+// Looks up one export and makes its call convert the program's values to the
+// C ones and back; left empty when the library lacks it.
+template <class R, class... Args>
+void bind(HMODULE module, Export<R(Args...)>& entry) {
+  FARPROC proc = ::GetProcAddress(module, entry.name);
+  if (!proc) {
+    entry.call = nullptr;
+    return;
   }
-  if (name == kh::kStop || name == kh::kStopLL) {
-    auto f = as<ex::KeyboardHookStop>(proc);
-    return kh::Stop([f] { return f() != 0; });
-  }
-  if (name == kh::kUpdateHook) {
-    auto f = as<ex::KeyboardHookUpdate>(proc);
-    return kh::Update([f](bool d) { return f(d) != 0; });
-  }
-  if (name == kh::kStartLL) {
-    auto f = as<ex::KeyboardHookStartLL>(proc);
-    return kh::StartLL([f](WindowHandle w, std::uint32_t m, bool d, bool i) {
-      return f(toHwnd(w), m, d, i) != 0;
-    });
-  }
-  if (name == kh::kUpdateHookLL) {
-    auto f = as<ex::KeyboardHookUpdateLL>(proc);
-    return kh::UpdateLL([f](bool d, bool i) { return f(d, i) != 0; });
-  }
-  if (name == kh::kGetDataLL) {
-    auto f = as<ex::KeyboardHookGetDataLL>(proc);
-    return kh::GetDataLL([f] { return reinterpret_cast<const KbDllHookRecord*>(f()); });
-  }
-  if (name == mh::kStart) {
-    auto f = as<ex::MouseHookStart>(proc);
-    return mh::Start([f](WindowHandle w, std::uint32_t m, MouseHookFilters filters) {
-      return f(toHwnd(w), m, filters) != 0;
-    });
-  }
-  if (name == mh::kStop) {
-    auto f = as<ex::MouseHookStop>(proc);
-    return mh::Stop([f] { return f() != 0; });
-  }
-  if (name == mh::kGetData) {
-    auto f = as<ex::MouseHookGetData>(proc);
-    return mh::GetData([f] { return reinterpret_cast<const MouseHookRecord*>(f()); });
-  }
-  if (name == mh::kUpdateHook) {
-    auto f = as<ex::MouseHookUpdate>(proc);
-    return mh::Update([f](MouseHookFilters filters) { return f(filters) != 0; });
-  }
-  if (name == mh::kInvertPointer) {
-    auto f = as<ex::MouseHookInvertPointer>(proc);
-    return mh::InvertPointer([f](bool cx, bool cy, std::uint16_t* nx, std::uint16_t* lx,
-                                 std::uint16_t* ny, std::uint16_t* ly,
-                                 bool w) { f(cx, cy, nx, lx, ny, ly, w); });
-  }
-  if (name == mh::kWrapPointer) {
-    auto f = as<ex::MouseHookWrapPointer>(proc);
-    return mh::WrapPointer(
-        [f](bool wx, bool wy, std::uint16_t* nx, std::uint16_t* ny) { f(wx, wy, nx, ny); });
-  }
-  return {};  // not an export of either library's contract
+  auto function = as<ex::CSignature<Export<R(Args...)>>>(proc);
+  entry.call = [function](Args... args) -> R {
+    if constexpr (std::is_void_v<R>)
+      function(ex::toC(args)...);
+    else
+      return ex::fromC<R>(function(ex::toC(args)...));
+  };
 }
 
 class Win32Library : public HookLibrary {
@@ -99,9 +54,11 @@ class Win32Library : public HookLibrary {
   Win32Library(const Win32Library&) = delete;
   Win32Library& operator=(const Win32Library&) = delete;
 
-  std::any procedure(std::string_view name) override {
-    FARPROC proc = ::GetProcAddress(module_, std::string(name).c_str());
-    return proc ? wrap(name, proc) : std::any{};
+  void resolve(keyhook::Exports& exports) override {
+    exports.forEach([this](auto& entry) { bind(module_, entry); });
+  }
+  void resolve(mousehook::Exports& exports) override {
+    exports.forEach([this](auto& entry) { bind(module_, entry); });
   }
 
  private:
@@ -271,6 +228,29 @@ void Win32HookPlatform::mouseEvent(std::uint32_t flags, std::uint32_t dx, std::u
 int Win32HookPlatform::showCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
 bool Win32HookPlatform::swapMouseButton(bool swap) {
   return ::SwapMouseButton(swap ? TRUE : FALSE) != 0;
+}
+
+bool Win32HookPlatform::registerRawKeyboard(WindowHandle window) {
+  RAWINPUTDEVICE device{};
+  device.usUsagePage = 0x01;  // generic desktop controls
+  device.usUsage = 0x06;      // keyboard
+  device.dwFlags = RIDEV_INPUTSINK;
+  device.hwndTarget = toHwnd(window);
+  return ::RegisterRawInputDevices(&device, 1, sizeof device) != FALSE;
+}
+
+std::optional<RawKey> Win32HookPlatform::rawKeyboardInput(std::intptr_t lParam) {
+  RAWINPUT input{};
+  UINT size = sizeof input;
+  if (::GetRawInputData(reinterpret_cast<HRAWINPUT>(lParam), RID_INPUT, &input, &size,
+                        sizeof(RAWINPUTHEADER)) == static_cast<UINT>(-1))
+    return std::nullopt;
+  // Injected input has no device.
+  if (input.header.dwType != RIM_TYPEKEYBOARD || input.header.hDevice == nullptr)
+    return std::nullopt;
+  const RAWKEYBOARD& key = input.data.keyboard;
+  return RawKey{key.VKey, (key.Flags & RI_KEY_BREAK) == 0,
+                static_cast<std::uint32_t>(::GetMessageTime())};
 }
 
 }  // namespace korimo::platform::win32

@@ -34,6 +34,8 @@ class Win32HookPlatform : public HookPlatform {
                 std::uint32_t flags, LayoutHandle layout) override;
   LayoutHandle keyboardLayout() override;
   std::u16string keyboardLayoutName() override;
+  bool registerRawKeyboard(WindowHandle window) override;
+  std::optional<RawKey> rawKeyboardInput(std::intptr_t lParam) override;
   int screenWidth() override;
   int screenHeight() override;
   bool cursorPos(std::int32_t& x, std::int32_t& y) override;

@@ -4,6 +4,7 @@
 // shellapi.h needs the declarations of windows.h first.
 #include <shellapi.h>
 
+#include <iterator>
 #include <vector>
 
 namespace korimo::platform::win32 {
@@ -18,18 +19,30 @@ HKEY root(Hive hive) { return hive == Hive::CurrentUser ? HKEY_CURRENT_USER : HK
 // An opened registry key, closed on scope exit.
 class OpenKey {
  public:
-  OpenKey(Hive hive, std::u16string_view key) {
-    if (RegOpenKeyExW(root(hive), wide(key).c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS)
+  OpenKey(Hive hive, std::u16string_view key, REGSAM access = KEY_READ) {
+    if (RegOpenKeyExW(root(hive), wide(key).c_str(), 0, access, &key_) != ERROR_SUCCESS)
       key_ = nullptr;
   }
+  // Opens the key for setting values, creating it (and the keys above it)
+  // when it is missing.
+  static OpenKey created(Hive hive, std::u16string_view key) {
+    OpenKey opened;
+    if (RegCreateKeyExW(root(hive), wide(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &opened.key_, nullptr) != ERROR_SUCCESS)
+      opened.key_ = nullptr;
+    return opened;
+  }
+  OpenKey(OpenKey&& other) noexcept : key_(other.key_) { other.key_ = nullptr; }
   ~OpenKey() {
     if (key_) RegCloseKey(key_);
   }
   OpenKey(const OpenKey&) = delete;
   OpenKey& operator=(const OpenKey&) = delete;
+  OpenKey& operator=(OpenKey&&) = delete;
   HKEY get() const { return key_; }
 
  private:
+  OpenKey() = default;
   HKEY key_ = nullptr;
 };
 
@@ -65,6 +78,47 @@ std::optional<RegistryValue> Win32Shell::readRegistry(Hive hive, std::u16string_
 
 bool Win32Shell::registryKeyExists(Hive hive, std::u16string_view key) {
   return OpenKey(hive, key).get() != nullptr;
+}
+
+std::vector<std::u16string> Win32Shell::registrySubkeys(Hive hive, std::u16string_view key) {
+  std::vector<std::u16string> names;
+  OpenKey opened(hive, key, KEY_ENUMERATE_SUB_KEYS);
+  if (!opened.get()) return names;
+  wchar_t name[256];  // a key name has at most 255 characters
+  for (DWORD index = 0;; ++index) {
+    DWORD length = std::size(name);
+    LONG result =
+        RegEnumKeyExW(opened.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_NO_MORE_ITEMS) break;
+    if (result == ERROR_SUCCESS)
+      names.push_back(narrow16(name, length));
+    else if (result != ERROR_MORE_DATA)
+      break;
+  }
+  return names;
+}
+
+bool Win32Shell::writeRegistry(Hive hive, std::u16string_view key, std::u16string_view name,
+                               const RegistryValue& value) {
+  OpenKey opened = OpenKey::created(hive, key);
+  if (!opened.get()) return false;
+  std::wstring valueName = wide(name);
+  if (value.type == RegistryValue::Type::Dword) {
+    DWORD number = value.number;
+    return RegSetValueExW(opened.get(), valueName.c_str(), 0, REG_DWORD,
+                          reinterpret_cast<const BYTE*>(&number), sizeof number) == ERROR_SUCCESS;
+  }
+  std::wstring text = wide(value.text);
+  return RegSetValueExW(opened.get(), valueName.c_str(), 0, REG_SZ,
+                        reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+bool Win32Shell::deleteRegistryValue(Hive hive, std::u16string_view key, std::u16string_view name) {
+  OpenKey opened(hive, key, KEY_SET_VALUE);
+  if (!opened.get()) return !registryKeyExists(hive, key);
+  LONG result = RegDeleteValueW(opened.get(), wide(name).c_str());
+  return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 std::uintptr_t Win32Shell::loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) {

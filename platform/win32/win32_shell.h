@@ -8,6 +8,10 @@ class Win32Shell : public ShellPlatform {
   std::optional<RegistryValue> readRegistry(Hive hive, std::u16string_view key,
                                             std::u16string_view name) override;
   bool registryKeyExists(Hive hive, std::u16string_view key) override;
+  std::vector<std::u16string> registrySubkeys(Hive hive, std::u16string_view key) override;
+  bool writeRegistry(Hive hive, std::u16string_view key, std::u16string_view name,
+                     const RegistryValue& value) override;
+  bool deleteRegistryValue(Hive hive, std::u16string_view key, std::u16string_view name) override;
   std::uintptr_t loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) override;
   bool postMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                    std::intptr_t lParam) override;

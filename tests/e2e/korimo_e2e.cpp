@@ -41,7 +41,10 @@ using namespace korimo;
 constexpr UINT kWatchMs = 50;
 constexpr wchar_t kOwnWindowClass[] = L"VantrelKorimoE2E";
 
+using korimo::wine::OwnWindow;
+using korimo::wine::RunOptions;
 using korimo::wine::say;
+using korimo::wine::TargetText;
 
 // Printable ASCII as is, anything else as \uXXXX: names and key sequences
 // of the core, for the log.
@@ -59,108 +62,13 @@ std::string printable(const std::u16string& text) {
   return out;
 }
 
-std::string hexUnits(const std::wstring& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char unit[8];
-    std::snprintf(unit, sizeof unit, "%s%04x", i ? " " : "", unsigned(text[i]));
-    out += unit;
-  }
-  return out;
-}
-
-struct Options {
-  std::vector<std::wstring> targets;
-  std::wstring stopFile;
-  unsigned seconds = 60;
-};
-
-bool parse(int argc, wchar_t** argv, Options& options) {
-  for (int i = 1; i + 1 < argc; i += 2) {
-    std::wstring name = argv[i];
-    if (name == L"--target") {
-      options.targets.emplace_back(argv[i + 1]);
-    } else if (name == L"--stop") {
-      options.stopFile = argv[i + 1];
-    } else if (name == L"--seconds") {
-      options.seconds = unsigned(std::wcstoul(argv[i + 1], nullptr, 10));
-    } else {
-      return false;
-    }
-  }
-  return argc % 2 == 1 && !options.targets.empty() && !options.stopFile.empty() &&
-         options.seconds > 0 && options.seconds <= 600;
-}
-
-// The program's own hidden top-level window; the core never takes it as a
-// target.
-class OwnWindow {
- public:
-  OwnWindow() {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &::DefWindowProcW;
-    wc.hInstance = instance;
-    wc.lpszClassName = kOwnWindowClass;
-    ::RegisterClassExW(&wc);
-    hwnd_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kOwnWindowClass, L"Vantrel Korimo", WS_POPUP, 0, 0,
-                              0, 0, nullptr, nullptr, instance, nullptr);
-  }
-  ~OwnWindow() {
-    if (hwnd_) ::DestroyWindow(hwnd_);
-  }
-  OwnWindow(const OwnWindow&) = delete;
-  OwnWindow& operator=(const OwnWindow&) = delete;
-
-  HWND get() const { return hwnd_; }
-
- private:
-  HWND hwnd_ = nullptr;
-};
-
-// The target's text field, read from outside the way any program can.
-class TargetText {
- public:
-  TargetText(std::size_t index, std::wstring titlePrefix)
-      : index_(index), prefix_(std::move(titlePrefix)) {}
-
-  // Prints the text when it differs from the last one printed.
-  void poll() {
-    if (!edit_ || !::IsWindow(edit_)) {
-      HWND found = korimo::wine::findWindowByTitlePrefix(prefix_);
-      edit_ = found ? ::FindWindowExW(found, nullptr, L"Edit", nullptr) : nullptr;
-      if (!edit_) return;
-    }
-    DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutW(edit_, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 1000, &length)) return;
-    std::vector<wchar_t> buffer(length + 1, L'\0');
-    DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(edit_, WM_GETTEXT, buffer.size(),
-                               reinterpret_cast<LPARAM>(buffer.data()), SMTO_NORMAL, 1000, &copied))
-      return;
-    std::wstring text(buffer.data(), copied < buffer.size() ? copied : buffer.size() - 1);
-    if (shown_ && text == last_) return;
-    shown_ = true;
-    last_ = text;
-    say("text %zu=%s", index_, hexUnits(text).c_str());
-  }
-
- private:
-  std::size_t index_;
-  std::wstring prefix_;
-  HWND edit_ = nullptr;
-  std::wstring last_;
-  bool shown_ = false;
-};
-
-int run(const Options& options) {
+int run(const RunOptions& options) {
   platform::win32::Win32HookPlatform hooks;
   hooks.setErrorReport(
       [](std::string_view message) { say("error %.*s", int(message.size()), message.data()); });
   platform::win32::Win32Desktop desktop;
   platform::win32::Win32Shell shell;
-  OwnWindow own;
+  OwnWindow own(kOwnWindowClass);
   if (!own.get()) {
     say("no own window");
     return 1;
@@ -191,31 +99,10 @@ int run(const Options& options) {
     for (TargetText& target : targets) target.poll();
   };
   pollTargets();
-  // Thread timers: the system picks their identifiers.
-  const UINT_PTR watch = ::SetTimer(nullptr, 0, kWatchMs, nullptr);
-  const UINT_PTR deadline = ::SetTimer(nullptr, 0, options.seconds * 1000, nullptr);
-
-  const char* reason = "quit";
-  MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
-      if (msg.wParam == deadline) {
-        reason = "deadline";
-        break;
-      }
-      if (msg.wParam != watch) continue;
-      pollTargets();
-      if (::GetFileAttributesW(options.stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        reason = "stop";
-        break;
-      }
-      continue;
-    }
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-  ::KillTimer(nullptr, watch);
-  ::KillTimer(nullptr, deadline);
+  const char* reason = korimo::wine::runMessageLoop(options.seconds, kWatchMs, [&] {
+    pollTargets();
+    return !korimo::wine::fileExists(options.stopFile);
+  });
   pollTargets();
   form.FormDestroy();
   say("stopped reason=%s", reason);
@@ -225,8 +112,8 @@ int run(const Options& options) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  Options options;
-  if (!parse(argc, argv, options)) {
+  RunOptions options;
+  if (!korimo::wine::parseRunOptions(argc, argv, options)) {
     say("usage: korimo_e2e --target TITLE [--target TITLE ...] --stop FILE [--seconds N]");
     return 2;
   }

@@ -29,44 +29,8 @@ wine_env_prefix
 trap finish EXIT
 
 log="$work/e2e.log"
-failures=0
-ok() { echo "ok    $1"; }
-fail() { echo "FAIL  $1"; failures=$((failures + 1)); }
-
-# wait_for SECONDS PATTERN: polls until a line of the log matches.
-wait_for() {
-  local limit=$(( $(date +%s) + $1 ))
-  while ! grep -qE "$2" "$log" 2>/dev/null; do
-    [ "$(date +%s)" -ge "$limit" ] && return 1
-    sleep 0.1
-  done
-}
-
-# UTF-8 text as the UTF-16 units korimo_e2e prints: "0061 0915".
-units() {
-  printf '%s' "$1" | iconv -f UTF-8 -t UTF-16BE | od -An -v -tx1 | tr -d ' \n' |
-    sed -E 's/(....)/\1 /g; s/ $//'
-}
-
-# The text of target I as last printed.
-shown() { grep "^text $1=" "$log" | tail -n1 | cut -d= -f2-; }
-
-# expect DESCRIPTION I TEXT: target I's whole text becomes TEXT within the limit.
-expect() {
-  local want limit
-  want=$(units "$3")
-  limit=$(( $(date +%s) + 10 ))
-  until [ "$(shown "$2")" = "$want" ]; do
-    if [ "$(date +%s)" -ge "$limit" ]; then
-      fail "$1"
-      echo "      want $want" >&2
-      echo "      got  $(shown "$2")" >&2
-      return 0
-    fi
-    sleep 0.1
-  done
-  ok "$1"
-}
+# shellcheck source=../wine/checks.sh
+source "$here/../wine/checks.sh"
 
 # --- The targets: two Notepads with files of unique names, so that their
 # titles are unique.
@@ -151,20 +115,5 @@ expect "the other window was left alone" 1 "abc"
 
 # --- The end: the core stops by itself once asked, and shuts down cleanly.
 : >"$stop"
-if wait_for 20 '^done' && grep -q '^stopped reason=stop' "$log"; then
-  ok "the core stops when asked"
-else
-  fail "the core stops when asked"
-fi
-if grep -q '^error' "$log"; then
-  fail "the core reported no error; it reported: $(grep '^error' "$log" | head -n1)"
-else
-  ok "the core reported no error"
-fi
-
-if [ "$failures" -ne 0 ]; then
-  echo "--- e2e.log"; cat "$log"
-  echo "--- $failures check(s) failed"
-  exit 1
-fi
-echo "all end-to-end checks passed"
+stopped "the core stops when asked" stop
+summary end-to-end

@@ -15,32 +15,32 @@ namespace {
 
 using platform::sim::SimHookPlatform;
 
+template <class Table>
+std::vector<std::string> exportNames() {
+  std::vector<std::string> names;
+  Table{}.forEach([&names](const auto& entry) { names.emplace_back(entry.name); });
+  return names;
+}
+
 // The two components behind one face, so every lifecycle rule is checked on both.
 struct KeyHookKind {
   using Component = TCPKeyHook;
   static constexpr const char16_t* library = platform::keyhook::kLibraryName;
-  static std::vector<std::string> exports() {
-    namespace k = platform::keyhook;
-    return {k::kStart,  k::kStop,         k::kUpdateHook, k::kStartLL,
-            k::kStopLL, k::kUpdateHookLL, k::kGetDataLL};
-  }
+  static std::vector<std::string> exports() { return exportNames<platform::keyhook::Exports>(); }
   static void configure(Component& c) { c.SetLowLevelHook(true); }
   static bool start(Component& c) { return c.Start_KeyHook(); }
   static bool stop(Component& c) { return c.Stop_KeyHook(); }
-  static const char* stopExport() { return platform::keyhook::kStopLL; }
+  static const char* stopExport() { return platform::keyhook::Exports{}.StopLL.name; }
 };
 
 struct MouseHookKind {
   using Component = TCPMouseHook;
   static constexpr const char16_t* library = platform::mousehook::kLibraryName;
-  static std::vector<std::string> exports() {
-    namespace m = platform::mousehook;
-    return {m::kStart, m::kStop, m::kGetData, m::kUpdateHook, m::kInvertPointer, m::kWrapPointer};
-  }
+  static std::vector<std::string> exports() { return exportNames<platform::mousehook::Exports>(); }
   static void configure(Component&) {}
   static bool start(Component& c) { return c.Start_MouseHook(); }
   static bool stop(Component& c) { return c.Stop_MouseHook(); }
-  static const char* stopExport() { return platform::mousehook::kStop; }
+  static const char* stopExport() { return platform::mousehook::Exports{}.Stop.name; }
 };
 
 template <class Kind>

@@ -8,11 +8,16 @@ Every word is typed on its own, once with and once without Backspace as
 Undo; then all words without Backspace are typed in one go, separated by
 spaces, which must give the texts separated by spaces.
 
-Usage: type_words.py CLI KEYMAP WORDLIST
+With --every-key, the words together must also press every key sequence of
+the keymap (a single key anywhere, a longer sequence as typed in a row), so
+that a list for a one-key-per-character layout touches every letter and sign.
+
+Usage: type_words.py CLI KEYMAP WORDLIST [--every-key]
 """
 
 import subprocess
 import sys
+import xml.etree.ElementTree as ET
 
 
 def read_list(path):
@@ -44,11 +49,28 @@ def show(text):
     return f"'{text}' [{' '.join(f'{ord(c):04X}' for c in text)}]"
 
 
+def untouched(keymap, words):
+    """The key sequences of the keymap that no word presses."""
+    typed = [keys for _n, _w, keys, _p, _u in words]
+    missing = []
+    for entry in ET.parse(keymap).getroot().find("Data"):
+        seq = bytes.fromhex(entry.findtext("Keys")).decode("latin-1")
+        if not any(seq in keys for keys in typed):
+            missing.append(seq)
+    return missing
+
+
 def main():
     cli, keymap, path = sys.argv[1:4]
     words = read_list(path)
     failures = 0
     checks = 0
+    if "--every-key" in sys.argv[4:]:
+        checks += 1
+        missing = untouched(keymap, words)
+        if missing:
+            failures += 1
+            print(f"{path}: no word presses {' '.join(missing)}")
     for number, written, keys, plain, undo in words:
         for surround, want in ((False, plain), (True, undo)):
             got, err = type_keys(cli, keymap, keys, surround)

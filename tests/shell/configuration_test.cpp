@@ -111,5 +111,48 @@ TEST_F(ConfigurationTest, ReaderTakesDefaultsForWhatItCannotUse) {
   EXPECT_EQ(c.entries[0].tkey2, u"12");
 }
 
+TEST(KeymapFileName, OnlyAPlainNameInsideTheDataFolderIsOne) {
+  for (std::u16string_view name : {u"Hindi-Phonetic.xml", u"\u0939\u093F\u0902.xml", u"a b.xml",
+                                   u"x", u".hidden.xml", u"con-text.xml", u"COM10.xml"})
+    EXPECT_TRUE(isKeymapFileName(name)) << xml::utf16ToUtf8(std::u16string(name));
+  for (std::u16string_view name : {u"",
+                                   u".",
+                                   u"..",
+                                   u"../x.xml",
+                                   u"..\\x.xml",
+                                   u"Data/x.xml",
+                                   u"C:\\x.xml",
+                                   u"C:x.xml",
+                                   u"\\\\host\\share\\x.xml",
+                                   u"x.xml:stream",
+                                   u"x.xml.",
+                                   u"x.xml ",
+                                   u"CON.xml",
+                                   u"nul",
+                                   u"Com1.xml",
+                                   u"LPT9",
+                                   u"a\tb.xml",
+                                   u"a?.xml",
+                                   u"a*.xml",
+                                   u"a|b.xml",
+                                   u"<a>.xml"})
+    EXPECT_FALSE(isKeymapFileName(name)) << xml::utf16ToUtf8(std::u16string(name));
+}
+
+TEST_F(ConfigurationTest, ReaderLeavesOutNamesOutsideTheDataFolder) {
+  std::filesystem::create_directories(folder.path() / "Data");
+  folder.write("outside.xml", "<Keymap/>");
+  folder.write("Data/hi.xml", "<Keymap/>");
+  auto entry = [](const std::string& file) {
+    return "<Entry><Language>L</Language><Keyboard>K</Keyboard><Encoding>U</Encoding><Filename>" +
+           file + "</Filename><TKey1>1</TKey1><TKey2>1</TKey2></Entry>";
+  };
+  folder.write("config.xml", "<Config><Local/><Keymaps>" + entry("../outside.xml") +
+                                 entry("hi.xml") + "</Keymaps></Config>");
+  Configuration c = readConfiguration(folder.path());
+  ASSERT_EQ(c.entries.size(), 1u);
+  EXPECT_EQ(c.entries[0].filename, u"hi.xml");
+}
+
 }  // namespace
 }  // namespace korimo

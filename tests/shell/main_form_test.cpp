@@ -77,9 +77,9 @@ TEST_F(MainFormTest, AWindowWithAClosedWindowsHandleInheritsItsKeymapUntilAPurge
   auto a = desktop.openWindow(u"Edit", {}, 1234);
   auto other = desktop.openWindow(u"Edit", {}, 12345);
   desktop.focus(a);
-  hooks.press(0xA4);
+  hooks.press(platform::kVkLMenu);
   typeKey('1');
-  hooks.release(0xA4);
+  hooks.release(platform::kVkLMenu);
   ASSERT_TRUE(form->keymapOn);
   desktop.focus(other);
   typeKey('Q');
@@ -97,6 +97,31 @@ TEST_F(MainFormTest, AWindowWithAClosedWindowsHandleInheritsItsKeymapUntilAPurge
   desktop.openWindow(u"Edit", {}, 1234);
   typeKey('K');
   EXPECT_FALSE(form->keymapOn);
+}
+
+TEST_F(MainFormTest, TheLoaderRunAgainBuildsTheSameCatalogueWithTheHooksStillRunning) {
+  start(1, 0, "1");
+  auto a = desktop.openWindow(u"Edit");
+  hooks.press(platform::kVkLMenu);
+  typeKey('1');
+  hooks.release(platform::kVkLMenu);
+  ASSERT_TRUE(form->keymapOn);
+
+  form->GetFilesCount();
+  const KeymapMenu& menu = form->catalogue.mmenu;
+  ASSERT_EQ(menu.size(), 3u);
+  EXPECT_EQ(menu[1].caption, u"Alt+1  Hindi K Unicode");
+  EXPECT_EQ(menu[2].caption, u"Alt+2  Hindi K Unicode");
+  EXPECT_EQ(form->catalogue.toggleDigits, u"012");
+  EXPECT_EQ(form->catalogue.keymapCount, 2);
+  EXPECT_FALSE(form->keymapOn);
+
+  hooks.press(platform::kVkLMenu);
+  typeKey('2');
+  hooks.release(platform::kVkLMenu);
+  typeKey('A');
+  EXPECT_EQ(form->activeKeymapName, u"two.xml");
+  EXPECT_EQ(desktop.text(a), u"\u0905");
 }
 
 }  // namespace

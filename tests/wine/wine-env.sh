@@ -21,9 +21,38 @@ wine_env_prefix() {
   export WINEPREFIX
   trap wine_env_cleanup EXIT
   wineboot -i >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /t REG_SZ /d N /f >/dev/null 2>&1
+  # Wine's own TrueType fonts (Tahoma among them) load only from the prefix.
+  cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  wine_env_settings >"$WINEPREFIX/korimo-settings.reg"
+  wine regedit /S "$(wine_path "$WINEPREFIX/korimo-settings.reg")" >/dev/null 2>&1
   wineserver -w >/dev/null 2>&1 || true
+}
+
+# The prefix's settings: no crash dialog that could hang a run, the focus
+# following xdotool without a window manager, and the Windows fonts of the
+# Indian scripts (and Arial) mapped to the fonts that tools/setup.sh installs.
+wine_env_settings() {
+  cat <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"UseTakeFocus"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Nirmala UI"="Lohit Devanagari"
+"Mangal"="Lohit Devanagari"
+"Vrinda"="Lohit Bengali"
+"Raavi"="Lohit Gurmukhi"
+"Shruti"="Lohit Gujarati"
+"Tunga"="Lohit Kannada"
+"Gautami"="Lohit Telugu"
+"Kartika"="Lohit Malayalam"
+"Latha"="Lohit Tamil"
+"Arial"="Liberation Sans"
+REG
 }
 
 # Starts Xvfb on a free display; sets DISPLAY and KORIMO_XVFB_PID.

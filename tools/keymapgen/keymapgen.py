@@ -10,7 +10,9 @@ Usage: keymapgen.py [--schemes DIR] [--out DIR]
 A table is refused (exit 1, one message per fault on stderr) when two of its
 entries have the same key sequence, when it names a code point that is not
 assigned in the script's block (or among the few characters every script
-shares), or when its text is not in normalization form C.
+shares), or when its text is not in normalization form C; the InScript table
+also when a printable key has no row or a cell is neither text nor one of
+<self> and <none>.
 """
 
 import argparse
@@ -21,6 +23,13 @@ import unicodedata
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.normpath(os.path.join(HERE, "..", ".."))
 DOTTED_CIRCLE = "\u25CC"
+ZWJ, ZWNJ = "\u200D", "\u200C"
+# names that the tables use for the invisible joiners
+TOKENS = {"<ZWJ>": ZWJ, "<ZWNJ>": ZWNJ}
+SELF, NONE = "<self>", "<none>"
+# every key of a US keyboard that types a printable character, unshifted then shifted
+UNSHIFTED = "`1234567890-=qwertyuiop[]\\asdfghjkl;'zxcvbnm,./"
+SHIFTED = "~!@#$%^&*()_+QWERTYUIOP{}|ASDFGHJKL:\"ZXCVBNM<>?"
 SCRIPT_NAMES = {}
 
 
@@ -75,14 +84,29 @@ def strip_circle(text):
     return text.replace(DOTTED_CIRCLE, "")
 
 
+def expand(cell):
+    """A table cell with the joiners' names replaced by the joiners."""
+    for name, ch in TOKENS.items():
+        cell = cell.replace(name, ch)
+    return cell
+
+
+def visible(text):
+    """The joiners named, for the guide."""
+    return text.replace(ZWJ, "(ZWJ)").replace(ZWNJ, "(ZWNJ)")
+
+
 # ---------------------------------------------------------------- tables
 
 def read_tsv(path):
-    """Yields (line number, fields) of the non-comment lines."""
+    """Yields (line number, fields) of the non-comment lines.
+
+    A comment line starts with "#" not followed by a tab: "#<TAB>..." is the row
+    of the # key."""
     with open(path, encoding="utf-8") as f:
         for number, line in enumerate(f, 1):
             line = line.rstrip("\n")
-            if not line.strip() or line.startswith("#"):
+            if not line.strip() or (line.startswith("#") and not line.startswith("#\t")):
                 continue
             yield number, line.split("\t")
 
@@ -148,7 +172,7 @@ def parse_phonetic(path, scripts, allowed, errors):
         if len(fields) != len(header):
             errors.append(f"{where}: {len(fields)} columns, the header has {len(header)}")
             continue
-        row = dict(zip(header, fields))
+        row = {name: expand(cell) for name, cell in zip(header, fields)}
         row["where"] = where
         row["keylist"] = row["keys"].split(" ") if row["keys"] != "-" else []
         for s in scripts:
@@ -222,6 +246,12 @@ def build_phonetic(script, rows, rules, errors):
 
 
 def parse_inscript(path, scripts, allowed, errors):
+    """-> {script: Keymap}, and the rows for the guide.
+
+    A row whose key is one key says what that key types; a longer key is a
+    sequence of keys that types its cell instead of what the keys type one by
+    one. A cell is the text typed (a leading "◌" only makes a mark readable),
+    <self> for the key's own character or <none> for nothing."""
     header = None
     keymaps = {s: Keymap(f"InScript {s}") for s in scripts}
     rows = []
@@ -229,17 +259,46 @@ def parse_inscript(path, scripts, allowed, errors):
         where = Source(path, number)
         if header is None:
             header = fields
+            missing = [s for s in scripts if s not in header]
+            if header[0] != "key":
+                raise TableError(f"{where}: the first column of the header is key")
+            if missing:
+                raise TableError(f"{where}: no column for {', '.join(missing)}")
+            continue
+        if len(fields) != len(header):
+            errors.append(f"{where}: {len(fields)} columns, the header has {len(header)}")
             continue
         row = dict(zip(header, fields))
-        if len(row["key"]) != 1:
-            errors.append(f"{where}: InScript keys are single keys")
+        row["where"] = where
+        key = row["key"]
+        if not key or any(not 32 < ord(c) < 127 for c in key):
+            errors.append(f"{where}: the key '{key}' is not made of printable keys")
             continue
         rows.append(row)
         for s in scripts:
-            if row[s] != "-":
-                text = strip_circle(row[s])
+            cell = row[s]
+            if cell == NONE:
+                continue
+            if cell == SELF:
+                if len(key) != 1:
+                    errors.append(f"{where}: {SELF} is for a single key, not the sequence '{key}'")
+                    continue
+                text = key
+            elif cell in ("", "-"):
+                errors.append(f"{where}: cell '{cell}' of {s}: write {NONE} for a key that types nothing "
+                              f"or {SELF} for a key that types its own character")
+                continue
+            else:
+                text = strip_circle(expand(cell))
                 check_text(text, s, allowed, where, errors)
-                keymaps[s].add(row["key"], text, where, errors)
+            keymaps[s].add(key, text, where, errors)
+    if header is None:
+        raise TableError(f"{os.path.basename(path)}: no header")
+    given = {r["key"] for r in rows}
+    missing = [k for k in UNSHIFTED + SHIFTED if k not in given]
+    if missing:
+        errors.append(f"{os.path.basename(path)}: no row for the keys {' '.join(missing)} "
+                      f"(write {NONE} for a key that types nothing)")
     return keymaps, rows
 
 
@@ -377,7 +436,7 @@ def phonetic_section(lang, rows, rules):
     out += ["", "| Keys | Sign |", "|---|---|"]
     for r in rows:
         if r["kind"] == "sign" and r[s] != "-":
-            out.append(f"| {keys_md(r['keylist'])} | {md(r[s])} |")
+            out.append(f"| {keys_md(r['keylist'])} | {md(visible(r[s]))} |")
     if s in rules["addak"]:
         out += ["", f"Doubling the first key of a consonant types the addak {rules['addak'][s]} before it: "
                 "`kk`, `kkh`, `cch`, `TT`.", ""]
@@ -390,19 +449,29 @@ def phonetic_section(lang, rows, rules):
     return out
 
 
+def inscript_cell(key, cell):
+    if cell == SELF:
+        return f"{md(key)} (itself)"
+    if cell == NONE:
+        return "(nothing)"
+    return md(visible(expand(cell)))
+
+
 def inscript_section(lang, rows):
     s = lang["script"]
     out = [f"### {lang['language']} InScript ({file_name(lang, 'InScript')})", "",
            "One key per character; Shift gives the second level.", "",
            "| Key | Types | Shift+Key | Types |", "|---|---|---|---|"]
     by_key = {r["key"]: r[s] for r in rows}
-    pairs = list(zip("`1234567890-=qwertyuiop[]\\asdfghjkl;'zxcvbnm,./",
-                     "~!@#$%^&*()_+QWERTYUIOP{}|ASDFGHJKL:\"ZXCVBNM<>?"))
-    for lo, hi in pairs:
-        a = by_key.get(lo, "-")
-        b = by_key.get(hi, "-")
-        out.append(f"| {md(lo)} | {md(a)} | {md(hi)} | {md(b)} |")
-    out.append("")
+    for lo, hi in zip(UNSHIFTED, SHIFTED):
+        out.append(f"| {md(lo)} | {inscript_cell(lo, by_key.get(lo, NONE))} | "
+                   f"{md(hi)} | {inscript_cell(hi, by_key.get(hi, NONE))} |")
+    sequences = [r for r in rows if len(r["key"]) > 1 and r[s] != NONE]
+    if sequences:
+        out += ["", "Key sequences: the later keys replace what the earlier ones typed.", "",
+                "| Keys | Types |", "|---|---|"]
+        out += [f"| {keys_md([r['key']])} | {inscript_cell(r['key'], r[s])} |" for r in sequences]
+    out += [""] + INSCRIPT_NOTES.get(s, []) + ([""] if s in INSCRIPT_NOTES else [])
     return out
 
 
@@ -441,7 +510,100 @@ NOTES = [
     "  ந and `^n` ன; `sh` ஶ, `Sh` ஷ, `s` ஸ; `M` types ம் and `H` the aytham ஃ;",
     "  `f` ஃப and `z` ஜ; no candrabindu or avagraha.",
     "- Kannada: `z` ಜ಼ and `f` ಫ಼ with the nukta.",
+    "- Devanagari: `aE` types ॲ, the candra a of Marathi (अ with the candra).",
+    "- Bengali: `a.h` and `e.h` type অ and এ with a ZWJ before the virama, which",
+    "  Bengali writes before the ya-phala of a vowel: `a.hyaa` অ‍্যা.",
+    "- Malayalam: `ou` types the modern au sign ൗ (`kou` കൗ); `au` the older",
+    "  two-part sign ൌ.",
+    "",
+    "Joiners, in every script: `^+` types ZWJ (U+200D) and `^-` ZWNJ (U+200C).",
+    "Typed after a consonant, which carries the virama, they give the explicit",
+    "virama (`k^-` क्‌, ক্‌) and the half forms (`r^+` र्‍, ರ್‍, `n^+` ന്‍).",
+    "`.h` types the virama alone.",
+    "",
+    "## The InScript keymaps",
+    "",
+    "The InScript keymaps follow the InScript layout of IS 13194: each script puts",
+    "its letters on the keys of the Devanagari letters they match, so a typist",
+    "moves between scripts without learning new keys. Where a script has no",
+    "letter for a key, a punctuation key types its own character (as `-` does in",
+    "every script) and a letter key types nothing. The digit keys type the",
+    "script's digits.",
+    "",
+    "Enhanced InScript (IS 16350) puts its additions on a third level reached",
+    "with AltGr; Vantrel Korimo composes printable keys only (a key pressed with",
+    "Ctrl or Alt goes to the application), so the additions in use are typed with",
+    "key sequences instead, in which a later key replaces what the earlier ones",
+    "typed. Where IS 13194 (ISCII) has a sequence for a character, it is that one:",
+    "",
+    "- `d` `d`: the virama and ZWNJ, the explicit virama (क्‌); `d` `]`: the",
+    "  virama and ZWJ, for half forms (र्‍). This is how ZWNJ and ZWJ are typed.",
+    "- The nukta key `]` after a vowel or sign types its extended form: `F]` ऌ,",
+    "  `R]` ॡ, `+]` ॠ, `=]` ◌ॄ, `f]` ◌ॢ, `r]` ◌ॣ, `X]` ॐ, `>]` ऽ, in the",
+    "  scripts that have them.",
+    "",
+    "Our own, where IS 13194 has none:",
+    "",
+    "- `]` `]` (a nukta cannot follow a nukta): ZWJ alone, for the few words that",
+    "  need it before a virama (Bengali র‍্যালি).",
+    "- `>` `>`: the double danda ॥ (U+0965, not two dandas).",
+    "",
+    "Each script's section lists its sequences and where it departs from the",
+    "Devanagari arrangement.",
 ]
+
+INSCRIPT_NOTES = {
+    "deva": [
+        "Hindi and Marathi follow IS 13194 key for key. Our own addition: `D@`",
+        "(अ and the candra, as ॲ was written before it had a code of its own) types",
+        "ॲ, the candra a of Marathi loanwords.",
+    ],
+    "beng": [
+        "Bengali follows the Bengali InScript layout, which departs from the",
+        "Devanagari arrangement in one place: `/` types য় and `?` types য, so the",
+        "ya-phala is `d?` (ব্য `yd?`). ব is on `y` only, `b` has no letter. ড় and ঢ়",
+        "are ড and ঢ with the nukta (`[]`, `{]`), as Unicode writes them. `ld]`",
+        "types khanda ta ৎ (the soft-halant sequence: it was once written ত,",
+        "virama, ZWJ). Our own addition: a virama typed right after অ or এ (`Dd`,",
+        "`Sd`) comes after a ZWJ, which is how Bengali writes the ya-phala of a",
+        "vowel: `Dd?e` অ‍্যা.",
+    ],
+    "guru": [
+        "Punjabi follows the Gurmukhi InScript layout: `x` types the bindi ਂ (the",
+        "anusvara's key) and `X` the tippi ੰ, the two nasal signs of Gurmukhi; the",
+        "addak ੱ is on `` ` ``; the adak bindi ਁ, which modern Punjabi does not use,",
+        "leaves `X` for `~`. ੜ is a letter of its own, typed `[]` (ਡ and the nukta",
+        "key). The nukta letters ਖ਼ ਗ਼ ਜ਼ ਫ਼ are the letter and `]`, ਲ਼ and ਸ਼ also",
+        "`N` and `M`. Gurmukhi has no reph and none of the conjuncts of `$ % ^ & *`",
+        "and no vocalic r, so those keys and `= + ! @ \\ | < ?` type themselves.",
+    ],
+    "gujr": [
+        "Gujarati follows IS 13194 key for key; Gujarati has no short e and o, so",
+        "`z` and `Z` type nothing and `` ` `` and `~` type themselves.",
+    ],
+    "knda": [
+        "Kannada follows IS 13194 key for key.",
+    ],
+    "telu": [
+        "Telugu follows the Telugu InScript layout: `$ % ^` keep their symbols",
+        "instead of the reph and the conjuncts jña and tra of Devanagari.",
+    ],
+    "mlym": [
+        "Malayalam follows the Malayalam InScript layout: `$ % ^` keep their",
+        "symbols; Malayalam has no nukta, so `]` types itself. A chillu is typed as",
+        "IS 13194 typed it, the letter, the virama and the nukta key (then the",
+        "virama and ZWJ), and comes out as today's chillu letter: `Cd]` ൺ, `vd]` ൻ,",
+        "`jd]` ർ, `nd]` ൽ, `Nd]` ൾ, `kd]` ൿ. After any other letter `d]` types the",
+        "virama and ZWJ. Our own addition: `q]` types the modern au sign ൗ (കൗ",
+        "`kq]`); `q` the older two-part sign ൌ of IS 13194.",
+    ],
+    "taml": [
+        "Tamil follows the Tamil InScript layout: the keys of letters that Tamil",
+        "does not write (the voiced and aspirated stops) type nothing, and the",
+        "punctuation keys among them (`[ { : \" = +`) type themselves, as do",
+        "`$ % ^`. The aytham ஃ is on `_`, the visarga's key.",
+    ],
+}
 
 
 # ---------------------------------------------------------------- main

@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "engine/globalroutines.h"
-#include "tools/korimo-cli/typing_session.h"
+#include "platform/sim/us_keyboard.h"
 #include "xml/xml_document.h"
 
 namespace korimo::cli {
@@ -15,10 +15,7 @@ namespace {
 using platform::Hive;
 using platform::RegistryValue;
 
-constexpr std::uint32_t kVkLShift = 0xA0;
-constexpr std::uint32_t kVkLControl = 0xA2;
-constexpr std::uint32_t kVkLMenu = 0xA4;
-constexpr std::uint32_t kVkLWin = 0x5B;
+using namespace platform;
 
 std::vector<std::string> words(const std::string& line) {
   std::istringstream in(line);
@@ -62,11 +59,25 @@ std::u16string unescaped(const std::string& text) {
 }
 
 std::uint32_t namedKey(const std::string& name) {
-  static const std::map<std::string, std::uint32_t> keys = {
-      {"enter", 13},       {"tab", 9},       {"backspace", 8}, {"escape", 27},     {"space", 32},
-      {"left", 37},        {"right", 39},    {"up", 38},       {"down", 40},       {"home", 36},
-      {"end", 35},         {"pageup", 33},   {"pagedown", 34}, {"insert", 45},     {"delete", 46},
-      {"scrolllock", 145}, {"capslock", 20}, {"pause", 19},    {"printscreen", 44}};
+  static const std::map<std::string, std::uint32_t> keys = {{"enter", kVkReturn},
+                                                            {"tab", kVkTab},
+                                                            {"backspace", kVkBack},
+                                                            {"escape", kVkEscape},
+                                                            {"space", kVkSpace},
+                                                            {"left", kVkLeft},
+                                                            {"right", kVkRight},
+                                                            {"up", kVkUp},
+                                                            {"down", kVkDown},
+                                                            {"home", kVkHome},
+                                                            {"end", kVkEnd},
+                                                            {"pageup", kVkPrior},
+                                                            {"pagedown", kVkNext},
+                                                            {"insert", kVkInsert},
+                                                            {"delete", kVkDelete},
+                                                            {"pause", kVkPause},
+                                                            {"capslock", kVkCapital},
+                                                            {"scrolllock", kVkScroll},
+                                                            {"printscreen", kVkSnapshot}};
   if (auto it = keys.find(name); it != keys.end()) return it->second;
   if (name.size() >= 2 && name[0] == 'f') {
     int n = 0;
@@ -74,7 +85,7 @@ std::uint32_t namedKey(const std::string& name) {
       if (name[i] < '0' || name[i] > '9') return 0;
       n = n * 10 + (name[i] - '0');
     }
-    if (n >= 1 && n <= 12) return static_cast<std::uint32_t>(111 + n);
+    if (n >= 1 && n <= 12) return static_cast<std::uint32_t>(kVkF1 + n - 1);
   }
   return 0;
 }
@@ -101,42 +112,46 @@ std::string escaped(const std::u16string& text) {
   return out;
 }
 
-Simulation::Simulation(std::filesystem::path appFolder, std::ostream& out) : out_(out) {
-  shell_.appFolder = std::move(appFolder);
-  shell_.setRegistry(Hive::CurrentUser, u"Keyboard Layout\\Preload", u"1",
-                     RegistryValue{RegistryValue::Type::String, u"00000409", 0});
-  hooks_.desktop = &desktop_;
-  ownWindow_ = desktop_.openWindow(u"TApplication");
-  desktop_.focus(platform::kNoWindow);
-  shell_.onSetForeground = [this](platform::WindowHandle window) {
-    if (desktop_.windowExists(window)) desktop_.focus(window);
-  };
-}
+Simulation::Simulation(std::filesystem::path appFolder, std::ostream& out)
+    : out_(out), session_(std::move(appFolder)) {}
 
-Simulation::~Simulation() = default;
+Simulation::~Simulation() {
+  if (session_.started()) form().removeObserver(views_);
+}
 
 void Simulation::startUp() {
-  if (started_) return;
-  started_ = true;
-  form_ = std::make_unique<TForm1>(TForm1::Platforms{hooks_, hooks_, shell_}, ownWindow_);
-  form_->FormCreate();
-  endIfTerminated();
-}
-
-void Simulation::endIfTerminated() {
-  if (shell_.terminated && !ended_) {
-    ended_ = true;
-    form_->FormDestroy();
+  if (session_.started()) return;
+  session_.startUp();
+  form().addObserver(views_);
+  form().setDialogHost(&dialogs_);
+  // The program's own windows that a user can click: the key preview strip
+  // and the on-screen keyboard. Handles apart from the applications' ones.
+  for (const auto& [name, className, handle] :
+       {std::tuple{"strip", u"TForm3", platform::WindowHandle{0x7F010}},
+        std::tuple{"keyboard", u"TForm5", platform::WindowHandle{0x7F020}}}) {
+    const platform::WindowHandle front = session_.desktop.foregroundWindow();
+    session_.desktop.openWindow(className, {}, handle);
+    session_.desktop.focus(front);
+    form().addOwnWindow(handle);
+    ownWindows_.emplace_back(name, handle);
   }
+  views_.redrawn = ViewParts::all();  // every view draws itself once at start-up
+  ended_ = session_.endIfTerminated();
 }
 
 void Simulation::beforeStartUp(const std::vector<std::string>& w, const std::string& line) {
-  if (started_) throw ScenarioError("'" + w[0] + "' must come before every other command");
+  if (session_.started())
+    throw ScenarioError("'" + w[0] + "' must come before every other command");
+  if (w[0] == "library") {
+    if (w.size() != 3 || w[1] != "missing") throw ScenarioError("usage: library missing NAME");
+    session_.hooks.removeLibrary(utf16(w[2]));
+    return;
+  }
   if (w[0] == "winver") {
     if (w.size() != 4) throw ScenarioError("usage: winver PLATFORM MAJOR MINOR");
-    shell_.versionInfo = platform::VersionInfo{static_cast<std::uint32_t>(std::stoul(w[1])),
-                                               static_cast<std::uint32_t>(std::stoul(w[2])),
-                                               static_cast<std::uint32_t>(std::stoul(w[3])), u""};
+    session_.shell.versionInfo = platform::VersionInfo{
+        static_cast<std::uint32_t>(std::stoul(w[1])), static_cast<std::uint32_t>(std::stoul(w[2])),
+        static_cast<std::uint32_t>(std::stoul(w[3])), u""};
     return;
   }
   // reg HIVE KEY NAME sz|dword DATA; the key may hold blanks, the name not.
@@ -157,13 +172,14 @@ void Simulation::beforeStartUp(const std::vector<std::string>& w, const std::str
   } else {
     value.text = utf16(data);
   }
-  shell_.setRegistry(w[1] == "HKCU" ? Hive::CurrentUser : Hive::LocalMachine, utf16(key),
-                     utf16(name), value);
+  session_.shell.setRegistry(w[1] == "HKCU" ? Hive::CurrentUser : Hive::LocalMachine, utf16(key),
+                             utf16(name), value);
 }
 
 platform::WindowHandle Simulation::windowNamed(const std::string& name) const {
-  for (const auto& [n, handle] : windows_)
-    if (n == name) return handle;
+  for (const auto& list : {&windows_, &ownWindows_})
+    for (const auto& [n, handle] : *list)
+      if (n == name) return handle;
   throw ScenarioError("no window named " + name);
 }
 
@@ -176,14 +192,9 @@ std::string Simulation::nameOf(platform::WindowHandle window) const {
 
 void Simulation::typeText(const std::u16string& text) {
   for (char16_t c : text) {
-    if (!TypingSession::isTypable(c) && c != u'\t')
+    if (!DesktopSession::isTypable(c))
       throw ScenarioError("character U+" + hex(c, 4).substr(2) + " is not a key");
-    const auto vk = c == u'\t' ? std::uint32_t{9} : std::uint32_t{usVirtualKey(c)};
-    const bool shift = usNeedsShift(c);
-    if (shift) hooks_.press(kVkLShift);
-    hooks_.press(vk);
-    hooks_.release(vk);
-    if (shift) hooks_.release(kVkLShift);
+    session_.typeCharacter(c);
   }
 }
 
@@ -204,20 +215,21 @@ void Simulation::chord(const std::string& text, bool press, bool release) {
   std::uint32_t key = 0;
   if (rest.size() == 1 && rest[0] > 32 && rest[0] < 127) {
     char16_t c = static_cast<char16_t>(rest[0]);
-    key = usVirtualKey(c);
-    if (usNeedsShift(c) && std::find(keys.begin(), keys.end(), kVkLShift) == keys.end())
+    const sim::UsKeystroke stroke = sim::usKeystroke(c);
+    key = stroke.vk;
+    if (stroke.shift && std::find(keys.begin(), keys.end(), kVkLShift) == keys.end())
       keys.push_back(kVkLShift);
   } else {
     key = namedKey(rest);
   }
   if (key == 0) throw ScenarioError("unknown key '" + rest + "'");
   if (press) {
-    for (std::uint32_t m : keys) hooks_.press(m);
-    hooks_.press(key);
+    for (std::uint32_t m : keys) session_.hooks.press(m);
+    session_.hooks.press(key);
   }
   if (release) {
-    hooks_.release(key);
-    for (auto m = keys.rbegin(); m != keys.rend(); ++m) hooks_.release(*m);
+    session_.hooks.release(key);
+    for (auto m = keys.rbegin(); m != keys.rend(); ++m) session_.hooks.release(*m);
   }
 }
 
@@ -225,13 +237,15 @@ void Simulation::run(const std::string& line) {
   std::vector<std::string> w = words(line);
   if (w.empty() || w[0][0] == '#') return;
   const std::string& command = w[0];
-  if (command == "reg" || command == "winver") return beforeStartUp(w, line);
+  if (command == "reg" || command == "winver" || command == "library")
+    return beforeStartUp(w, line);
   startUp();
-  TForm1& form = *form_;
+  TForm1& form = this->form();
   // Once the program has ended, its tray and windows are gone; keys and the
   // mouse still reach the applications, unhooked.
-  static const char* const programCommands[] = {"tray", "menu",  "keypreview",
-                                                "osk",  "arrow", "exit"};
+  static const char* const programCommands[] = {"tray",  "menu",     "mainmenu",   "help",
+                                                "about", "settings", "keypreview", "osk",
+                                                "arrow", "exit"};
   if (ended_ && std::find(std::begin(programCommands), std::end(programCommands), command) !=
                     std::end(programCommands))
     return;
@@ -240,43 +254,73 @@ void Simulation::run(const std::string& line) {
   };
 
   if (command == "window") {
-    if (w.size() != 2 && w.size() != 3) throw ScenarioError("usage: window NAME [CLASS]");
+    const bool elevated = w.back() == "elevated";
+    if (elevated) w.pop_back();
+    if (w.size() != 2 && w.size() != 3)
+      throw ScenarioError("usage: window NAME [CLASS] [elevated]");
     std::u16string className = w.size() == 3 ? utf16(w[2]) : u"Edit";
-    auto marks = clusterMarksFor(form.engine.replacement, className);
-    windows_.emplace_back(w[1], desktop_.openWindow(className, std::move(marks)));
+    windows_.emplace_back(w[1], session_.openWindow(std::move(className)));
+    session_.desktop.setElevated(windows_.back().second, elevated);
   } else if (command == "focus") {
     need(2);
-    desktop_.focus(windowNamed(w[1]));
+    session_.desktop.focus(windowNamed(w[1]));
   } else if (command == "close") {
     need(2);
-    desktop_.close(windowNamed(w[1]));
+    session_.desktop.close(windowNamed(w[1]));
   } else if (command == "type") {
     typeText(unescaped(restOf(line, "type")));
   } else if (command == "key" || command == "down" || command == "up") {
     need(2);
     chord(w[1], command != "up", command != "down");
+  } else if (command == "hooklost") {
+    need(1);
+    session_.hooks.loseKeyboardHook();
   } else if (command == "click") {
-    hooks_.mouseButton(platform::kWmLButtonDown);
-    hooks_.mouseButton(platform::kWmLButtonUp);
+    session_.hooks.mouseButton(platform::kWmLButtonDown);
+    session_.hooks.mouseButton(platform::kWmLButtonUp);
   } else if (command == "wheel") {
-    hooks_.mouseButton(platform::kWmMouseWheel);
+    session_.hooks.mouseButton(platform::kWmMouseWheel);
   } else if (command == "move") {
-    hooks_.moveMouse(hooks_.cursorX + 5, hooks_.cursorY + 3);
+    session_.hooks.moveMouse(session_.hooks.cursorX + 5, session_.hooks.cursorY + 3);
+  } else if (command == "tray" && w.size() == 2 && w[1] == "show") {
+    const TrayLook look = trayLook(form);
+    out_ << "tray: " << (look.on ? "on" : "off") << " " << escaped(look.tooltip) << "\n";
   } else if (command == "tray") {
     need(2);
-    if (w[1] == "left")
-      form.trayclick(TrayButton::Left);
-    else if (w[1] == "right")
-      form.trayclick(TrayButton::Right);
-    else if (w[1] == "middle")
-      form.trayclick(TrayButton::Middle);
-    else
-      throw ScenarioError("usage: tray left|right|middle");
+    static const std::map<std::string, TrayButton> buttons = {
+        {"left", TrayButton::Left}, {"right", TrayButton::Right}, {"middle", TrayButton::Middle}};
+    auto button = buttons.find(w[1]);
+    if (button == buttons.end()) throw ScenarioError("usage: tray left|right|middle|show");
+    // The menu opens and closes; a `menu N` line is the item chosen.
+    form.trayclick(button->second);
+    form.trayMenuClosed();
   } else if (command == "menu") {
     need(2);
     std::size_t item = std::stoul(w[1]);
     if (item >= form.catalogue.mmenu.size()) throw ScenarioError("no menu item " + w[1]);
     form.mmenuItemClick(item);
+  } else if (command == "menus") {
+    need(1);
+    auto print = [this](const char* name, const std::vector<MenuLine>& lines) {
+      out_ << name << ":";
+      const char* separator = " ";
+      for (const MenuLine& line : lines) {
+        out_ << separator << "[" << (line.checked ? "x" : " ") << "] " << escaped(line.caption);
+        separator = " | ";
+      }
+      out_ << "\n";
+    };
+    print("keymap menu", keymapMenuLines(form));
+    print("main menu", mainMenuLines(form));
+  } else if (command == "help") {
+    form.VisitHelppage1Click();
+  } else if (command == "about") {
+    form.opensplash();
+  } else if (command == "settings") {
+    form.opensettings();
+  } else if (command == "dialogs") {
+    for (; dialogsShown_ < dialogs_.opened.size(); ++dialogsShown_)
+      out_ << dialogs_.opened[dialogsShown_] << "\n";
   } else if (command == "keypreview") {
     form.sett1Click();
   } else if (command == "osk") {
@@ -289,7 +333,11 @@ void Simulation::run(const std::string& line) {
     form.Exit1Click();
   } else if (command == "show") {
     need(2);
-    out_ << w[1] << ": " << escaped(desktop_.text(windowNamed(w[1]))) << "\n";
+    out_ << w[1] << ": " << escaped(session_.desktop.text(windowNamed(w[1]))) << "\n";
+  } else if (command == "redraws") {
+    need(1);
+    out_ << "redraws:" << (views_.redrawn.empty() ? "" : " ") << views_.redrawn.names() << "\n";
+    views_.redrawn = ViewParts();
   } else if (command == "state") {
     const Catalogue& c = form.catalogue;
     out_ << "keymap=" << escaped(form.activeKeymapName) << " on=" << form.keymapOn
@@ -311,8 +359,8 @@ void Simulation::run(const std::string& line) {
     }
     out_ << "\n";
   } else if (command == "posts") {
-    for (; postsShown_ < shell_.posted.size(); ++postsShown_) {
-      const platform::sim::PostedMessage& p = shell_.posted[postsShown_];
+    for (; postsShown_ < session_.shell.posted.size(); ++postsShown_) {
+      const platform::sim::PostedMessage& p = session_.shell.posted[postsShown_];
       if (p.message != platform::kWmInputLangChangeRequest &&
           p.message != platform::kWmInputLangChange)
         continue;
@@ -320,22 +368,22 @@ void Simulation::run(const std::string& line) {
            << hex(static_cast<std::uint64_t>(p.lParam), 8) << "\n";
     }
   } else if (command == "launched") {
-    for (; launchedShown_ < shell_.launched.size(); ++launchedShown_)
-      out_ << escaped(shell_.launched[launchedShown_]) << "\n";
+    for (; launchedShown_ < session_.shell.launched.size(); ++launchedShown_)
+      out_ << escaped(session_.shell.launched[launchedShown_]) << "\n";
   } else if (command == "messages") {
-    for (; messagesShown_ < shell_.messages.size(); ++messagesShown_)
-      out_ << escaped(shell_.messages[messagesShown_]) << "\n";
+    for (; messagesShown_ < session_.shell.messages.size(); ++messagesShown_)
+      out_ << escaped(session_.shell.messages[messagesShown_]) << "\n";
   } else {
     throw ScenarioError("unknown command '" + command + "'");
   }
-  endIfTerminated();
+  ended_ = session_.endIfTerminated();
 }
 
 void Simulation::finish() {
   startUp();
   for (const auto& [name, handle] : windows_)
-    if (desktop_.windowExists(handle))
-      out_ << name << ": " << escaped(desktop_.text(handle)) << "\n";
+    if (session_.desktop.windowExists(handle))
+      out_ << name << ": " << escaped(session_.desktop.text(handle)) << "\n";
 }
 
 }  // namespace korimo::cli

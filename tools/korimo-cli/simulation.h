@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/sim_desktop.h"
-#include "platform/sim/sim_hooks.h"
-#include "platform/sim/sim_shell.h"
-#include "shell/main_form.h"
+#include "shell/core_observer.h"
+#include "shell/dialog_host.h"
+#include "tools/korimo-cli/desktop_session.h"
 
 namespace korimo::cli {
 
@@ -34,22 +33,36 @@ class Simulation {
 
  private:
   void startUp();
+  TForm1& form() { return session_.form(); }
   void beforeStartUp(const std::vector<std::string>& words, const std::string& line);
   void typeText(const std::u16string& text);
   void chord(const std::string& text, bool press, bool release);
   platform::WindowHandle windowNamed(const std::string& name) const;
   std::string nameOf(platform::WindowHandle window) const;
-  void endIfTerminated();
+
+  // The views of the simulated desktop: they keep the parts the core asked
+  // them to draw again, until a scenario prints them.
+  struct Views : CoreObserver {
+    void coreChanged(ViewParts parts) override { redrawn |= parts; }
+    ViewParts redrawn;
+  };
+
+  // The modal windows of the simulated desktop: each opening is noted; a
+  // scenario's next line runs while it is open only in `dialogs`.
+  struct Dialogs : DialogHost {
+    void showSettings() override { opened.push_back("settings"); }
+    void showAbout() override { opened.push_back("about"); }
+    std::vector<std::string> opened;
+  };
 
   std::ostream& out_;
-  platform::sim::SimDesktop desktop_;
-  platform::sim::SimHookPlatform hooks_;
-  platform::sim::SimShell shell_;
-  platform::WindowHandle ownWindow_;
-  std::unique_ptr<TForm1> form_;
-  bool started_ = false;
+  DesktopSession session_;
+  Views views_;
+  Dialogs dialogs_;
+  std::size_t dialogsShown_ = 0;
   bool ended_ = false;
-  std::vector<std::pair<std::string, platform::WindowHandle>> windows_;  // in opening order
+  std::vector<std::pair<std::string, platform::WindowHandle>> windows_;     // in opening order
+  std::vector<std::pair<std::string, platform::WindowHandle>> ownWindows_;  // the program's
   std::size_t postsShown_ = 0;
   std::size_t launchedShown_ = 0;
   std::size_t messagesShown_ = 0;

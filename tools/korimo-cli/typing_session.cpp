@@ -2,88 +2,40 @@
 
 #include <cstdio>
 
-#include "engine/replacement.h"
+#include "platform/sim/us_keyboard.h"
+#include "settings/configuration.h"
 
 namespace korimo::cli {
 
-using platform::KeyboardInput;
-
-std::uint16_t usVirtualKey(char16_t c) {
-  if (c >= u'a' && c <= u'z') return static_cast<std::uint16_t>(c - u'a' + 'A');
-  if ((c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u' ') return c;
-  switch (c) {
-    case u'\r': return platform::kVkReturn;
-    case u'\b': return platform::kVkBack;
-    case u'\x1b': return platform::kVkEscape;
-    case u')': return '0';
-    case u'!': return '1';
-    case u'@': return '2';
-    case u'#': return '3';
-    case u'$': return '4';
-    case u'%': return '5';
-    case u'^': return '6';
-    case u'&': return '7';
-    case u'*': return '8';
-    case u'(': return '9';
-    case u';':
-    case u':': return 186;
-    case u'=':
-    case u'+': return 187;
-    case u',':
-    case u'<': return 188;
-    case u'-':
-    case u'_': return 189;
-    case u'.':
-    case u'>': return 190;
-    case u'/':
-    case u'?': return 191;
-    case u'`':
-    case u'~': return 192;
-    case u'[':
-    case u'{': return 219;
-    case u'\\':
-    case u'|': return 220;
-    case u']':
-    case u'}': return 221;
-    case u'\'':
-    case u'"': return 222;
-    default: return 0;
-  }
-}
-
-bool usNeedsShift(char16_t c) {
-  return (c >= u'A' && c <= u'Z') ||
-         std::u16string_view(u"~!@#$%^&*()_+{}|:\"<>?").find(c) != std::u16string_view::npos;
-}
-
-platform::sim::ClusterMarkTest clusterMarksFor(const Replacement& replacement,
-                                               std::u16string_view className) {
-  int kind = replacement.windowKind(className);
-  if (kind == kBackspaceKind) return {};
-  return [kind](char32_t cp) { return isClusterMark(kind, cp); };
-}
-
-TypingSession::TypingSession(std::u16string className) {
-  auto marks = clusterMarksFor(engine_.replacement, className);
-  window_ = desktop_.openWindow(std::move(className), std::move(marks));
-  engine_.windows.targetWindow = window_;
-  desktop_.onInjected = [this](const KeyboardInput& input) {
-    if (!tracing_) return;
-    char line[32];
-    if (input.wVk == 0 && (input.dwFlags & platform::kKeyEventUnicode))
-      std::snprintf(line, sizeof line, "char %04X", input.wScan);
-    else
-      std::snprintf(line, sizeof line, "key %u %s", input.wVk,
-                    (input.dwFlags & platform::kKeyEventKeyUp) ? "up" : "down");
-    events_.emplace_back(line);
-  };
-}
+TypingSession::TypingSession(std::u16string className)
+    : session_(std::filesystem::path()), className_(std::move(className)) {}
 
 bool TypingSession::loadKeymap(const std::filesystem::path& path, bool surround, std::string& why) {
-  if (!engine_.tables.integritycheck(path, &why)) return false;
-  engine_.keymap.activate(1);
-  surround_ = surround && !engine_.keymap.activeSmp;
-  engine_.composition.setallnull();
+  // The core leaves a refused keymap out of its catalogue without a word:
+  // the check tells why.
+  KeymapTables check;
+  if (!check.integritycheck(path, &why)) return false;
+
+  Configuration configuration;
+  configuration.textServices = false;
+  configuration.surround = surround;
+  ConfigurationEntry entry;
+  entry.language = u"Keymap";
+  entry.keyboard = u"Typed";
+  entry.encoding = u"Unicode";
+  entry.filename = path.filename().u16string();
+  entry.tkey1 = u"1";
+  configuration.entries.push_back(entry);
+  session_.startUp(CatalogueSource{configurationDocument(configuration), path.parent_path(), {}});
+
+  window_ = session_.openWindow(className_);
+  session_.hooks.press(platform::kVkLMenu);
+  session_.typeCharacter(u'1');
+  session_.hooks.release(platform::kVkLMenu);
+  if (!session_.form().keymapOn) {
+    why = "the keymap did not switch on";
+    return false;
+  }
   return true;
 }
 
@@ -92,26 +44,26 @@ bool TypingSession::isTypable(char16_t c) {
 }
 
 void TypingSession::typeKey(char16_t c) {
-  keyEvent(c, true);
-  keyEvent(c, false);
-}
-
-// The key handler's view of one event while the keymap is on: printable keys
-// and Enter are composed (Backspace too when it undoes); printable keys and
-// an undoing Backspace are withheld, everything else reaches the window, and
-// Backspace and Escape end the composition.
-void TypingSession::keyEvent(char16_t c, bool down) {
-  const std::uint16_t vk = usVirtualKey(c);
-  const bool composable = (c >= 32 && c <= 126) || c == u'\r' || (surround_ && c == u'\b');
-  if (composable) {
-    if (down) engine_.composeKey(vk, c, surround_);
-  } else {
-    engine_.composition.setallnull();  // Backspace and Escape are reset keys
+  const std::size_t before = session_.hooks.deliveredKeys.size();
+  session_.typeCharacter(c);
+  if (!tracing_) return;
+  // What reached the window: the engine's injected records, and the typed
+  // key itself when it was let through (the Shift around it is not traced).
+  const platform::VirtualKey typed = platform::sim::usKeystroke(c).vk;
+  const auto& delivered = session_.hooks.deliveredKeys;
+  for (std::size_t i = before; i < delivered.size(); ++i) {
+    const platform::sim::DeliveredKey& key = delivered[i];
+    char line[32];
+    if (key.injected && key.unicode)
+      std::snprintf(line, sizeof line, "char %04X", key.unicode);
+    else if (key.injected)
+      std::snprintf(line, sizeof line, "key %u %s", key.vk, key.down ? "down" : "up");
+    else if (key.down && key.vk == typed)
+      std::snprintf(line, sizeof line, "pass %u", key.vk);
+    else
+      continue;
+    events_.emplace_back(line);
   }
-  const bool withheld = composable && c != u'\r';
-  if (withheld || !down) return;
-  if (tracing_) events_.push_back("pass " + std::to_string(vk));
-  desktop_.userKey(vk, c);
 }
 
 }  // namespace korimo::cli

@@ -177,7 +177,8 @@ int wmain(int argc, wchar_t** argv) {
                        LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
   auto getData =
       library
-          ? reinterpret_cast<platform::win32::exports::KeyboardHookGetDataLL>(
+          ? reinterpret_cast<platform::win32::exports::CSignature<
+                decltype(platform::keyhook::Exports::GetDataLL)>>(
                 reinterpret_cast<void (*)()>(::GetProcAddress(library, "KeyboardHook_GetDataLL")))
           : nullptr;
   const DWORD mainThread = ::GetCurrentThreadId();

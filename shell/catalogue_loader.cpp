@@ -1,0 +1,244 @@
+// The catalogue loader: reads the configuration, loads every keymap that has
+// a usable toggle key into the catalogue, builds the toggle tables and the
+// keymap sub-menu, and creates the hook components. What it leaves out, and
+// why, it notes for the user (startupProblems).
+
+#include <map>
+
+#include "engine/globalroutines.h"
+#include "platform/files.h"
+#include "settings/configuration.h"
+#include "shell/main_form.h"
+#include "xml/xml_document.h"
+
+namespace korimo {
+namespace {
+
+using xml::XmlElement;
+
+std::u16string decimal(std::int64_t value) {
+  std::string digits = std::to_string(value);
+  return std::u16string(digits.begin(), digits.end());
+}
+
+std::u16string utf16(const std::string& text) {
+  try {
+    return xml::utf8ToUtf16(text);
+  } catch (const xml::XmlError&) {
+    return std::u16string(text.begin(), text.end());
+  }
+}
+
+char16_t hexDigit(int value) { return u"0123456789ABCDEF"[value & 0xF]; }
+
+// A required element of the configuration file; its absence ends the loader.
+struct LoaderStop {
+  std::u16string element;
+};
+
+const XmlElement& required(const XmlElement& parent, std::u16string_view name) {
+  const XmlElement* child = parent.childByName(name);
+  if (!child) throw LoaderStop{std::u16string(name)};
+  return *child;
+}
+
+}  // namespace
+
+CatalogueSource TForm1::programFolderSource() {
+  const std::filesystem::path folder = platforms_.shell.executableFolder();
+  CatalogueSource source;
+  source.keymapFolder = folder / "Data";
+  const std::filesystem::path file = platform::findFileNoCase(folder, u"config.xml");
+  if (!platforms_.shell.fileExists(file)) {
+    source.problem = u"config.xml, the configuration, is missing beside the program";
+    return source;
+  }
+  try {
+    source.configuration = xml::XmlDocument::load(file);
+  } catch (const xml::XmlError& error) {
+    source.problem = u"config.xml, the configuration, could not be read: " + utf16(error.what());
+  }
+  return source;
+}
+
+void TForm1::GetFilesCount() { GetFilesCount(programFolderSource()); }
+
+void TForm1::GetFilesCount(CatalogueSource source) {
+  // A second run builds the catalogue afresh, with the engine off.
+  catalogue = Catalogue{};
+  engine.tables = KeymapTables{};
+  engine.keymap.deactivate();
+  engine.composition.setallnull();
+  keymapOn = false;
+  activeKeymapName = u"****";
+  startupProblems.clear();
+  if (!source.problem.empty())
+    startupProblems.push_back(source.problem + u"; no keymap is available");
+
+  engine.tables.loadingKeymap = 1;
+  // The global settings. A missing, broken or cut-short file ends the
+  // loading here: what it did give stays, the rest keeps the readers'
+  // defaults, and no keymap is catalogued.
+  bool readOn = source.configuration.has_value();
+  if (readOn) {
+    try {
+      readGlobalSettings(*source.configuration);
+    } catch (const LoaderStop& stop) {
+      startupProblems.push_back(u"config.xml has no " + stop.element +
+                                u" in its Local settings; no keymap is available");
+      readOn = false;
+    } catch (const xml::XmlError&) {
+      readOn = false;
+    }
+  }
+  installToggleTables();
+  if (readOn) {
+    try {
+      loadCatalogue(*source.configuration, source.keymapFolder);
+    } catch (const LoaderStop& stop) {
+      startupProblems.push_back(u"config.xml stops short: an entry has no " + stop.element +
+                                u"; the keymaps after it are left out");
+    } catch (const LocaleError&) {
+      startupProblems.push_back(
+          u"the keyboard-layout values under HKEY_CURRENT_USER\\SOFTWARE\\Vantrel\\Korimo are "
+          u"not numbers; the keymaps after the first such one are left out");
+    } catch (const std::exception&) {
+    }
+  }
+  catalogue.keymapCount = engine.tables.loadingKeymap - 1;
+  language.activateDefaultLayout();
+  // The components exist whatever the loader met, so that the Keymap-off
+  // key and the tray keep working.
+  createHookComponents();
+  changed(ViewPart::Tray | ViewPart::KeymapMenu);
+}
+
+void TForm1::readGlobalSettings(const xml::XmlDocument& document) {
+  Catalogue& c = catalogue;
+  const XmlElement& local = required(document.root(), u"Local");
+  c.toggleMode = required(local, u"ToggleMode").valueAsInt(1) == 2 ? 2 : 1;
+  c.offKey = required(local, c.toggleMode == 2 ? u"TKey2" : u"TKey1").valueAsInt(0);
+  c.textServices = required(local, u"TextServices").valueAsBool(true);
+  c.surroundActive = required(local, u"Surround").valueAsBool(true);
+  c.surroundSetting = c.surroundActive;
+}
+
+void TForm1::installToggleTables() {
+  Catalogue& c = catalogue;
+  if (c.toggleMode == 2) {
+    if (c.offKey < 0 || c.offKey > 11) c.offKey = 0;  // no such key: the default one
+    c.fkeyToggleSlots = std::u16string(1, hexDigit(c.offKey));
+    c.fkeyKeymapNames[static_cast<std::size_t>(c.offKey)] = u"****";
+    for (int slot = 0; slot < 11; ++slot)
+      c.fkeySlotByVk[static_cast<std::size_t>(slot)] = std::u16string(1, hexDigit(slot));
+    c.fkeySlotByVk[platform::kVkScroll - platform::kVkF2] = u"B";
+    c.mmenu.append(
+        std::u16string(functionKeyNames[static_cast<std::size_t>(c.offKey)]) + u"  Keymap off",
+        u"****");
+  } else {
+    if (c.offKey < 0 || c.offKey > 9) c.offKey = 0;
+    c.toggleDigits = decimal(c.offKey);
+    c.altKeymapNames[static_cast<std::size_t>(c.offKey)] = u"****";
+    c.mmenu.append(u"Alt+" + decimal(c.offKey) + u"  Keymap off", u"****");
+  }
+}
+
+void TForm1::loadCatalogue(const xml::XmlDocument& document,
+                           const std::filesystem::path& keymapFolder) {
+  Catalogue& c = catalogue;
+  KeymapTables& tables = engine.tables;
+  const bool fkeys = c.toggleMode == 2;
+  const int lastKey = fkeys ? 11 : 9;
+  auto keyName = [&](int n) {
+    return fkeys ? std::u16string(functionKeyNames[static_cast<std::size_t>(n)])
+                 : u"Alt+" + decimal(n);
+  };
+  auto leftOut = [this](const std::u16string& name, const std::u16string& why) {
+    startupProblems.push_back(name + u" is left out: " + why);
+  };
+  // A keymap without a toggle key is checked once however many entries
+  // name it: its keyboard layout is all that is wanted of it.
+  std::map<std::u16string, bool> layoutLoaded;
+
+  const XmlElement& keymaps = required(document.root(), u"Keymaps");
+  for (std::size_t i = 0; i < keymaps.childCount(); ++i) {
+    const XmlElement& entry = keymaps.child(i);
+    const std::u16string& name = required(entry, u"Filename").value();
+    if (!isKeymapFileName(name)) {
+      leftOut(u"\"" + name + u"\"", u"not the name of a file in the Data folder");
+      continue;
+    }
+    const std::filesystem::path path = keymapFolder / name;
+    if (!platforms_.shell.fileExists(path)) {
+      leftOut(name, u"there is no such file in the Data folder");
+      continue;
+    }
+    const std::u16string& key = required(entry, fkeys ? u"TKey2" : u"TKey1").value();
+    std::optional<std::int32_t> n = parseInteger(key);
+    if (key == u"Null" || key == u"None" || !n) {
+      // No toggle key: such a keymap is never catalogued, but while the
+      // language support is incomplete its keyboard layout is loaded.
+      if (language.loadUnassignedLayouts && !layoutLoaded.contains(name)) {
+        layoutLoaded[name] = true;
+        if (tables.integritycheck1(path)) language.inputLocaleFor(tables.validatedLcid);
+      }
+      continue;
+    }
+    // Keys compare as numbers and are written one way only: "00", "+0" or
+    // " 0" would pass for a key other than 0.
+    if (*n < 0 || *n > lastKey || decimal(*n) != key) {
+      leftOut(name,
+              u"its toggle key \"" + key + u"\" is not a key number from 0 to " + decimal(lastKey));
+      continue;
+    }
+    const bool offKey = *n == c.offKey;
+    const std::u16string& taken = fkeys ? c.fkeyKeymapNames[static_cast<std::size_t>(*n)]
+                                        : c.altKeymapNames[static_cast<std::size_t>(*n)];
+    if (offKey || !taken.empty()) {
+      leftOut(name, keyName(*n) + (offKey ? u" is the Keymap-off key" : u" is taken by " + taken));
+      continue;
+    }
+    std::string why;
+    if (!tables.integritycheck(path, &why)) {
+      leftOut(name, utf16(why));
+      continue;
+    }
+    if (fkeys) {
+      c.fkeyKeymapNames[static_cast<std::size_t>(*n)] = name;
+      c.fkeyToggleSlots.push_back(hexDigit(*n));
+    } else {
+      c.altKeymapNames[static_cast<std::size_t>(*n)] = name;
+      c.toggleDigits += key;
+    }
+    const std::u16string description = required(entry, u"Language").value() + u" " +
+                                       required(entry, u"Keyboard").value() + u" " +
+                                       required(entry, u"Encoding").value();
+    c.mmenu.append(keyName(*n) + u"  " + description, name);
+    language.deriveInputLocaleString(tables.loadingKeymap);
+    ++tables.loadingKeymap;
+  }
+}
+
+void TForm1::createHookComponents() {
+  installedHandler_ = handlerFor(catalogue.toggleMode, catalogue.surroundActive);
+  if (keyHook_ && mouseHook_) return;  // a second run keeps the running components
+  platform::HookPlatform& hooks = platforms_.hooks;
+  mouseHook_ = std::make_unique<hooks::TCPMouseHook>(hooks);
+  mouseHook_->SetUserHookMsg(hooks.registerWindowMessage(u"mousehook_msg"));
+  mouseHook_->SetDisableMouse(false);
+  mouseHook_->SetOnMouse(
+      [this](hooks::TCPMouseHook&, const hooks::TMouseStates& states) { OnMouseEvent(states); });
+
+  keyHook_ = std::make_unique<hooks::TCPKeyHook>(hooks);
+  keyHook_->SetUserHookMsg(hooks.registerWindowMessage(u"keyhook_msg"));
+  keyHook_->SetDisableKeyboard(false);
+  keyHook_->SetLowLevelHook(true);
+  keyHook_->SetHookInjected(false);
+  // One dispatcher stays installed; switching keymaps changes which handler
+  // it runs, from the next event on.
+  keyHook_->SetOnKey([this](hooks::TCPKeyHook&, const hooks::TKeyStates& states,
+                            const hooks::TKeyNames& names) { OnKey(states, names); });
+  keyHook_->SetOnHookLost([this](hooks::TCPKeyHook&, bool reinstalled) { hookLost(reinstalled); });
+}
+
+}  // namespace korimo

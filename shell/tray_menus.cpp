@@ -1,0 +1,52 @@
+#include "shell/tray_menus.h"
+
+#include "shell/main_form.h"
+
+namespace korimo {
+
+std::u16string_view mainMenuCaption(MainMenuItem item) {
+  switch (item) {
+    case MainMenuItem::Settings: return u"Settings";
+    case MainMenuItem::OnScreenKeyboard: return u"On-Screen Keyboard ";
+    case MainMenuItem::KeyPreview: return u"Key Preview";
+    case MainMenuItem::VisitHelpPage: return u"Visit Help page";
+    case MainMenuItem::About: return u"About...";
+    case MainMenuItem::Exit: return u"Exit";
+  }
+  return u"";
+}
+
+std::vector<MenuLine> mainMenuLines(const TForm1& core) {
+  std::vector<MenuLine> lines;
+  for (MainMenuItem item : kMainMenuItems) {
+    const bool checked = (item == MainMenuItem::OnScreenKeyboard && core.oskChecked) ||
+                         (item == MainMenuItem::KeyPreview && core.keyPreviewChecked);
+    lines.push_back({std::u16string(mainMenuCaption(item)), checked});
+  }
+  return lines;
+}
+
+std::vector<MenuLine> keymapMenuLines(const TForm1& core) {
+  std::vector<MenuLine> lines;
+  const KeymapMenu& menu = core.catalogue.mmenu;
+  for (std::size_t i = 0; i < menu.size(); ++i) lines.push_back({menu[i].caption, menu[i].checked});
+  return lines;
+}
+
+TrayLook trayLook(const TForm1& core) {
+  TrayLook look;
+  const bool paused = core.keymapOn && !core.targetAcceptsInput;
+  look.on = core.catalogue.trayIconOn && core.hookProblem.empty() && !paused;
+  look.tooltip = core.hookProblem.empty() ? core.catalogue.trayHint : core.hookProblem;
+  if (core.hookProblem.empty() && paused)
+    look.tooltip = u"Paused: the window in front runs as administrator - " + look.tooltip;
+  if (look.tooltip.size() > kTooltipUnits) {
+    std::size_t cut = kTooltipUnits;
+    // Never leave half of a surrogate pair at the end.
+    if (cut > 0 && look.tooltip[cut - 1] >= 0xD800 && look.tooltip[cut - 1] <= 0xDBFF) --cut;
+    look.tooltip.resize(cut);
+  }
+  return look;
+}
+
+}  // namespace korimo

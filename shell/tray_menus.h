@@ -1,0 +1,41 @@
+#pragma once
+// What the tray icon and its two menus show, as the views draw them: the
+// icon's picture and tooltip, the keymap sub-menu's items with the check
+// mark, and the main menu's six items.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korimo {
+
+class TForm1;
+
+struct MenuLine {
+  std::u16string caption;
+  bool checked = false;
+};
+
+// The main menu, top to bottom.
+enum class MainMenuItem { Settings, OnScreenKeyboard, KeyPreview, VisitHelpPage, About, Exit };
+constexpr std::array<MainMenuItem, 6> kMainMenuItems = {
+    MainMenuItem::Settings,   MainMenuItem::OnScreenKeyboard,
+    MainMenuItem::KeyPreview, MainMenuItem::VisitHelpPage,
+    MainMenuItem::About,      MainMenuItem::Exit};
+std::u16string_view mainMenuCaption(MainMenuItem item);
+
+std::vector<MenuLine> mainMenuLines(const TForm1& core);
+// Item 0 is Keymap off, item k catalogued keymap k.
+std::vector<MenuLine> keymapMenuLines(const TForm1& core);
+
+// The notification area keeps at most this many units of a tooltip.
+constexpr std::size_t kTooltipUnits = 127;
+
+struct TrayLook {
+  bool on = false;  // the "on" picture: a keymap is on
+  std::u16string tooltip;
+};
+TrayLook trayLook(const TForm1& core);
+
+}  // namespace korimo

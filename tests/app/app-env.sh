@@ -1,0 +1,110 @@
+# Sourced by the Wine checks of Korimo.exe: a private display and a fresh
+# prefix, the program copied into a folder whose path has blanks, Wine's
+# Notepad with a unique title, korimo_probe.exe to look at windows from
+# outside, and the helpers the checks share. Every wait polls with a limit.
+#   app_env_start BIN SHOTS   sets bin, shots, work, app, title, pad
+
+# shellcheck source=../wine/wine-env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../wine/wine-env.sh"
+
+app_env_start() {
+  bin=$(realpath "$1")
+  shots=$2
+  for f in Korimo.exe Vantrelx.dll Vantrely.dll korimo_probe.exe config.xml Data/Hindi-Phonetic.xml; do
+    [ -f "$bin/$f" ] || { echo "missing $bin/$f (build the windows preset)" >&2; exit 1; }
+  done
+  mkdir -p "$shots"
+  shots=$(realpath "$shots")
+  work=$(mktemp -d "${TMPDIR:-/tmp}/korimo-app.XXXXXX")
+  wine_env_display
+  wine_env_prefix
+  trap app_env_finish EXIT
+  # The program as a user has it: its own folder, with blanks in the path.
+  app="$work/Vantrel Korimo"
+  mkdir -p "$app"
+  cp -r "$bin/Korimo.exe" "$bin/Vantrelx.dll" "$bin/Vantrely.dll" "$bin/config.xml" "$bin/Data" "$app/"
+  for f in Vantrellocale.exe korimohelp.html; do
+    if [ -f "$bin/$f" ]; then cp "$bin/$f" "$app/"; fi
+  done
+  # Notepad, the application a user types into; its title is unique.
+  title="korimo-app-$$-$RANDOM"
+  pad=$(wine_open_notepad "$work" "$title")
+}
+
+app_env_finish() {
+  wine_env_cleanup
+  rm -rf "$work"
+}
+
+probe() { wine "$bin/korimo_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
+
+failures=0
+ok() { echo "ok    $1"; }
+fail() { echo "FAIL  $1"; failures=$((failures + 1)); }
+# check DESCRIPTION COMMAND...: the command succeeds within ten seconds.
+check() {
+  local what=$1 limit=$(( $(date +%s) + 10 ))
+  shift
+  until "$@"; do
+    if [ "$(date +%s)" -ge "$limit" ]; then fail "$what"; return 0; fi
+    sleep 0.2
+  done
+  ok "$what"
+}
+shot() { import -window root "$shots/$1.png"; }
+
+# The program's top-level windows as the probe sees them; lines of one class.
+program_windows() { probe windows | grep -i ' korimo.exe class=' || true; }
+visible() { program_windows | grep " class=$1 visible=1 " >/dev/null; }
+hidden() { ! visible "$1"; }
+window_of() { program_windows | grep " class=$1 " | head -n1 | cut -d' ' -f1; }
+rect_of() { program_windows | grep " class=$1 visible=1 " | head -n1 | sed -E 's/.* rect=([-0-9,]+) .*/\1/'; }
+running() { kill -0 "$1" 2>/dev/null; }
+stopped() { ! running "$1"; }
+
+pad_text() { probe text "$title"; }
+has_text() { [ "$(pad_text)" = "$1" ]; }
+typed() { xdotool type --delay 60 "$1"; }
+pressed() { xdotool key --delay 60 "$@"; }
+
+# start_program: Korimo.exe from the program folder; sets korimo (its PID)
+# and, once the icon shows, tray_x and tray_y (the first icon's slot).
+start_program() {
+  wine "$app/Korimo.exe" >"$work/korimo.log" 2>&1 &
+  korimo=$!
+  local tray="" limit=$(( $(date +%s) + 20 ))
+  until [ -n "$tray" ] || [ "$(date +%s)" -ge "$limit" ]; do
+    tray=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n1 || true)
+    sleep 0.2
+  done
+  [ -n "$tray" ] || return 1
+  eval "$(xdotool getwindowgeometry --shell "$tray")"
+  tray_x=$((X + 10)) tray_y=$((Y + 10))
+}
+
+# menu_item N COUNT: clicks item N (from 0) of the open popup menu of COUNT items.
+menu_item() {
+  local r left top right bottom
+  r=$(rect_of '#32768')
+  IFS=, read -r left top right bottom <<<"$r"
+  xdotool mousemove $((left + 30)) $((top + 3 + (bottom - top - 6) * (2 * $1 + 1) / (2 * $2))) click 1
+}
+menu_open() { visible '#32768'; }
+menu_closed() { ! visible '#32768'; }
+# main_menu N: item N (from 0) of the tray's main menu.
+main_menu() {
+  xdotool mousemove "$tray_x" "$tray_y" click 3
+  check "the main menu opens" menu_open
+  menu_item "$1" 6
+}
+
+# report_and_exit: the summary line, and the exit status.
+report_and_exit() {
+  if [ "$failures" -ne 0 ]; then
+    echo "--- Notepad's text"; pad_text || true
+    echo "--- program windows"; probe windows | grep -i korimo || true
+    echo "--- $failures check(s) failed; screenshots in $shots"
+    exit 1
+  fi
+  echo "all checks passed; screenshots in $shots"
+}

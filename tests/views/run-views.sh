@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# The key preview strip and the on-screen keyboard under Wine (views_wine.exe
+# with the real hook libraries and the bundled keymaps), Wine's Notepad as
+# the application typed into, keys and clicks by xdotool as a user gives
+# them. Checks that clicks on the views and drags of them leave the focus
+# and the typed text with Notepad, and saves screenshots of both views with
+# Hindi and with Tamil legends. Every wait polls with a time limit.
+#   run-views.sh BIN SHOTS   (BIN: the Windows build's bin folder; SHOTS:
+#                             the folder for the screenshots)
+set -euo pipefail
+
+bin=$(realpath "$1")
+mkdir -p "$2"
+shots=$(realpath "$2")
+here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=../wine/wine-env.sh
+source "$here/../wine/wine-env.sh"
+
+for f in views_wine.exe Vantrelx.dll Vantrely.dll config.xml Data/Hindi-Phonetic.xml \
+  Data/Tamil-Phonetic.xml; do
+  [ -f "$bin/$f" ] || { echo "missing $bin/$f (build the Windows binaries)" >&2; exit 1; }
+done
+command -v import >/dev/null || { echo "import missing (imagemagick; tools/setup.sh)" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/korimo-views.XXXXXX")
+finish() {
+  wine_env_cleanup
+  rm -rf "$work"
+}
+
+wine_env_display
+wine_env_prefix
+trap finish EXIT
+
+log="$work/views.log"
+# shellcheck source=../wine/checks.sh
+source "$here/../wine/checks.sh"
+
+# check DESCRIPTION PATTERN: a line matching PATTERN appears within 10 s.
+check() {
+  if wait_for 10 "$2"; then ok "$1"; else fail "$1"; fi
+}
+
+# The line of the log that last began with $1.
+last() { grep "^$1" "$log" | tail -n1; }
+
+# The place of a view as last printed: sets L T R B.
+place() {
+  local rect
+  rect=$(last "$1 " | cut -d' ' -f2)
+  IFS=, read -r L T R B <<<"$rect"
+}
+
+# An arrow's centre as last printed: sets X Y.
+arrow() {
+  IFS=, read -r X Y < <(last 'strip ' | grep -oE " $1=[0-9-]+,[0-9-]+" | cut -d= -f2)
+}
+
+# The focus stays with Notepad: X's focus and Wine's foreground window.
+focus_kept() {
+  local limit=$(( $(date +%s) + 3 ))
+  sleep 0.3
+  while :; do
+    if [ "$(xdotool getwindowfocus 2>/dev/null || true)" = "$pad" ] &&
+      last 'foreground ' | grep -q "^foreground $title"; then
+      ok "$1"
+      return 0
+    fi
+    [ "$(date +%s)" -ge "$limit" ] && break
+    sleep 0.1
+  done
+  fail "$1 (focus $(xdotool getwindowfocus 2>/dev/null), $(last 'foreground '))"
+}
+
+# drag X Y DX DY: presses the button at X,Y and lets it go DX,DY further,
+# in steps as a hand moves.
+drag() {
+  xdotool mousemove "$1" "$2" mousedown 1 sleep 0.1 \
+    mousemove $(($1 + $3 / 2)) $(($2 + $4 / 2)) sleep 0.1 \
+    mousemove $(($1 + $3)) $(($2 + $4)) sleep 0.1 mouseup 1
+}
+
+# shot NAME VIEW: a screenshot of the view with a margin around it.
+shot() {
+  place "$2"
+  local margin=12
+  local x=$((L - margin)) y=$((T - margin))
+  ((x < 0)) && x=0
+  ((y < 0)) && y=0
+  import -window root -crop "$((R - L + 2 * margin))x$((B - T + 2 * margin))+$x+$y" +repage \
+    "$shots/$1.png"
+  echo "      screenshot $shots/$1.png"
+}
+
+# KORIMO_VIEWS_DPI=144 runs the checks on a screen of that many dots per inch.
+dpi=${KORIMO_VIEWS_DPI:-96}
+if [ "$dpi" != 96 ]; then
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wineserver -w >/dev/null 2>&1 || true
+fi
+
+title="korimo-views-$$-$RANDOM"
+pad=$(wine_open_notepad "$work" "$title")
+
+stop="$work/stop"
+wine "$(wine_path "$bin/views_wine.exe")" --target "$title" \
+  --stop "$(wine_path "$work")\\stop" --seconds 90 >"$log" 2>"$work/views.err" &
+wait_for 30 '^ready' || { echo "views_wine did not start" >&2; cat "$log" "$work/views.err" >&2; exit 1; }
+if grep -qE "^ready key=1 mouse=1 dpi=$dpi\$" "$log"; then
+  ok "start-up: both hooks run, the views know the screen's $dpi dots per inch"
+else
+  fail "start-up: $(last ready)"
+fi
+check "both views are shown" '^keyboard .* visible=1'
+place strip
+if [ "$T" -eq $(((8 * dpi + 48) / 96)) ] && [ $((R - L)) -eq $(((809 * dpi + 48) / 96)) ] &&
+  [ $((L + R)) -ge 1278 ] && [ $((L + R)) -le 1282 ]; then
+  ok "the strip starts at the top centre of the screen"
+else
+  fail "the strip starts at the top centre of the screen: $(last 'strip ')"
+fi
+wait_for 10 '^text 0=' || { echo "Notepad's text cannot be read" >&2; exit 1; }
+
+delay=60
+typed() { xdotool type --delay "$delay" "$1"; }
+wine_focus "$pad"
+xdotool key alt+1
+typed "namaste "
+expect "Alt+1 switches Hindi phonetic on: namaste" 0 "नमस्ते "
+check "the keyboard shows the Hindi legends" "^legends k=$(units क्) "
+
+# The keyboard covers the strip at first: dragged below it, by hand.
+place keyboard
+kx=$((L + 300)) ky=$((T + 90))
+drag "$kx" "$ky" 80 120
+before_top=$T
+check "a drag moves the keyboard" "^keyboard -?[0-9]+,$((before_top + 120)),"
+focus_kept "dragging the keyboard leaves the focus with Notepad"
+
+typed "k"
+check "the strip lists what can follow k" "^preview page=-1 x1=$(units k) y1=$(units क्)"
+shot strip-hindi strip
+shot keyboard-hindi keyboard
+
+arrow right
+xdotool mousemove "$X" "$Y" click 1
+check "the right arrow shows the first page" "^preview page=0 "
+xdotool click 1
+check "the right arrow again shows the next page" "^preview page=1 "
+arrow left
+xdotool mousemove "$X" "$Y" click 1
+check "the left arrow shows the page before" "^preview page=0 .*"
+focus_kept "the arrows leave the focus with Notepad"
+
+# A click ends the syllable: "a" now starts a new one.
+typed "a"
+expect "typing goes on into Notepad after the arrows" 0 "नमस्ते क्अ"
+
+place keyboard
+xdotool mousemove $((L + 200)) $((T + 60)) click 1
+focus_kept "a click on the keyboard leaves the focus with Notepad"
+typed " ma "
+expect "typing goes on after a click on the keyboard" 0 "नमस्ते क्अ म "
+
+xdotool keydown alt key 8 keyup alt
+typed "vaNakkam "
+expect "Alt+8 switches Tamil phonetic on: vaNakkam" 0 "नमस्ते क्अ म வணக்கம் "
+check "the keyboard shows the Tamil legends" "^legends k=$(units க்) "
+typed "k"
+check "the strip lists the Tamil k entries" "^preview page=-1 x1=$(units k) y1=$(units க்)"
+shot strip-tamil strip
+shot keyboard-tamil keyboard
+
+# The strip dragged by one of its cells.
+place strip
+drag $((L + 100)) $((T + 10)) 40 60
+check "a drag moves the strip" "^strip $((L + 40)),$((T + 60)),"
+focus_kept "dragging the strip leaves the focus with Notepad"
+typed "a "
+expect "typing goes on after the drag, in a new syllable" 0 "नमस्ते क्अ म வணக்கம் க்அ "
+
+# --- The end: the strip is asked to close, which ends the program.
+: >"$stop"
+stopped "closing the strip ends the program" closed
+summary view

@@ -1,0 +1,65 @@
+#include "tools/korimo-cli/desktop_session.h"
+
+#include "engine/replacement.h"
+#include "platform/sim/us_keyboard.h"
+
+namespace korimo::cli {
+
+platform::sim::ClusterMarkTest clusterMarksFor(const Replacement& replacement,
+                                               std::u16string_view className) {
+  int kind = replacement.windowKind(className);
+  if (kind == kBackspaceKind) return {};
+  return [kind](char32_t cp) { return isClusterMark(kind, cp); };
+}
+
+DesktopSession::DesktopSession(std::filesystem::path appFolder)
+    : ownWindow(desktop.openWindow(u"TApplication")) {
+  shell.appFolder = std::move(appFolder);
+  shell.setRegistry(platform::Hive::CurrentUser, u"Keyboard Layout\\Preload", u"1",
+                    platform::RegistryValue{platform::RegistryValue::Type::String, u"00000409", 0});
+  hooks.desktop = &desktop;
+  desktop.focus(platform::kNoWindow);
+  shell.onSetForeground = [this](platform::WindowHandle window) {
+    if (desktop.windowExists(window)) desktop.focus(window);
+  };
+}
+
+DesktopSession::~DesktopSession() = default;
+
+void DesktopSession::startUp(std::optional<CatalogueSource> source) {
+  if (form_) return;
+  form_ = std::make_unique<TForm1>(TForm1::Platforms{hooks, hooks, shell}, ownWindow);
+  if (source)
+    form_->FormCreate(std::move(*source));
+  else
+    form_->FormCreate();
+  endIfTerminated();
+}
+
+bool DesktopSession::endIfTerminated() {
+  if (shell.terminated && !ended_) {
+    ended_ = true;
+    form_->FormDestroy();
+  }
+  return ended_;
+}
+
+platform::WindowHandle DesktopSession::openWindow(std::u16string className) {
+  auto marks = clusterMarksFor(form_->engine.replacement, className);
+  return desktop.openWindow(std::move(className), std::move(marks));
+}
+
+bool DesktopSession::isTypable(char16_t c) {
+  return ((c >= 32 && c <= 126) || c == u'\r' || c == u'\b' || c == u'\x1b' || c == u'\t') &&
+         platform::sim::usKeystroke(c).vk != 0;
+}
+
+void DesktopSession::typeCharacter(char16_t c) {
+  const platform::sim::UsKeystroke key = platform::sim::usKeystroke(c);
+  if (key.shift) hooks.press(platform::kVkLShift);
+  hooks.press(key.vk);
+  hooks.release(key.vk);
+  if (key.shift) hooks.release(platform::kVkLShift);
+}
+
+}  // namespace korimo::cli

@@ -1,0 +1,74 @@
+#pragma once
+// Fonts and text for the program's small windows: fonts made once per face
+// and size, and the face that can show a text of an Indian script.
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+#include "ui/script_fonts.h"
+#include "ui/view_geometry.h"
+
+namespace korimo::ui::win32 {
+
+struct GdiObjectDeleter {
+  void operator()(HGDIOBJ object) const {
+    if (object) ::DeleteObject(object);
+  }
+};
+template <typename Handle>
+using UniqueGdi = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
+
+inline RECT toRECT(const Rect& rect) {
+  return RECT{rect.left, rect.top, rect.right(), rect.bottom()};
+}
+
+inline const wchar_t* wide(std::u16string_view text) {
+  return reinterpret_cast<const wchar_t*>(text.data());
+}
+
+// Fonts by face and character height in pixels, made on first use.
+class FontCache {
+ public:
+  HFONT font(std::u16string_view face, int height);
+  void clear() { fonts_.clear(); }
+
+ private:
+  std::map<std::pair<std::u16string, int>, UniqueGdi<HFONT>> fonts_;
+};
+
+// The face that shows a text: for an Indian script "Nirmala UI" when it is
+// installed and has the script's letters, otherwise the script's usual
+// font; for other text the view's own face. Decided once per script.
+class TextFaces {
+ public:
+  std::u16string_view faceFor(HDC dc, FontCache& fonts, std::u16string_view text,
+                              std::u16string_view ownFace);
+
+ private:
+  std::map<IndicScript, std::u16string_view> chosen_;
+};
+
+// Draws one line of text in rect, never taking "&" as a mnemonic prefix.
+// format adds the alignment (DT_CENTER, DT_RIGHT) and DT_NOCLIP when wanted.
+void drawLine(HDC dc, const Rect& rect, std::u16string_view text, UINT format);
+// The baseline of one line of text centred in rect, in the font selected
+// into dc.
+int centredBaseline(HDC dc, const Rect& rect);
+// Draws one line of text in the font selected into dc, its baseline at
+// baseline, aligned in rect as format says, not clipped.
+void drawLineOnBaseline(HDC dc, const Rect& rect, std::u16string_view text, UINT format,
+                        int baseline);
+// The width of one line of text in the font selected into dc.
+int lineWidth(HDC dc, std::u16string_view text);
+
+// The dots per inch of the monitor the window is on: GetDpiForWindow where
+// the system has it, otherwise the screen's.
+int windowDpi(HWND window);
+
+}  // namespace korimo::ui::win32

@@ -1,0 +1,64 @@
+#pragma once
+// The program's hidden main window (the window of TForm1): it owns the tray
+// icon and opens its two menus, keeps the icon when the shell restarts, and
+// answers a second instance of the program. It draws what the core says
+// changed (tray picture and tooltip).
+
+#include <windows.h>
+
+#include <memory>
+
+#include "shell/core_observer.h"
+#include "ui/win32/tray_icon.h"
+
+namespace korimo {
+class TForm1;
+}
+
+namespace korimo::ui::win32 {
+
+// The window class by which a second instance finds the running one, and
+// the message it sends: wParam kInstanceQuery asks whether the running one
+// is ending (answer kInstanceEnding) or running (kInstanceRunning);
+// kInstanceShowMenu asks it to open its keymap sub-menu.
+constexpr wchar_t kMainWindowClass[] = L"VantrelKorimoMainWindow";
+constexpr wchar_t kInstanceMessageName[] = L"VantrelKorimo.Instance";
+enum : WPARAM { kInstanceQuery = 1, kInstanceShowMenu = 2 };
+enum : LRESULT { kInstanceRunning = 1, kInstanceEnding = 2 };
+
+class MainWindow : public CoreObserver {
+ public:
+  // Creates the hidden window; the core comes later (attach), since it is
+  // made with this window's handle.
+  MainWindow(HINSTANCE instance, HICON offIcon, HICON onIcon);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  HWND handle() const { return window_; }
+  void attach(TForm1& core);
+  // Shows the tray icon as the core is now.
+  void showTray();
+
+  void coreChanged(ViewParts parts) override;
+
+ private:
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void trayEvent(UINT event);
+  void openKeymapMenu();
+  void openMainMenu();
+
+  HINSTANCE instance_;
+  HICON offIcon_;
+  HICON onIcon_;
+  HWND window_ = nullptr;
+  TForm1* core_ = nullptr;
+  std::unique_ptr<TrayIcon> tray_;
+  UINT taskbarCreated_ = 0;
+  UINT instanceMessage_ = 0;
+  DWORD lastKeySelect_ = 0;
+  bool menuOpen_ = false;
+};
+
+}  // namespace korimo::ui::win32
