@@ -12,6 +12,7 @@
 
 #include "bench/bench_keymaps.h"
 #include "engine/engine.h"
+#include "xml/xml_document.h"
 
 namespace {
 
@@ -57,8 +58,41 @@ void BM_LoadLargeKeymap(benchmark::State& state) {
   }
 }
 
+// One key at the end of a sequence of state.range(0) keys that is still only
+// the beginning of the keymap's longest entry: a keymap of "a" and "a" times
+// (length + 1), built in memory so that lengths beyond what a keymap file may
+// declare can be measured too. Each measured key is typed after length - 1
+// keys of the same sequence, with the clock stopped.
+void BM_ComposeKey_EndOfLongSequence(benchmark::State& state) {
+  const auto length = static_cast<std::size_t>(state.range(0));
+  NullDesktop desktop;
+  Engine engine(desktop);
+  KeymapTables& tables = engine.tables;
+  tables.keymapTables.resize(2);
+  tables.keymapSmp.assign(2, false);
+  KeymapTable& table = tables.keymapTables[1];
+  for (auto& column : table) column.assign(19, u"");
+  table[kDisplay][0] = u"2";
+  table[kCharacter][0] = xml::utf8ToUtf16(std::to_string(length + 1));
+  table[kKeys][0] = u"0439";
+  table[kKeys][1] = u"a";
+  table[kKeys][2] = std::u16string(length + 1, u'a');
+  table[kCharacter][1] = table[kDisplay][1] = u"0905";
+  table[kCharacter][2] = table[kDisplay][2] = u"0906";
+  tables.keymapTablesCopy = tables.keymapTables;
+  engine.keymap.activate(1);
+  for (auto _ : state) {
+    state.PauseTiming();
+    engine.composition.setallnull();
+    for (std::size_t i = 1; i < length; ++i) engine.composeKey('A', u'a', false);
+    state.ResumeTiming();
+    engine.composeKey('A', u'a', false);
+  }
+}
+
 BENCHMARK(BM_ComposeKey_SmallKeymap);
 BENCHMARK(BM_ComposeKey_LargeKeymap);
 BENCHMARK(BM_LoadLargeKeymap)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ComposeKey_EndOfLongSequence)->Arg(8)->Arg(64)->Arg(256)->Arg(1024);
 
 }  // namespace

@@ -13,6 +13,13 @@ if(KORIMO_SANITIZE)
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
   target_link_options(korimo_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(KORIMO_FUZZ)
+  # Coverage for libFuzzer and the sanitizers in every library; the fuzz
+  # targets add the fuzzer's own main.
+  target_compile_options(korimo_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  target_link_options(korimo_options INTERFACE -fsanitize=address,undefined)
+endif()
 if(WIN32)
   target_compile_definitions(korimo_options INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
   # No link time in the headers: the same sources give the same binaries, so

@@ -4,37 +4,86 @@
 
 namespace korimo {
 
-std::u16string Composition::convert_text(std::u16string_view source) {
-  std::u16string out;
-  const std::size_t length = source.size();
-  std::size_t lastEnd = 0;  // characters consumed by the last keymap match
-  // Positions count from 0 here; a match of len characters at pos ends at pos + len.
-  for (std::size_t pos = 0; pos < length;) {
-    std::size_t len = std::min<std::size_t>(
-        static_cast<std::size_t>(std::max(keymap_.maxKeysLength, 0)), length - pos);
-    std::size_t advance = 1;
-    for (; len > 0; --len) {
-      std::u16string_view piece = source.substr(pos, len);
-      pendingKeys = piece;
-      if (piece == u" ") {
-        out += u"0020";
-        break;
-      }
-      if (piece == u"\r") {
-        out += u"000D";
-        break;
-      }
-      if (int row = keymap_.BinSearch(piece); row != -1) {
-        out += keymap_.character(row);
-        advance = len;
-        lastEnd = pos + len;
-        break;
-      }
+void Conversion::restart(const ActiveKeymap& keymap) {
+  generation_ = keymap.generation;
+  source_.clear();
+  out_.clear();
+  steps_.clear();
+  open_.clear();
+}
+
+void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
+  const std::size_t oldLength = source_.size();
+  source_.push_back(key);
+  const std::size_t length = source_.size();
+
+  // The first open step whose keys to the new end make an entry takes them
+  // all; steps after it go.
+  std::size_t kept = 0;
+  bool matched = false;
+  for (Open& open : open_) {
+    KeyRange range = keymap.narrow(open.range, key);
+    if (range.empty()) continue;
+    open_[kept++] = {open.step, range};
+    if (keymap.isEntry(range)) {
+      matched = true;
+      break;
     }
-    pos += advance;
   }
-  if (lastEnd != length) pendingKeys = source.substr(lastEnd);
-  return out;
+  open_.resize(kept);
+  if (matched) {
+    const std::size_t s = open_.back().step;
+    const Step step = steps_[s];
+    steps_.resize(s);
+    out_.resize(step.outBefore);
+    const std::u16string_view piece = std::u16string_view(source_).substr(step.pos);
+    out_ += keymap.character(keymap.BinSearch(piece));
+    steps_.push_back({step.pos, piece.size(), step.outBefore, length});
+    return;
+  }
+
+  // Otherwise the new key is a step of its own: longer pieces from there do
+  // not fit, a space or carriage return is itself, else a one-key entry.
+  Step step{oldLength, 1, out_.size(), steps_.empty() ? 0 : steps_.back().lastEnd};
+  if (keymap.maxKeysLength > 0) {
+    const KeyRange range = keymap.narrow(keymap.allRows(), key);
+    if (key == u' ') {
+      out_ += u"0020";
+    } else if (key == u'\r') {
+      out_ += u"000D";
+    } else if (keymap.isEntry(range)) {
+      out_ += keymap.character(keymap.BinSearch(std::u16string_view(&key, 1)));
+      step.lastEnd = length;
+    }
+    if (!range.empty()) open_.push_back({steps_.size(), range});
+  }
+  steps_.push_back(step);
+}
+
+const std::u16string& Conversion::convert(const ActiveKeymap& keymap, std::u16string_view source,
+                                          std::u16string& pendingKeys) {
+  const bool sameKeymap = generation_ == keymap.generation && generation_ != 0;
+  if (!sameKeymap || source != source_) {
+    if (sameKeymap && source.size() == source_.size() + 1 && source.starts_with(source_)) {
+      extend(keymap, source.back());
+    } else {
+      restart(keymap);
+      for (char16_t key : source) extend(keymap, key);
+    }
+  }
+  // The keys after the last keymap match, or that match when it ends the
+  // sequence (the last piece the left-to-right scan looked at).
+  const Step& last = steps_.back();
+  if (last.lastEnd != source_.size())
+    pendingKeys.assign(source_, last.lastEnd);
+  else
+    pendingKeys.assign(source_, last.pos, last.length);
+  return out_;
+}
+
+std::u16string Composition::convert_text(std::u16string_view source) {
+  if (source.empty()) return {};
+  return conversion_.convert(keymap_, source, pendingKeys);
 }
 
 void Composition::check_continuity(char16_t key) {
@@ -91,6 +140,8 @@ void Composition::getdownstack() {
 
 void Composition::setallnull() {
   emptyHistory();
+  conversion_.forget();
+  replacement_.forgetShown();
   composeKeys.clear();
   previousCodes.clear();
   restartKeys.clear();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/lookup.h"
 #include "engine/replacement.h"
@@ -22,12 +23,58 @@ struct Tstruct {
 
 constexpr std::size_t historyDepth = 12;
 
+// The greedy longest-match conversion of one key sequence, kept with what it
+// takes to convert the sequence plus one more key without starting over.
+//
+// The conversion is a chain of steps, each at the position where the
+// previous one ended, each taking the longest entry that fits there. A key
+// added at the end changes a step only where the keys from that step to the
+// new end now make a whole entry; the first such step takes everything to
+// the end, and the steps before it stand. So the conversion keeps, for the
+// steps whose keys up to the end still begin some entry (open steps), the
+// range of rows they begin, and narrows each by the new key. The cost of a
+// key is the number of open steps (at most the longest key sequence) times
+// two halving searches, plus one exact look-up for the new match, however
+// long the sequence has grown.
+class Conversion {
+ public:
+  // The conversion of source (not empty), with the pending keys it leaves.
+  const std::u16string& convert(const ActiveKeymap& keymap, std::u16string_view source,
+                                std::u16string& pendingKeys);
+  void forget() {
+    source_.clear();
+    generation_ = 0;
+  }
+
+ private:
+  struct Step {
+    std::size_t pos;        // first key of the step
+    std::size_t length;     // keys it takes
+    std::size_t outBefore;  // length of the output before it
+    std::size_t lastEnd;    // end of the last keymap match, this step included
+  };
+  struct Open {
+    std::size_t step;
+    KeyRange range;  // the rows that begin with the step's keys up to the end
+  };
+  void restart(const ActiveKeymap& keymap);
+  void extend(const ActiveKeymap& keymap, char16_t key);
+
+  unsigned generation_ = 0;  // of the keymap the conversion was made with
+  std::u16string source_;
+  std::u16string out_;
+  std::vector<Step> steps_;
+  std::vector<Open> open_;
+};
+
 class Composition {
  public:
   Composition(const ActiveKeymap& keymap, Replacement& replacement)
       : keymap_(keymap), replacement_(replacement) {}
 
-  // Greedy longest match from left to right; also sets pendingKeys.
+  // Greedy longest match from left to right; also sets pendingKeys. The
+  // conversion of the last sequence is kept, so that converting it again,
+  // or it plus one key, costs the same however long it is.
   std::u16string convert_text(std::u16string_view source);
   // Advances composeKeys, restartKeys and previousCodes by one key.
   void check_continuity(char16_t key);
@@ -50,6 +97,7 @@ class Composition {
  private:
   const ActiveKeymap& keymap_;
   Replacement& replacement_;
+  Conversion conversion_;
 };
 
 }  // namespace korimo

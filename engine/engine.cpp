@@ -15,9 +15,11 @@ bool Engine::composeKey(std::uint16_t vkCode, char16_t keyChar, bool surround) {
   if (c.currentCodes != u"000D") {
     replacement.backNfront(c.previousCodes, c.currentCodes);
     updated = true;
-  } else if (surround) {
-    // Enter: nothing is typed; the key itself reaches the application.
-    c.emptyHistory();
+  } else {
+    // Enter: nothing is typed; the key itself reaches the application, and
+    // what stands before the new line is no longer part of a cluster.
+    replacement.forgetShown();
+    if (surround) c.emptyHistory();
   }
   if (surround && vkCode == platform::kVkReturn) c.emptyHistory();
   return updated;

@@ -1,6 +1,8 @@
 #include "engine/keymap_tables.h"
 
 #include <algorithm>
+#include <climits>
+#include <numeric>
 #include <string_view>
 
 #include "engine/globalroutines.h"
@@ -35,9 +37,39 @@ bool isHex(char16_t c) {
   return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
 }
 
+// The text as it is quoted in a reason, cut short when it is long.
+std::string quotedValue(const char* element, std::u16string_view text) {
+  constexpr std::size_t kShown = 40;
+  return std::string(element) + " \"" + narrow(text.substr(0, kShown)) +
+         (text.size() > kShown ? "...\"" : "\"");
+}
+
+bool isHighSurrogate(std::int32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLowSurrogate(std::int32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// A code string's surrogates: each high one followed by a low one, no low one
+// alone, and pairs only where the keymap declares supplementary-plane text.
+std::string checkSurrogates(std::u16string_view codes, const char* element, bool pairsAllowed) {
+  const std::size_t groups = groupCount(codes);
+  for (std::size_t g = 0; g < groups; ++g) {
+    const std::int32_t unit = hexToInt(group(codes, g));
+    if (!isHighSurrogate(unit) && !isLowSurrogate(unit)) continue;
+    if (isLowSurrogate(unit) || g + 1 == groups || !isLowSurrogate(hexToInt(group(codes, g + 1))))
+      return quotedValue(element, codes) + ": group " + std::to_string(g + 1) + " \"" +
+             narrow(group(codes, g)) + "\" is a lone surrogate";
+    if (!pairsAllowed)
+      return quotedValue(element, codes) + ": groups " + std::to_string(g + 1) + " and " +
+             std::to_string(g + 2) +
+             " make a character outside the Basic Multilingual Plane, which a keymap types "
+             "only with <SMP>True</SMP> in its Header";
+    ++g;
+  }
+  return {};
+}
+
 // Checks a text made of groups of `width` hexadecimal digits.
 std::string checkGroups(std::u16string_view text, std::size_t width, const char* element) {
-  auto quoted = [&] { return std::string(element) + " \"" + narrow(text) + "\""; };
+  auto quoted = [&] { return quotedValue(element, text); };
   if (text.size() % width != 0)
     return quoted() + ": length " + std::to_string(text.size()) + " is not a multiple of " +
            std::to_string(width);
@@ -61,7 +93,15 @@ ParsedKeymap openKeymap(const std::filesystem::path& path) {
   parsed.data = &required(root, u"Data", "");
   parsed.header = &required(root, u"Header", "");
   required(*parsed.header, u"LCID", "Header: ");
+  if (parsed.data->childCount() > kMaxKeymapEntries)
+    throw KeymapFault{"Data has " + std::to_string(parsed.data->childCount()) +
+                      " entries; a keymap may have at most " + std::to_string(kMaxKeymapEntries)};
   return parsed;
+}
+
+bool smpOf(const ParsedKeymap& parsed) {
+  const XmlElement* smp = parsed.header->childByName(u"SMP");
+  return smp ? smp->valueAsBool(false) : false;
 }
 
 struct EntryValues {
@@ -94,10 +134,17 @@ bool guarded(std::string* why, Body body) {
 }  // namespace
 
 std::string validateEntry(std::u16string_view display, std::u16string_view character,
-                          std::u16string_view keys, std::u16string* decodedKeys) {
+                          std::u16string_view keys, bool smp, std::u16string* decodedKeys) {
   if (auto fault = checkGroups(display, 4, "Display"); !fault.empty()) return fault;
   if (auto fault = checkGroups(character, 4, "Character"); !fault.empty()) return fault;
   if (auto fault = checkGroups(keys, 2, "Keys"); !fault.empty()) return fault;
+  // Display is only shown, so it may hold any whole character; Character is
+  // typed, and a keymap without the SMP flag replaces text unit by unit.
+  if (auto fault = checkSurrogates(display, "Display", true); !fault.empty()) return fault;
+  if (auto fault = checkSurrogates(character, "Character", smp); !fault.empty()) return fault;
+  if (keys.size() / 2 > kMaxKeyLength)
+    return quotedValue("Keys", keys) + ": " + std::to_string(keys.size() / 2) +
+           " keys; a key sequence may have at most " + std::to_string(kMaxKeyLength);
   if (decodedKeys) {
     decodedKeys->clear();
     for (std::size_t i = 0; i < keys.size(); i += 2)
@@ -115,14 +162,14 @@ int KeymapTables::longestKeys(int keymap) const {
 }
 
 void KeymapTables::resizeTables(int keymaps) {
-  auto size =
-      static_cast<std::size_t>(std::max<int>(keymaps, static_cast<int>(keymapTables.size())));
-  keymapTables.resize(size);
-  keymapTablesCopy.resize(size);
+  const auto size = static_cast<std::size_t>(keymaps);
+  if (keymapTables.size() >= size) return;
+  // Slots not loaded yet hold the rows of an empty keymap.
+  KeymapTable empty;
+  for (auto& column : empty) column.resize(static_cast<std::size_t>(paddedCountFor(0)) + 1);
+  keymapTables.resize(size, empty);
+  keymapTablesCopy.resize(size, empty);
   keymapSmp.resize(size, false);
-  for (auto* tables : {&keymapTables, &keymapTablesCopy})
-    for (KeymapTable& table : *tables)
-      for (auto& column : table) column.resize(static_cast<std::size_t>(tableCapacity) + 1);
 }
 
 bool KeymapTables::integritycheck(const std::filesystem::path& path, std::string* why) {
@@ -134,8 +181,11 @@ bool KeymapTables::integritycheck(const std::filesystem::path& path, std::string
     if (tableCapacity < padded) tableCapacity = padded;
     resizeTables(k + 1);
 
+    // Each slot holds its own keymap's rows, up to its own padded count.
     KeymapTable& sorted = keymapTables[static_cast<std::size_t>(k)];
     KeymapTable& copy = keymapTablesCopy[static_cast<std::size_t>(k)];
+    for (KeymapTable* table : {&sorted, &copy})
+      for (auto& column : *table) column.assign(static_cast<std::size_t>(padded) + 1, {});
     const std::u16string& lcid = parsed.header->childByName(u"LCID")->value();
     std::u16string count = xml::utf8ToUtf16(std::to_string(n));
     for (KeymapTable* table : {&sorted, &copy}) {
@@ -143,15 +193,15 @@ bool KeymapTables::integritycheck(const std::filesystem::path& path, std::string
       (*table)[kCharacter][0] = u"0";
       (*table)[kKeys][0] = lcid;
     }
-    const XmlElement* smp = parsed.header->childByName(u"SMP");
-    keymapSmp[static_cast<std::size_t>(k)] = smp ? smp->valueAsBool(false) : false;
+    const bool smp = smpOf(parsed);
+    keymapSmp[static_cast<std::size_t>(k)] = smp;
 
     std::size_t longest = 0;
     std::u16string decoded;
     for (int i = 0; i < n; ++i) {
       EntryValues entry =
           entryValues(parsed.data->child(static_cast<std::size_t>(i)), static_cast<std::size_t>(i));
-      std::string fault = validateEntry(entry.display, entry.character, entry.keys, &decoded);
+      std::string fault = validateEntry(entry.display, entry.character, entry.keys, smp, &decoded);
       if (!fault.empty()) throw KeymapFault{"entry " + std::to_string(i + 1) + ": " + fault};
       const auto row = static_cast<std::size_t>(i + 1);
       for (KeymapTable* table : {&sorted, &copy}) {
@@ -167,9 +217,6 @@ bool KeymapTables::integritycheck(const std::filesystem::path& path, std::string
       }
     }
     if (n >= 2) QuickSort(k, 1, n);
-    for (int row = n + 1; row <= padded; ++row)
-      for (KeymapTable* table : {&sorted, &copy})
-        for (auto& column : *table) column[static_cast<std::size_t>(row)].clear();
   });
 }
 
@@ -177,34 +224,159 @@ bool KeymapTables::integritycheck1(const std::filesystem::path& path, std::strin
   return guarded(why, [&] {
     ParsedKeymap parsed = openKeymap(path);
     validatedLcid = parsed.header->childByName(u"LCID")->value();
+    const bool smp = smpOf(parsed);
     for (std::size_t i = 0; i < parsed.data->childCount(); ++i) {
       EntryValues entry = entryValues(parsed.data->child(i), i);
-      std::string fault = validateEntry(entry.display, entry.character, entry.keys, nullptr);
+      std::string fault = validateEntry(entry.display, entry.character, entry.keys, smp, nullptr);
       if (!fault.empty()) throw KeymapFault{"entry " + std::to_string(i + 1) + ": " + fault};
     }
   });
 }
 
+namespace {
+
+// The ranks of rows being sorted (equal key sequences have equal ranks) in a
+// tree of range minima and maxima. It answers the two scans of a partition,
+// "the first row from i on whose rank is not below the pivot's" and "the last
+// row up to j whose rank is not above it", in logarithmic time, so that a
+// partition costs its exchanges rather than its length.
+class RankTree {
+ public:
+  explicit RankTree(const std::vector<int>& ranks) {
+    while (leaves_ < ranks.size()) leaves_ *= 2;
+    min_.assign(2 * leaves_, INT_MAX);
+    max_.assign(2 * leaves_, INT_MIN);
+    for (std::size_t i = 0; i < ranks.size(); ++i) min_[leaves_ + i] = max_[leaves_ + i] = ranks[i];
+    for (std::size_t node = leaves_ - 1; node > 0; --node) pull(node);
+  }
+
+  int rank(std::size_t i) const { return min_[leaves_ + i]; }
+
+  void exchange(std::size_t i, std::size_t j) {
+    const int ri = rank(i);
+    set(i, rank(j));
+    set(j, ri);
+  }
+
+  // First position in from..to whose rank is at least value; to + 1 if none.
+  std::ptrdiff_t firstAtLeast(std::ptrdiff_t from, std::ptrdiff_t to, int value) const {
+    if (from > to) return to + 1;
+    std::ptrdiff_t found = find(
+        1, 0, static_cast<std::ptrdiff_t>(leaves_) - 1, from, to,
+        [&](std::size_t node) { return max_[node] >= value; }, true);
+    return found < 0 ? to + 1 : found;
+  }
+
+  // Last position in from..to whose rank is at most value; from - 1 if none.
+  std::ptrdiff_t lastAtMost(std::ptrdiff_t from, std::ptrdiff_t to, int value) const {
+    if (from > to) return from - 1;
+    std::ptrdiff_t found = find(
+        1, 0, static_cast<std::ptrdiff_t>(leaves_) - 1, from, to,
+        [&](std::size_t node) { return min_[node] <= value; }, false);
+    return found < 0 ? from - 1 : found;
+  }
+
+ private:
+  void pull(std::size_t node) {
+    min_[node] = std::min(min_[2 * node], min_[2 * node + 1]);
+    max_[node] = std::max(max_[2 * node], max_[2 * node + 1]);
+  }
+  void set(std::size_t i, int value) {
+    std::size_t node = leaves_ + i;
+    min_[node] = max_[node] = value;
+    for (node /= 2; node > 0; node /= 2) pull(node);
+  }
+
+  // The leftmost (or rightmost) leaf in from..to under node, which covers
+  // lo..hi, whose subtree passes the test; -1 if none. Recurses over the
+  // tree's height only.
+  template <typename Test>
+  std::ptrdiff_t find(std::size_t node, std::ptrdiff_t lo, std::ptrdiff_t hi, std::ptrdiff_t from,
+                      std::ptrdiff_t to, const Test& test, bool leftmost) const {
+    if (hi < from || lo > to || !test(node)) return -1;
+    if (lo == hi) return lo;
+    const std::ptrdiff_t mid = lo + (hi - lo) / 2;
+    if (leftmost) {
+      std::ptrdiff_t found = find(2 * node, lo, mid, from, to, test, leftmost);
+      return found >= 0 ? found : find(2 * node + 1, mid + 1, hi, from, to, test, leftmost);
+    }
+    std::ptrdiff_t found = find(2 * node + 1, mid + 1, hi, from, to, test, leftmost);
+    return found >= 0 ? found : find(2 * node, lo, mid, from, to, test, leftmost);
+  }
+
+  std::size_t leaves_ = 1;
+  std::vector<int> min_;
+  std::vector<int> max_;
+};
+
+}  // namespace
+
 // Hoare partitioning around the middle row, exactly so: the order it leaves
 // equal key sequences in decides which of them the halving search meets.
+// Every step of that sort is reproduced, but on the ranks of the key
+// sequences in a RankTree, where the scans skip ahead in logarithmic time and
+// exchanges are the only real work; a partition exchanges at most one row
+// more than its smaller part holds, so the whole sort takes O(n log^2 n)
+// even for orders that make each partition split off a single row. The parts
+// wait on a list instead of the call stack, the larger part first, so the
+// list stays logarithmic too. Rows move only once, at the end.
 void KeymapTables::QuickSort(int keymap, int lo, int hi) {
+  if (lo >= hi) return;
   KeymapTable& table = keymapTables[static_cast<std::size_t>(keymap)];
   auto& keys = table[kKeys];
-  auto at = [](int row) { return static_cast<std::size_t>(row); };
-  const std::u16string pivot = keys[at((lo + hi) / 2)];
-  int i = lo;
-  int j = hi;
-  do {
-    while (keysLess(keys[at(i)], pivot)) ++i;
-    while (keysLess(pivot, keys[at(j)])) --j;
-    if (i <= j) {
-      for (auto& column : table) std::swap(column[at(i)], column[at(j)]);
-      ++i;
-      --j;
+  const auto first = static_cast<std::size_t>(lo);
+  const auto count = static_cast<std::size_t>(hi - lo) + 1;
+
+  std::vector<std::size_t> byKeys(count);
+  std::iota(byKeys.begin(), byKeys.end(), std::size_t{0});
+  std::sort(byKeys.begin(), byKeys.end(), [&](std::size_t a, std::size_t b) {
+    return keysLess(keys[first + a], keys[first + b]);
+  });
+  std::vector<int> ranks(count);
+  for (std::size_t t = 0; t < count; ++t) {
+    const bool same = t > 0 && keys[first + byKeys[t]] == keys[first + byKeys[t - 1]];
+    ranks[byKeys[t]] = same ? ranks[byKeys[t - 1]] : static_cast<int>(t);
+  }
+
+  RankTree tree(ranks);
+  std::vector<std::size_t> from(count);  // position -> row it receives
+  std::iota(from.begin(), from.end(), std::size_t{0});
+  std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending;
+  pending.emplace_back(0, static_cast<std::ptrdiff_t>(count) - 1);
+  while (!pending.empty()) {
+    auto [a, b] = pending.back();
+    pending.pop_back();
+    while (a < b) {
+      // Row numbers are offset by lo; (lo + a + lo + b) div 2 is lo + (a + b) div 2.
+      const int pivot = tree.rank(static_cast<std::size_t>((a + b) / 2));
+      std::ptrdiff_t i = a;
+      std::ptrdiff_t j = b;
+      do {
+        i = tree.firstAtLeast(i, b, pivot);
+        j = tree.lastAtMost(a, j, pivot);
+        if (i <= j) {
+          tree.exchange(static_cast<std::size_t>(i), static_cast<std::size_t>(j));
+          std::swap(from[static_cast<std::size_t>(i)], from[static_cast<std::size_t>(j)]);
+          ++i;
+          --j;
+        }
+      } while (i <= j);
+      // Parts a..j and i..b; sorting them in either order ends the same.
+      if (j - a < b - i) {
+        if (i < b) pending.emplace_back(i, b);
+        b = j;
+      } else {
+        if (a < j) pending.emplace_back(a, j);
+        a = i;
+      }
     }
-  } while (i <= j);
-  if (lo < j) QuickSort(keymap, lo, j);
-  if (i < hi) QuickSort(keymap, i, hi);
+  }
+
+  for (auto& column : table) {
+    std::vector<std::u16string> moved(count);
+    for (std::size_t p = 0; p < count; ++p) moved[p] = std::move(column[first + from[p]]);
+    std::move(moved.begin(), moved.end(), column.begin() + static_cast<std::ptrdiff_t>(first));
+  }
 }
 
 }  // namespace korimo

@@ -18,6 +18,10 @@ enum Column : int { kDisplay = 0, kCharacter = 1, kKeys = 2 };
 
 using KeymapTable = std::array<std::vector<std::u16string>, 3>;
 
+// What a keymap may hold at most; a file beyond is refused, saying so.
+inline constexpr std::size_t kMaxKeymapEntries = 100000;
+inline constexpr std::size_t kMaxKeyLength = 64;  // keys of one sequence
+
 // Rows a keymap of n entries occupies after its header: n rounded up past the
 // next multiple of 18 (0 gives 18, 17 gives 18, 18 gives 36).
 constexpr int paddedCountFor(int entries) { return entries / 18 * 18 + 18; }
@@ -35,13 +39,16 @@ class KeymapTables {
   // Checks a keymap file without loading it and keeps its LCID in validatedLcid.
   bool integritycheck1(const std::filesystem::path& path, std::string* why = nullptr);
 
-  // Sorts rows lo..hi of keymapTables[keymap] by Keys, moving whole rows.
+  // Sorts rows lo..hi of keymapTables[keymap] by Keys, moving whole rows,
+  // into the order of a middle-pivot Hoare quicksort (which decides where
+  // equal sequences end), in O(n log^2 n) time and little stack.
   void QuickSort(int keymap, int lo, int hi);
 
+  // Each keymap's columns hold rows 0 up to its own padded count.
   std::vector<KeymapTable> keymapTables;      // rows 1..n sorted by Keys
   std::vector<KeymapTable> keymapTablesCopy;  // rows 1..n in file order
   std::vector<bool> keymapSmp;
-  int tableCapacity = 0;  // rows every keymap's columns reach, above row 0
+  int tableCapacity = 0;  // the largest padded count loaded so far
   int loadingKeymap = 1;  // slot of the next load; the loader advances it
   std::u16string validatedLcid;
 
@@ -56,10 +63,12 @@ class KeymapTables {
   void resizeTables(int keymaps);
 };
 
-// Checks one entry's three values by the validation rule; on success, when
-// decodedKeys is given, it receives the key characters. Returns the reason
-// for a failure, or an empty string.
+// Checks one entry's three values by the validation rule: hexadecimal groups
+// of the right width, no lone surrogate, supplementary-plane characters in
+// Character only when the keymap's SMP flag is set, at most kMaxKeyLength
+// keys. On success, when decodedKeys is given, it receives the key
+// characters. Returns the reason for a failure, or an empty string.
 std::string validateEntry(std::u16string_view display, std::u16string_view character,
-                          std::u16string_view keys, std::u16string* decodedKeys);
+                          std::u16string_view keys, bool smp, std::u16string* decodedKeys);
 
 }  // namespace korimo

@@ -6,6 +6,7 @@ namespace korimo {
 
 void ActiveKeymap::activate(int keymap) {
   activeKeymap = keymap;
+  ++generation;
   entryCount = tables_.entryCount(keymap);
   paddedCount = paddedCountFor(entryCount);
   maxKeysLength = tables_.longestKeys(keymap);
@@ -44,6 +45,29 @@ int ActiveKeymap::firstRowBeginningWith(std::u16string_view prefix) const {
   }
   if (lo <= entryCount && std::u16string_view(keys(lo)).starts_with(prefix)) return lo;
   return -1;
+}
+
+KeyRange ActiveKeymap::narrow(KeyRange range, char16_t key) const {
+  const auto depth = static_cast<std::size_t>(range.depth);
+  // Within the range, the sequence itself sorts first (it has no key at
+  // depth), then the rows by their key at depth.
+  auto before = [&](int row, bool orEqual) {
+    const std::u16string& k = keys(row);
+    return k.size() <= depth || k[depth] < key || (orEqual && k[depth] == key);
+  };
+  auto boundary = [&](bool orEqual) {
+    int lo = range.first;
+    int hi = range.last + 1;
+    while (lo < hi) {
+      int mid = lo + (hi - lo) / 2;
+      if (before(mid, orEqual))
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    return lo;
+  };
+  return {boundary(false), boundary(true) - 1, range.depth + 1};
 }
 
 }  // namespace korimo

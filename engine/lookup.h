@@ -8,6 +8,15 @@
 
 namespace korimo {
 
+// Rows first..last of the sorted table whose Keys begin with the same depth
+// keys: a node of the trie that the sorted rows make. Empty when first > last.
+struct KeyRange {
+  int first = 1;
+  int last = 0;
+  int depth = 0;
+  bool empty() const { return first > last; }
+};
+
 class ActiveKeymap {
  public:
   explicit ActiveKeymap(const KeymapTables& tables) : tables_(tables) {}
@@ -30,6 +39,16 @@ class ActiveKeymap {
   // this halves instead of scanning.
   int firstRowBeginningWith(std::u16string_view prefix) const;
 
+  // Every row, as the range of the empty sequence.
+  KeyRange allRows() const { return {1, entryCount, 0}; }
+  // The rows of range whose next key (at position depth) is key: two
+  // halving searches that compare one key each, whatever the depth.
+  KeyRange narrow(KeyRange range, char16_t key) const;
+  // Whether range's sequence is itself an entry (it sorts first in range).
+  bool isEntry(KeyRange range) const {
+    return !range.empty() && keys(range.first).size() == static_cast<std::size_t>(range.depth);
+  }
+
   const std::u16string& keys(int row) const { return tables_.cell(activeKeymap, kKeys, row); }
   const std::u16string& character(int row) const {
     return tables_.cell(activeKeymap, kCharacter, row);
@@ -38,6 +57,9 @@ class ActiveKeymap {
   const KeymapTables& tables() const { return tables_; }
 
   int activeKeymap = 0;
+  // Counts activations, so that what was worked out for one keymap is not
+  // taken for another.
+  unsigned generation = 0;
   int entryCount = 0;
   int paddedCount = 0;
   int maxKeysLength = 0;

@@ -118,6 +118,22 @@ int Replacement::bkspchowmuch(std::u16string_view codes) {
   return count;
 }
 
+namespace {
+
+bool isHigh(long unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLow(long unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// Groups of the code point that ends codes (two for a surrogate pair).
+std::size_t lastCodePointGroups(std::u16string_view codes) {
+  const std::size_t groups = groupCount(codes);
+  if (groups >= 2 && isLow(groupValue(group(codes, groups - 1))) &&
+      isHigh(groupValue(group(codes, groups - 2))))
+    return 2;
+  return groups > 0 ? 1 : 0;
+}
+
+}  // namespace
+
 void Replacement::bkspc(int count, int kind, std::u16string_view shown) {
   if (kind == kBackspaceKind) {
     for (int i = 0; i < count; ++i) output_.pressKey(platform::kVkBack);
@@ -125,29 +141,55 @@ void Replacement::bkspc(int count, int kind, std::u16string_view shown) {
   }
   std::u16string_view work = shown;
   for (int i = 0; i < count; ++i) {
+    const std::size_t lastGroups = lastCodePointGroups(work);
+    if (lastGroups == 0) {
+      // Nothing known about the character: Backspace takes that one only.
+      output_.pressKey(platform::kVkBack);
+      continue;
+    }
+    const std::size_t groups = groupCount(work);
+    const bool mark = lastGroups == 1 && inKindTable(kind, group(work, groups - 1));
+    work = work.substr(0, 4 * (groups - lastGroups));
+    if (!mark) {
+      output_.pressKey(platform::kVkLeft);
+      output_.pressKey(platform::kVkDelete);
+      continue;
+    }
+    // Left + Delete takes the whole cluster: type again what stood before the
+    // deleted mark, from the cluster's base on, when the base is known.
+    std::size_t base = groupCount(work);
+    while (base > 0 && inKindTable(kind, group(work, base - 1))) --base;
+    if (base == 0) {
+      output_.pressKey(platform::kVkBack);
+      continue;
+    }
+    base -= lastCodePointGroups(work.substr(0, 4 * base));
     output_.pressKey(platform::kVkLeft);
     output_.pressKey(platform::kVkDelete);
-    std::size_t groups = groupCount(work);
-    if (groups == 0) continue;
-    std::u16string_view last = group(work, groups - 1);
-    work = work.substr(0, 4 * (groups - 1));
-    if (!inKindTable(kind, last) || work.empty()) continue;
-    // Left + Delete took the whole cluster: type again what stood before the
-    // deleted mark, from the cluster's base on (one group when a single mark
-    // followed the base).
-    std::size_t base = groupCount(work) - 1;
-    while (base > 0 && inKindTable(kind, group(work, base))) --base;
     output_.SendunicodeKey(work.substr(4 * base));
   }
+}
+
+void Replacement::deleteShown(int count, int kind) {
+  if (count <= 0) return;
+  bkspc(count, kind, shown_);
+  for (int i = 0; i < count && !shown_.empty(); ++i)
+    shown_.resize(4 * (groupCount(shown_) - lastCodePointGroups(shown_)));
+}
+
+void Replacement::typeShown(std::u16string_view codes) {
+  codes = codes.substr(0, 4 * groupCount(codes));
+  output_.SendunicodeKey(codes);
+  shown_ += codes;
+  if (shown_.size() > 8 * kShownLimit) shown_.erase(0, shown_.size() - 4 * kShownLimit);
 }
 
 void Replacement::backNfront(std::u16string_view prev, std::u16string_view cur) {
   try {
     int kind = windowKind(desktop_.className(windows_.targetWindow));
     if (keymap_.activeSmp) {
-      int n = bkspchowmuch(prev);
-      if (n > 0) bkspc(n, kind, prev);
-      output_.SendunicodeKey(cur);
+      deleteShown(bkspchowmuch(prev), kind);
+      typeShown(cur);
       return;
     }
     std::size_t oldCount = groupCount(prev);
@@ -155,10 +197,12 @@ void Replacement::backNfront(std::u16string_view prev, std::u16string_view cur) 
     std::size_t shared = 0;
     while (shared < std::min(oldCount, newCount) && group(prev, shared) == group(cur, shared))
       ++shared;
-    bkspc(static_cast<int>(oldCount - shared), kind, prev);
-    output_.SendunicodeKey(cur.substr(4 * shared, 4 * (newCount - shared)));
+    deleteShown(static_cast<int>(oldCount - shared), kind);
+    typeShown(cur.substr(4 * shared, 4 * (newCount - shared)));
   } catch (const std::exception&) {
-    // A group that is not hexadecimal: what was sent stays sent.
+    // A group that is not hexadecimal: what was sent stays sent, and what
+    // the target shows is no longer known.
+    shown_.clear();
   }
 }
 

@@ -26,9 +26,22 @@ class Replacement {
 
   // The target's text ends in prev; make it end in cur.
   void backNfront(std::u16string_view prev, std::u16string_view cur);
-  // Deletes count characters before the caret; shown is what the target shows
-  // at its end (read by the Left + Delete methods only).
+  // Deletes count characters before the caret. shown is the code string the
+  // engine knows to stand at the end of the target's text, read by the
+  // Left + Delete methods only: Left + Delete takes a whole cluster (a base
+  // and the marks after it), so after deleting a mark the base and the marks
+  // before it are typed again from shown. Where shown does not reach back to
+  // the deleted character, or to the base of a deleted mark, the character is
+  // deleted with Backspace instead, which takes no more than Left + Delete.
   void bkspc(int count, int kind, std::u16string_view shown);
+
+  // The code string the engine has typed at the caret since the composition
+  // was last reset, as far as it still stands (the newest kShownLimit
+  // groups): what bkspc reads in backNfront.
+  const std::u16string& shownCodes() const { return shown_; }
+  // The caret may have moved or text come from elsewhere: nothing is known.
+  void forgetShown() { shown_.clear(); }
+  static constexpr std::size_t kShownLimit = 1024;
 
   // Characters the code string makes on screen; a surrogate pair counts once.
   static int bkspchowmuch(std::u16string_view codes);
@@ -45,6 +58,10 @@ class Replacement {
   UnicodeOutput& output_;
   const ActiveKeymap& keymap_;
   const WindowKeymapList& windows_;
+  std::u16string shown_;
+
+  void deleteShown(int count, int kind);
+  void typeShown(std::u16string_view codes);
 };
 
 // Code points in the combining-mark tables: the whole table for kinds 0, 2

@@ -12,6 +12,7 @@ packages=(
   fonts-lohit-gujr fonts-lohit-knda fonts-lohit-telu fonts-lohit-mlym fonts-lohit-taml
   python3 python3-pil clang-format
   nsis zip unzip imagemagick
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

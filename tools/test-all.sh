@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds every preset and the release packages, and runs
 # every test: the sanitizer build's unit tests, then the native suite, which
-# also runs the Windows binaries and the packages under Wine.
+# also runs the Windows binaries and the packages under Wine, then a minute
+# of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/setup.sh
@@ -13,3 +14,5 @@ echo "== sanitizer build"
 ctest --preset native-asan -j "$jobs" --label-exclude wine
 echo "== native build and Windows binaries under Wine"
 ctest --preset native -j "$jobs"
+echo "== fuzz targets, a minute each"
+tools/fuzz.sh 60

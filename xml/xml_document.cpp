@@ -46,6 +46,7 @@
 #include <charconv>
 #include <fstream>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 namespace korimo::xml {
@@ -217,15 +218,20 @@ std::string hexCode(char32_t c) {
   return "U+" + out;
 }
 
+// Texts quoted in messages are cut after this many characters.
+constexpr std::size_t kQuotedLength = 60;
+
 std::string inQuotes(const std::u32string& text) {
   std::string out = "'";
-  for (char32_t c : text) appendUtf8(out, c);
-  return out + "'";
+  for (std::size_t i = 0; i < text.size() && i < kQuotedLength; ++i) appendUtf8(out, text[i]);
+  return out + (text.size() > kQuotedLength ? "...'" : "'");
 }
 
 std::string inQuotes(std::u16string_view text) {
   std::string out = "'";
+  std::size_t shown = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
+    if (shown++ == kQuotedLength) return out + "...'";
     char32_t c = text[i];
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF) {
@@ -240,9 +246,30 @@ std::string inQuotes(std::u16string_view text) {
 
 // ---------------------------------------------------------------- reader ---
 
+// "UTF-16" or "UTF-32" when the bytes are text in one of these (by its byte
+// order mark, or by the zero bytes of the ASCII character that starts every
+// XML document), else nullptr.
+const char* wideEncoding(std::string_view bytes) {
+  const auto at = [&](std::size_t i) {
+    return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0x100u;
+  };
+  if ((at(0) == 0xFF && at(1) == 0xFE && at(2) == 0 && at(3) == 0) ||
+      (at(0) == 0 && at(1) == 0 && at(2) == 0xFE && at(3) == 0xFF) ||
+      (at(0) != 0 && at(0) < 0x80 && at(1) == 0 && at(2) == 0 && at(3) == 0) ||
+      (at(0) == 0 && at(1) == 0 && at(2) == 0 && at(3) != 0 && at(3) < 0x80))
+    return "UTF-32";
+  if ((at(0) == 0xFF && at(1) == 0xFE) || (at(0) == 0xFE && at(1) == 0xFF) ||
+      (at(0) != 0 && at(0) < 0x80 && at(1) == 0) || (at(0) == 0 && at(1) != 0 && at(1) < 0x80))
+    return "UTF-16";
+  return nullptr;
+}
+
 // Decodes the whole input (after any BOM) into code points, normalising line
 // ends and rejecting invalid UTF-8 and characters XML does not allow.
 std::u32string decodeDocument(std::string_view bytes) {
+  if (const char* encoding = wideEncoding(bytes)) {
+    throw XmlError(std::string("the file is ") + encoding + "; save it as UTF-8");
+  }
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
   std::u32string out;
   out.reserve(bytes.size());
@@ -315,7 +342,32 @@ class Parser {
     std::u16string text;
     bool hasChildren = false;
     std::size_t openedAt;  // position of '<'
+    bool onlySpace = true;
+    // More white space than a value may hold: dropped, and an error unless
+    // it is the layout between child elements.
+    bool spaceOverflow = false;
   };
+
+  // Appends one character of an element's character data, keeping the value
+  // within kMaxValueLength.
+  void addText(Frame& frame, char32_t c) {
+    if (frame.onlySpace && !isSpace(c)) {
+      frame.onlySpace = false;
+      if (frame.spaceOverflow) valueTooLong(frame);
+    }
+    if (frame.text.size() >= kMaxValueLength) {
+      if (!frame.onlySpace) valueTooLong(frame);
+      frame.spaceOverflow = true;
+      return;
+    }
+    appendUtf16(frame.text, c);
+  }
+
+  [[noreturn]] void valueTooLong(const Frame& frame) const {
+    failAt(frame.openedAt, "the value of element " + inQuotes(frame.element->name()) +
+                               " is longer than " + std::to_string(kMaxValueLength) +
+                               " characters");
+  }
 
   [[noreturn]] void failAt(std::size_t at, const std::string& what) const {
     std::size_t line = 1;
@@ -355,8 +407,8 @@ class Parser {
     return s_.substr(start, pos_ - start);
   }
 
-  // At '&': appends the referenced character(s) to out.
-  void parseReference(std::u16string& out) {
+  // At '&': the referenced character.
+  char32_t parseReference() {
     const std::size_t start = pos_;
     ++pos_;
     if (!atEnd() && s_[pos_] == '#') {
@@ -385,8 +437,7 @@ class Parser {
                                        : "character reference to " + hexCode(value) +
                                              ", which is not allowed in XML");
       }
-      appendUtf16(out, value);
-      return;
+      return value;
     }
     if (atEnd() || !isNameStart(s_[pos_]))
       failAt(start, "'&' must start a reference (write &amp; for '&')");
@@ -394,24 +445,18 @@ class Parser {
     if (atEnd() || s_[pos_] != ';')
       failAt(start, "entity reference " + inQuotes(U"&" + name) + " lacks ';'");
     ++pos_;
-    if (name == U"lt")
-      out.push_back(u'<');
-    else if (name == U"gt")
-      out.push_back(u'>');
-    else if (name == U"amp")
-      out.push_back(u'&');
-    else if (name == U"quot")
-      out.push_back(u'"');
-    else if (name == U"apos")
-      out.push_back(u'\'');
-    else
-      failAt(start, "undefined entity " + inQuotes(U"&" + name + U";"));
+    if (name == U"lt") return '<';
+    if (name == U"gt") return '>';
+    if (name == U"amp") return '&';
+    if (name == U"quot") return '"';
+    if (name == U"apos") return '\'';
+    failAt(start, "undefined entity " + inQuotes(U"&" + name + U";"));
   }
 
   // After the name of a start tag: attributes, then '>' or '/>'. Returns true
   // for an empty-element tag.
   bool parseAttributesAndClose() {
-    std::vector<std::u32string> names;
+    std::unordered_set<std::u32string> names;
     for (;;) {
       const bool spaced = skipSpace();
       if (atEnd()) fail("unterminated start tag");
@@ -420,32 +465,36 @@ class Parser {
       if (!spaced) fail("expected white space, '>' or '/>' in the start tag");
       const std::size_t nameAt = pos_;
       std::u32string name = parseName("an attribute name");
-      if (std::find(names.begin(), names.end(), name) != names.end()) {
-        failAt(nameAt, "duplicate attribute " + inQuotes(name));
+      if (!names.insert(std::move(name)).second) {
+        failAt(nameAt, "duplicate attribute " + inQuotes(parseNameAt(nameAt)));
       }
-      names.push_back(std::move(name));
       skipSpace();
       expect(U"=", "'=' after the attribute name");
       skipSpace();
-      parseAttributeValue();
+      parseAttributeValue(false);
     }
   }
 
-  std::u16string parseAttributeValue() {
+  // A quoted attribute value; kept (up to kMaxValueLength) only when keep,
+  // since the document keeps no attributes.
+  std::u16string parseAttributeValue(bool keep) {
     if (atEnd() || (s_[pos_] != '"' && s_[pos_] != '\'')) fail("expected a quoted attribute value");
+    const std::size_t start = pos_;
     const char32_t quote = s_[pos_++];
     std::u16string value;
     for (;;) {
       if (atEnd()) fail("unterminated attribute value");
-      const char32_t c = s_[pos_];
+      char32_t c = s_[pos_];
       if (c == quote) return ++pos_, value;
       if (c == '<') fail("'<' in an attribute value");
       if (c == '&') {
-        parseReference(value);
+        c = parseReference();
       } else {
-        appendUtf16(value, c);
         ++pos_;
       }
+      if (!keep) continue;
+      if (value.size() >= kMaxValueLength) failAt(start, "attribute value too long");
+      appendUtf16(value, c);
     }
   }
 
@@ -457,7 +506,7 @@ class Parser {
       skipSpace();
       expect(U"=", "'=' in the XML declaration");
       skipSpace();
-      return parseAttributeValue();
+      return parseAttributeValue(true);
     }
     pos_ = save;
     return std::nullopt;
@@ -530,6 +579,7 @@ class Parser {
     if (parseAttributesAndClose()) return;
     std::vector<Frame> stack;
     stack.push_back(Frame{&root, {}, false, openedAt});
+    elements_ = 1;
 
     while (!stack.empty()) {
       Frame& frame = stack.back();
@@ -539,10 +589,10 @@ class Parser {
       }
       const char32_t c = s_[pos_];
       if (c == '&') {
-        parseReference(frame.text);
+        addText(frame, parseReference());
       } else if (c != '<') {
         if (c == ']' && startsWith(U"]]>")) fail("']]>' is not allowed in text");
-        appendUtf16(frame.text, c);
+        addText(frame, c);
         ++pos_;
       } else if (startsWith(U"</")) {
         const std::size_t endAt = pos_;
@@ -555,10 +605,12 @@ class Parser {
                             inQuotes(u"<" + frame.element->name() + u">") + " opened at line " +
                             std::to_string(lineOf(frame.openedAt)));
         }
-        const bool onlySpace = std::all_of(frame.text.begin(), frame.text.end(),
-                                           [](char16_t u) { return isSpace(u); });
-        frame.element->setValue(frame.hasChildren && onlySpace ? std::u16string()
-                                                               : std::move(frame.text));
+        if (frame.hasChildren && frame.onlySpace)
+          frame.element->setValue({});
+        else if (frame.spaceOverflow)
+          valueTooLong(frame);
+        else
+          frame.element->setValue(std::move(frame.text));
         stack.pop_back();
       } else if (startsWith(U"<!--")) {
         skipComment();
@@ -567,7 +619,7 @@ class Parser {
         pos_ += 9;
         const std::size_t end = s_.find(U"]]>", pos_);
         if (end == std::u32string::npos) failAt(start, "unterminated CDATA section");
-        for (; pos_ < end; ++pos_) appendUtf16(frame.text, s_[pos_]);
+        for (; pos_ < end; ++pos_) addText(frame, s_[pos_]);
         pos_ = end + 3;
       } else if (startsWith(U"<?")) {
         skipProcessingInstruction();
@@ -582,6 +634,9 @@ class Parser {
         ++pos_;
         std::u16string name = toUtf16(parseName("an element name"));
         frame.hasChildren = true;
+        if (++elements_ > kMaxElements) {
+          failAt(childAt, "more than " + std::to_string(kMaxElements) + " elements");
+        }
         XmlElement& child = frame.element->addChild(std::move(name));
         if (!parseAttributesAndClose()) {
           if (stack.size() >= kMaxDepth) {
@@ -599,8 +654,16 @@ class Parser {
     return out;
   }
 
+  // The name that starts at position at.
+  std::u32string parseNameAt(std::size_t at) const {
+    std::size_t end = at;
+    while (end < s_.size() && isNameChar(s_[end])) ++end;
+    return s_.substr(at, end - at);
+  }
+
   std::u32string s_;
   std::size_t pos_ = 0;
+  std::size_t elements_ = 0;
 };
 
 // ---------------------------------------------------------------- writer ---
@@ -668,6 +731,10 @@ bool parseDecimal(const std::u16string& value, T& result) {
   }
   const auto [end, ec] = std::from_chars(narrow.data(), narrow.data() + narrow.size(), result);
   return ec == std::errc() && end == narrow.data() + narrow.size();
+}
+
+std::string tooLarge() {
+  return "the file is larger than " + std::to_string(kMaxFileBytes >> 20) + " MiB";
 }
 
 std::string pathText(const std::filesystem::path& path) {
@@ -770,7 +837,10 @@ XmlDocument::XmlDocument() : root_(std::make_unique<XmlElement>(std::u16string()
 XmlDocument::XmlDocument(std::u16string rootName)
     : root_(std::make_unique<XmlElement>(std::move(rootName))) {}
 
-XmlDocument XmlDocument::parse(std::string_view utf8) { return Parser(decodeDocument(utf8)).run(); }
+XmlDocument XmlDocument::parse(std::string_view utf8) {
+  if (utf8.size() > kMaxFileBytes) throw XmlError(tooLarge());
+  return Parser(decodeDocument(utf8)).run();
+}
 
 XmlDocument XmlDocument::load(const std::filesystem::path& path) {
   std::string data;
@@ -780,6 +850,7 @@ XmlDocument XmlDocument::load(const std::filesystem::path& path) {
     char buffer[16384];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
       data.append(buffer, static_cast<std::size_t>(in.gcount()));
+      if (data.size() > kMaxFileBytes) throw XmlError(pathText(path) + ": " + tooLarge());
     }
     if (in.bad()) throw XmlError("cannot read " + pathText(path));
   } catch (const XmlError&) {

@@ -6,7 +6,10 @@
 // Reading rules (the same for every reader; details in xml_document.cpp):
 // - Strict XML 1.0 in UTF-8, with or without BOM. Comments and processing
 //   instructions are skipped, CDATA is character data, attributes are checked
-//   and ignored, a DOCTYPE is rejected.
+//   and ignored, a DOCTYPE is rejected. A UTF-16 or UTF-32 file is refused as
+//   such ("the file is UTF-16; save it as UTF-8").
+// - Files, values and element counts are bounded (the limits below); the
+//   reading time is linear in the size of the text.
 // - A value is the element's direct character data as written, not trimmed.
 //   When an element has child elements and its character data is only white
 //   space (the layout's indentation), its value is empty.
@@ -31,6 +34,11 @@ class XmlError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
+
+// What the reader takes at most; beyond, it raises XmlError saying so.
+inline constexpr std::size_t kMaxFileBytes = std::size_t{16} << 20;  // of a file or text
+inline constexpr std::size_t kMaxValueLength = 65536;                // UTF-16 units of one value
+inline constexpr std::size_t kMaxElements = 1000000;                 // of one document
 
 // UTF-8 <-> UTF-16. Invalid UTF-8 (or a lone surrogate on the way out) raises XmlError.
 std::u16string utf8ToUtf16(std::string_view utf8);

@@ -200,6 +200,64 @@ TEST_F(CliTest, RefusedInputAndFilesExitWithTheirCodes) {
   EXPECT_EQ(cli({"check", six}).code, 0);
 }
 
+TEST_F(CliTest, HostileInputGetsAMessageAndAnExitCodeNeverAnAbort) {
+  auto keymapWith = [&](const char* name, const char* character) {
+    return folder
+        .write(name, std::string("<K><Header><LCID>0439</LCID></Header><Data><E><Display>0915"
+                                 "</Display><Character>") +
+                         character + "</Character><Keys>6B</Keys></E></Data></K>")
+        .string();
+  };
+  const std::string lone = keymapWith("lone.xml", "D800");
+  const std::string smp = keymapWith("smp.xml", "D804DC05");
+  const std::string utf16 =
+      folder.write("utf16.xml", std::string("\xFF\xFE<\0K\0/\0>\0", 8)).string();
+  const struct {
+    std::vector<std::string> args;
+    std::string input;
+    int code;
+    std::string err;
+  } cases[] = {
+      {{"type", "--keymap", six, "--class", "\xFF"}, "k", 2, "class name is not valid UTF-8"},
+      {{"type", "--keymap", lone}, "k", 3, "group 1 \"D800\" is a lone surrogate"},
+      {{"type", "--keymap", smp}, "k", 3, "only with <SMP>True</SMP> in its Header"},
+      {{"type", "--keymap", utf16}, "k", 3, "the file is UTF-16; save it as UTF-8"},
+      {{"type", "--keymap", "/dev/zero"}, "k", 3, "the file is larger than 16 MiB"},
+      {{"type", "--keymap", six}, std::string((1 << 20) + 1, 'k'), 2, "longer than 1 MiB"},
+  };
+  for (const auto& c : cases) {
+    CliRun run = cli(c.args, c.input);
+    EXPECT_EQ(run.code, c.code) << c.err;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+  }
+  CliRun run = cli({"check", utf16, "/dev/zero"});
+  EXPECT_EQ(run.code, 3);
+  EXPECT_EQ(run.out, utf16 + ": error " + utf16 +
+                         ": the file is UTF-16; save it as UTF-8\n"
+                         "/dev/zero: error /dev/zero: the file is larger than 16 MiB\n");
+}
+
+TEST_F(CliTest, UndoOfASignTypedAsItsOwnStepKeepsTheSyllableInEveryClass) {
+  // "duH": du, then the visarga H as a step of its own; "kaM" likewise with
+  // the anusvara. Left + Delete takes the whole cluster, so the syllable
+  // before the sign must be typed again.
+  const std::string hindi =
+      std::string(std::getenv("KORIMO_SOURCE_DIR")) + "/keymaps/Data/Hindi-Phonetic.xml";
+  for (const char* cls : {"Edit", "Chrome_XPFrame", "{1C03B488-D53B-4a81-97F8-754559640193}",
+                          "Chrome_VistaFrame", "Chrome_2003Frame"}) {
+    SCOPED_TRACE(cls);
+    EXPECT_EQ(typed(hindi, "duH\b", {"--surround", "--class", cls}), u"\u0926\u0941");
+    EXPECT_EQ(typed(hindi, "kaM\b", {"--surround", "--class", cls}), u"\u0915");
+  }
+  EXPECT_EQ(events(hindi, "duH\b", {"--surround", "--class", "Chrome_XPFrame"}),
+            "char 0926\nchar 094D\n"                            // d
+            "key 37 down\nkey 37 up\nkey 46 down\nkey 46 up\n"  // u: the virama goes
+            "char 0926\nchar 0941\n"                            // with its base, du typed
+            "char 0903\n"                                       // H
+            "key 37 down\nkey 37 up\nkey 46 down\nkey 46 up\n"  // undo: the cluster goes,
+            "char 0926\nchar 0941\n");                          // du typed again
+}
+
 TEST_F(CliTest, SimulateRefusesUnknownCommandsAndWindows) {
   std::string app = folder.path().string();
   for (const char* scenario : {"window A\nfrobnicate\n", "focus Nowhere\n", "key alt+zz\n",

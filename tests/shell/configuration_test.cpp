@@ -76,6 +76,21 @@ TEST_F(ConfigurationTest, ReplacesAnExistingFileWhateverTheCaseOfItsName) {
   EXPECT_EQ(readConfiguration(folder.path()), sample());
 }
 
+TEST_F(ConfigurationTest, AUtf16FileIsRefusedAsSuch) {
+  // As an editor saves it "as Unicode": UTF-16 with a byte order mark.
+  std::string text = "\xFF\xFE";
+  for (char c : std::string("<Config/>")) text += std::string{c, '\0'};
+  folder.write("config.xml", text);
+  try {
+    readConfiguration(folder.path());
+    ADD_FAILURE() << "read a UTF-16 file";
+  } catch (const xml::XmlError& error) {
+    EXPECT_NE(std::string(error.what()).find("the file is UTF-16; save it as UTF-8"),
+              std::string::npos)
+        << error.what();
+  }
+}
+
 TEST_F(ConfigurationTest, ReaderTakesDefaultsForWhatItCannotUse) {
   folder.write("config.xml",
                "<Config><Local><ToggleMode>abc</ToggleMode><TKey1>3</TKey1>"

@@ -375,3 +375,67 @@ TEST_F(XmlFiles, LoadErrorsNameFileAndLine) {
 
 }  // namespace
 }  // namespace korimo::xml
+
+namespace korimo::xml {
+namespace {
+
+std::string parseError(std::string_view text) {
+  try {
+    XmlDocument::parse(text);
+  } catch (const XmlError& e) {
+    return e.what();
+  }
+  return "parsed";
+}
+
+TEST(XmlLimits, WideEncodingsAreNamed) {
+  const struct {
+    std::string bytes;
+    const char* encoding;
+  } cases[] = {
+      {"\xFF\xFE<\0a\0/\0>\0", "UTF-16"},
+      {"\xFE\xFF\0<\0a\0/\0>", "UTF-16"},
+      {std::string("<\0a\0/\0>\0", 8), "UTF-16"},
+      {std::string("\0<\0a\0/\0>", 8), "UTF-16"},
+      {std::string("\xFF\xFE\0\0<\0\0\0", 8), "UTF-32"},
+      {std::string("<\0\0\0a\0\0\0", 8), "UTF-32"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(parseError(c.bytes), std::string("the file is ") + c.encoding + "; save it as UTF-8")
+        << ::testing::PrintToString(c.bytes);
+}
+
+TEST(XmlLimits, BoundsAreStatedAndLayoutWhiteSpaceIsNotAValue) {
+  const std::string longValue(kMaxValueLength + 1, 'x');
+  EXPECT_THAT(parseError("<a>\n<b>" + longValue + "</b></a>"),
+              HasSubstr("line 2, column 1: the value of element 'b' is longer than 65536"));
+  EXPECT_THAT(parseError("<a><![CDATA[" + longValue + "]]></a>"), HasSubstr("longer than"));
+  // Long white space between child elements is layout, alone it is a value.
+  const std::string space(kMaxValueLength + 10, ' ');
+  EXPECT_EQ(parseError("<a><b/>" + space + "<c/></a>"), "parsed");
+  EXPECT_THAT(parseError("<a>" + space + "</a>"), HasSubstr("longer than"));
+  EXPECT_THAT(parseError("<a><b/>" + space + "x<c/></a>"), HasSubstr("longer than"));
+  std::string many = "<a>";
+  for (std::size_t i = 0; i < kMaxElements; ++i) many += "<b/>";
+  EXPECT_THAT(parseError(many + "</a>"), HasSubstr("more than 1000000 elements"));
+  EXPECT_EQ(parseError(std::string(kMaxFileBytes + 1, ' ')), "the file is larger than 16 MiB");
+}
+
+TEST(XmlLimits, DuplicateAttributesAreFoundAmongMany) {
+  std::string tag = "<a";
+  for (int i = 0; i < 100000; ++i) tag += " n" + std::to_string(i) + "='v'";
+  EXPECT_EQ(parseError(tag + "/>"), "parsed");
+  EXPECT_THAT(parseError(tag + " n99999='w'/>"), HasSubstr("duplicate attribute 'n99999'"));
+}
+
+TEST_F(XmlFiles, EndlessFilesStopAtTheLimit) {
+  try {
+    XmlDocument::load("/dev/zero");
+    ADD_FAILURE() << "loaded /dev/zero";
+  } catch (const XmlError& e) {
+    EXPECT_STREQ(e.what(), "/dev/zero: the file is larger than 16 MiB");
+  }
+}
+
+}  // namespace
+}  // namespace korimo::xml

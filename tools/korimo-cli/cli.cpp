@@ -1,5 +1,6 @@
 #include "tools/korimo-cli/cli.h"
 
+#include <exception>
 #include <ostream>
 
 namespace korimo::cli {
@@ -18,9 +19,16 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     return kExitUsage;
   }
   std::vector<std::string> rest(args.begin() + 1, args.end());
-  if (args[0] == "check") return checkCommand(rest, out, err);
-  if (args[0] == "type") return typeCommand(rest, in, out, err);
-  if (args[0] == "simulate") return simulateCommand(rest, in, out, err);
+  // Each command reports what it refuses; anything that still escapes is
+  // reported here rather than ending the program.
+  try {
+    if (args[0] == "check") return checkCommand(rest, out, err);
+    if (args[0] == "type") return typeCommand(rest, in, out, err);
+    if (args[0] == "simulate") return simulateCommand(rest, in, out, err);
+  } catch (const std::exception& error) {
+    err << "korimo-cli " << args[0] << ": " << error.what() << "\n";
+    return kExitUsage;
+  }
   err << "korimo-cli: unknown command '" << args[0] << "'\n" << kUsage;
   return kExitUsage;
 }

@@ -9,8 +9,14 @@
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i)
-    args.push_back(korimo::xml::utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+  for (int i = 1; i < argc; ++i) {
+    try {
+      args.push_back(korimo::xml::utf16ToUtf8(reinterpret_cast<const char16_t*>(argv[i])));
+    } catch (const korimo::xml::XmlError&) {
+      std::cerr << "korimo-cli: argument " << i << " is not valid Unicode\n";
+      return 2;
+    }
+  }
 #else
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);

@@ -2,7 +2,6 @@
 // into one simulated window; prints the window's text or the input events.
 
 #include <iostream>
-#include <iterator>
 #include <optional>
 
 #include "platform/console.h"
@@ -12,6 +11,8 @@
 
 namespace korimo::cli {
 namespace {
+
+constexpr std::size_t kMaxKeyStreamBytes = std::size_t{1} << 20;
 
 struct TypeOptions {
   std::string keymap;
@@ -45,6 +46,18 @@ std::optional<TypeOptions> parseTypeOptions(const std::vector<std::string>& args
   return options;
 }
 
+// Standard input up to the limit; nothing when it goes on beyond it (such as
+// /dev/zero, which never ends).
+std::optional<std::string> readKeyStream(std::istream& in) {
+  std::string input;
+  char buffer[16384];
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+    input.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (input.size() > kMaxKeyStreamBytes) return std::nullopt;
+  }
+  return input;
+}
+
 }  // namespace
 
 int typeCommand(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
@@ -52,10 +65,22 @@ int typeCommand(const std::vector<std::string>& args, std::istream& in, std::ost
   std::optional<TypeOptions> options = parseTypeOptions(args, err);
   if (!options) return kExitUsage;
 
-  std::string input((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::u16string className;
+  try {
+    className = xml::utf8ToUtf16(options->className);
+  } catch (const xml::XmlError&) {
+    err << "korimo-cli type: the class name is not valid UTF-8\n";
+    return kExitUsage;
+  }
+  std::optional<std::string> input = readKeyStream(in);
+  if (!input) {
+    err << "korimo-cli type: the key stream is longer than " << (kMaxKeyStreamBytes >> 20)
+        << " MiB\n";
+    return kExitUsage;
+  }
   std::u16string keys;
   try {
-    keys = xml::utf8ToUtf16(input);
+    keys = xml::utf8ToUtf16(*input);
   } catch (const xml::XmlError&) {
     err << "korimo-cli type: the key stream is not valid UTF-8\n";
     return kExitUsage;
@@ -69,19 +94,27 @@ int typeCommand(const std::vector<std::string>& args, std::istream& in, std::ost
     }
   }
 
-  TypingSession session(xml::utf8ToUtf16(options->className));
-  std::string why;
-  if (!session.loadKeymap(platform::pathFromUtf8(options->keymap), options->surround, why)) {
-    err << options->keymap << ": error " << why << "\n";
-    return kExitKeymap;
-  }
-  if (options->events) session.traceEvents();
-  for (char16_t key : keys) session.typeKey(key);
+  // Whatever goes wrong past this point is reported, never an abort.
+  try {
+    TypingSession session(std::move(className));
+    std::string why;
+    if (!session.loadKeymap(platform::pathFromUtf8(options->keymap), options->surround, why)) {
+      err << options->keymap << ": error " << why << "\n";
+      return kExitKeymap;
+    }
+    if (options->events) session.traceEvents();
+    for (char16_t key : keys) session.typeKey(key);
 
-  if (options->events) {
-    for (const std::string& line : session.events()) out << line << "\n";
-  } else {
-    out << xml::utf16ToUtf8(session.text());
+    std::string text;
+    if (options->events) {
+      for (const std::string& line : session.events()) text += line + "\n";
+    } else {
+      text = xml::utf16ToUtf8(session.text());
+    }
+    out << text;
+  } catch (const std::exception& error) {
+    err << "korimo-cli type: " << error.what() << "\n";
+    return kExitUsage;
   }
   return kExitOk;
 }
