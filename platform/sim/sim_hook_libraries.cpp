@@ -157,32 +157,32 @@ keyhook::Exports SimHookPlatform::keyExports() {
     return true;
   };
   keyhook::Exports e;
-  e.Start.call = ([this, &h, start](WindowHandle w, std::uint32_t m, bool d) {
+  e.Start.call = ([&h, start](WindowHandle w, std::uint32_t m, bool d) {
     if (!start(false)) return false;
     h.window = w, h.message = m, h.disable = d, h.injected = false;
     return true;
   });
-  e.Stop.call = ([this, &h] {
+  e.Stop.call = ([&h] {
     bool was = h.installed && !h.lowLevel;
     if (was) h.installed = false;
     return was;
   });
-  e.UpdateHook.call = ([this, &h](bool d) {
+  e.UpdateHook.call = ([&h](bool d) {
     if (!h.installed) return false;
     h.disable = d;
     return true;
   });
-  e.StartLL.call = ([this, &h, start](WindowHandle w, std::uint32_t m, bool d, bool i) {
+  e.StartLL.call = ([&h, start](WindowHandle w, std::uint32_t m, bool d, bool i) {
     if (!start(true)) return false;
     h.window = w, h.message = m, h.disable = d, h.injected = i;
     return true;
   });
-  e.StopLL.call = ([this, &h] {
+  e.StopLL.call = ([&h] {
     bool was = h.installed && h.lowLevel;
     if (was) h.installed = false;
     return was;
   });
-  e.UpdateHookLL.call = ([this, &h](bool d, bool i) {
+  e.UpdateHookLL.call = ([&h](bool d, bool i) {
     if (!h.installed) return false;
     h.disable = d, h.injected = i;
     return true;
@@ -200,21 +200,21 @@ mousehook::Exports SimHookPlatform::mouseExports() {
     h.installed = true, h.window = w, h.message = m, h.filters = f;
     return true;
   });
-  e.Stop.call = ([this, &h] {
+  e.Stop.call = ([&h] {
     bool was = h.installed;
     h.installed = false;
     return was;
   });
   e.GetData.call =
       ([&h]() -> const MouseHookRecord* { return h.frames.empty() ? nullptr : h.frames.back(); });
-  e.UpdateHook.call = ([this, &h](MouseHookFilters f) {
+  e.UpdateHook.call = ([&h](MouseHookFilters f) {
     if (!h.installed) return false;
     h.filters = f;
     return true;
   });
   // Inverting: the new position mirrored about the last one.
-  e.InvertPointer.call = ([this](bool cx, bool cy, std::uint16_t* nx, std::uint16_t* lx,
-                                 std::uint16_t* ny, std::uint16_t* ly, bool) {
+  e.InvertPointer.call = ([](bool cx, bool cy, std::uint16_t* nx, std::uint16_t* lx,
+                             std::uint16_t* ny, std::uint16_t* ly, bool) {
     auto mirror = [](std::uint16_t n, std::uint16_t last) {
       return static_cast<std::uint16_t>(std::clamp(2 * int(last) - int(n), 0, 65535));
     };
@@ -222,7 +222,7 @@ mousehook::Exports SimHookPlatform::mouseExports() {
     if (cy) *ny = mirror(*ny, *ly);
   });
   // Wrapping: an edge position moves to the opposite edge.
-  e.WrapPointer.call = ([this](bool wx, bool wy, std::uint16_t* nx, std::uint16_t* ny) {
+  e.WrapPointer.call = ([](bool wx, bool wy, std::uint16_t* nx, std::uint16_t* ny) {
     if (wx) *nx = static_cast<std::uint16_t>(65535 - *nx);
     if (wy) *ny = static_cast<std::uint16_t>(65535 - *ny);
   });
