@@ -224,6 +224,14 @@ TEST_F(CliTest, HostileInputGetsAMessageAndAnExitCodeNeverAnAbort) {
       {{"type", "--keymap", utf16}, "k", 3, "the file is UTF-16; save it as UTF-8"},
       {{"type", "--keymap", "/dev/zero"}, "k", 3, "the file is larger than 16 MiB"},
       {{"type", "--keymap", six}, std::string((1 << 20) + 1, 'k'), 2, "longer than 1 MiB"},
+      {{"simulate", "--app-dir", folder.path().string(), "/dev/zero"},
+       "",
+       2,
+       "line 1: the line is longer than 64 KiB"},
+      {{"simulate", "--app-dir", folder.path().string()},
+       std::string(17 << 20, '\n'),
+       2,
+       "the scenario is longer than 16 MiB"},
   };
   for (const auto& c : cases) {
     CliRun run = cli(c.args, c.input);

@@ -37,12 +37,23 @@ int simulateCommand(const std::vector<std::string>& args, std::istream& in, std:
   }
   std::istream& lines = scenario.empty() ? in : file;
 
-  // A modal dialog reads the lines acted on while it is open from the same source.
+  // A modal dialog reads the lines acted on while it is open from the same
+  // source. A scenario is read in bounded lines: /dev/zero is no scenario.
+  constexpr std::size_t kMaxLineBytes = std::size_t{64} << 10;
+  constexpr std::size_t kMaxScenarioBytes = std::size_t{16} << 20;
+  std::size_t readBytes = 0;
   int number = 0;
   auto nextLine = [&]() -> std::optional<std::string> {
     std::string line;
-    if (!std::getline(lines, line)) return std::nullopt;
+    int c = lines.get();
+    if (c == std::char_traits<char>::eof()) return std::nullopt;
     ++number;
+    for (; c != std::char_traits<char>::eof() && c != '\n'; c = lines.get()) {
+      if (line.size() == kMaxLineBytes) throw ScenarioError("the line is longer than 64 KiB");
+      line.push_back(static_cast<char>(c));
+    }
+    readBytes += line.size() + 1;
+    if (readBytes > kMaxScenarioBytes) throw ScenarioError("the scenario is longer than 16 MiB");
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
   };
