@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/scope_exit.h"
+
 namespace korimo::hooks {
 namespace {
 
@@ -20,19 +22,6 @@ constexpr VirtualKey kModifierKeys[] = {kVkShift,    kVkControl,  kVkMenu,  kVkL
 bool highBit(std::int16_t state) { return (static_cast<std::uint16_t>(state) & 0x8000) != 0; }
 bool bit(std::uint32_t value, int n) { return ((value >> n) & 1u) != 0; }
 bool isLetterKey(std::uint32_t vk) { return vk >= 'A' && vk <= 'Z'; }
-
-// Runs a cleanup step on every way out of a scope, errors included.
-template <class F>
-class Finally {
- public:
-  explicit Finally(F f) : f_(std::move(f)) {}
-  ~Finally() { f_(); }
-  Finally(const Finally&) = delete;
-  Finally& operator=(const Finally&) = delete;
-
- private:
-  F f_;
-};
 
 }  // namespace
 
@@ -100,7 +89,7 @@ bool TCPKeyHook::Start_KeyHook() {
 }
 
 bool TCPKeyHook::Stop_KeyHook() {
-  Finally release([this] { UnloadHookLibrary(); });
+  ScopeExit release([this] { UnloadHookLibrary(); });
   bool result = false;
   if (FEnabled) {
     FEnabled = false;

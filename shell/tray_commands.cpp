@@ -1,5 +1,6 @@
 // The tray icon's clicks and the commands of its menus.
 
+#include "platform/scope_exit.h"
 #include "shell/main_form.h"
 
 namespace korimo {
@@ -73,31 +74,17 @@ void TForm1::mainMenuClick(MainMenuItem item) {
   }
 }
 
-namespace {
-
-// Marks a modal window open for as long as it is shown.
-class OpenWhileShown {
- public:
-  explicit OpenWhileShown(bool& open) : open_(open) { open_ = true; }
-  ~OpenWhileShown() { open_ = false; }
-  OpenWhileShown(const OpenWhileShown&) = delete;
-  OpenWhileShown& operator=(const OpenWhileShown&) = delete;
-
- private:
-  bool& open_;
-};
-
-}  // namespace
-
 void TForm1::opensettings() {
   if (settingsOpen || !dialogHost_) return;  // one is open already
-  OpenWhileShown open(settingsOpen);
+  settingsOpen = true;                       // for as long as it is shown
+  ScopeExit closed([this] { settingsOpen = false; });
   dialogHost_->showSettings();
 }
 
 void TForm1::opensplash() {
   if (aboutOpen || !dialogHost_) return;
-  OpenWhileShown open(aboutOpen);
+  aboutOpen = true;
+  ScopeExit closed([this] { aboutOpen = false; });
   dialogHost_->showAbout();
 }
 

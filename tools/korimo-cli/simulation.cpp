@@ -9,6 +9,7 @@
 
 #include "engine/globalroutines.h"
 #include "platform/console.h"
+#include "platform/scope_exit.h"
 #include "platform/sim/us_keyboard.h"
 #include "xml/xml_document.h"
 
@@ -98,19 +99,6 @@ std::string hex(std::uint64_t value, int digits) {
   std::snprintf(buffer, sizeof buffer, "0x%0*llX", digits, static_cast<unsigned long long>(value));
   return buffer;
 }
-
-// Runs a clean-up when the scope ends, however it ends.
-template <class F>
-class ScopeExit {
- public:
-  explicit ScopeExit(F f) : f_(std::move(f)) {}
-  ~ScopeExit() { f_(); }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  F f_;
-};
 
 constexpr platform::WindowHandle kSettingsWindow = 0x7F030;
 

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "ui/win32/dpi.h"
+#include "ui/win32/window_object.h"
 
 namespace korimo::ui::win32 {
 namespace {
@@ -53,7 +54,7 @@ FloatingView::~FloatingView() {
   core_.removeOwnWindow(handleOf(window_));
   // Detached first: the derived view is gone, no message may reach it.
   HWND window = window_;
-  ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+  detachWindowObject(window);
   window_ = nullptr;
   ::DestroyWindow(window);
 }
@@ -142,12 +143,7 @@ void FloatingView::dragTo() {
 }
 
 LRESULT CALLBACK FloatingView::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* creation = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA,
-                        reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
-  }
-  auto* view = reinterpret_cast<FloatingView*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* view = windowObject<FloatingView>(window, message, lParam);
   if (!view || !view->window_) return ::DefWindowProcW(window, message, wParam, lParam);
   try {
     return view->handle(message, wParam, lParam);
@@ -195,7 +191,7 @@ LRESULT FloatingView::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NCDESTROY: {
       HWND window = window_;
-      ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+      detachWindowObject(window);
       window_ = nullptr;
       return ::DefWindowProcW(window, message, wParam, lParam);
     }

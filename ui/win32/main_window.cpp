@@ -5,6 +5,7 @@
 
 #include "shell/main_form.h"
 #include "shell/tray_menus.h"
+#include "ui/win32/window_object.h"
 
 namespace korimo::ui::win32 {
 namespace {
@@ -64,7 +65,7 @@ MainWindow::~MainWindow() {
   if (core_) core_->removeObserver(*this);
   tray_.reset();
   if (window_) {
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    detachWindowObject(window_);
     ::DestroyWindow(window_);
   }
 }
@@ -86,11 +87,7 @@ void MainWindow::coreChanged(ViewParts parts) {
 }
 
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = windowObject<MainWindow>(window, message, lParam);
   if (self) {
     if (!self->window_) self->window_ = window;
     return self->handle(message, wParam, lParam);

@@ -7,6 +7,7 @@
 #include "shell/main_form.h"
 #include "ui/view_geometry.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/window_object.h"
 
 namespace korimo::ui::win32 {
 namespace {
@@ -82,7 +83,7 @@ SettingsDialog::SettingsDialog(HINSTANCE instance, TForm1& core, platform::Shell
 
 SettingsDialog::~SettingsDialog() {
   if (window_) {
-    ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    detachWindowObject(window_);
     ::DestroyWindow(window_);
   }
   if (font_) ::DeleteObject(font_);
@@ -193,7 +194,7 @@ void SettingsDialog::runModal() {
     }
   }
   core_.removeOwnWindow(reinterpret_cast<platform::WindowHandle>(window_));
-  ::SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  detachWindowObject(window_);
   ::DestroyWindow(window_);
   window_ = nullptr;
 }
@@ -202,11 +203,7 @@ void SettingsDialog::close() { open_ = false; }
 
 LRESULT CALLBACK SettingsDialog::windowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<SettingsDialog*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = windowObject<SettingsDialog>(window, message, lParam);
   if (self) {
     if (!self->window_) self->window_ = window;
     return self->handle(message, wParam, lParam);

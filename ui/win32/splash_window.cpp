@@ -5,6 +5,7 @@
 #include "korimo_version.h"
 #include "ui/view_geometry.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/window_object.h"
 
 namespace korimo::ui::win32 {
 namespace {
@@ -136,11 +137,7 @@ void SplashWindow::close() {
 }
 
 LRESULT CALLBACK SplashWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<SplashWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = windowObject<SplashWindow>(window, message, lParam);
   if (self && self->window_ == window) return self->handle(message, wParam, lParam);
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
