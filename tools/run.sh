@@ -55,8 +55,12 @@ pressed alt+8
 typed "vaNakkam ulagam"
 main_menu 2  # Key Preview
 main_menu 1  # On-Screen Keyboard
+# Both start at the top centre: the keyboard is dragged below the strip.
+IFS=, read -r left top _ _ <<<"$(rect_of TForm5)"
+xdotool mousemove $((left + 5)) $((top + 5)) mousedown 1 mousemove $((left + 25)) $((top + 45)) \
+  mousemove $((left + 5)) $((top + 85)) mouseup 1
 wine_focus "$pad"
-typed " "
+typed "k"  # the strip lists what can follow k
 sleep 1
 shot desktop
 echo "Notepad's text, typed through Korimo.exe's keyboard hook:"
