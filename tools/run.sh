@@ -52,7 +52,7 @@ wine_focus "$pad"
 pressed alt+1
 typed "namaste duniyaa "
 pressed alt+8
-typed "vaNakkam ulagam"
+typed "vaNakkam ulagam "
 main_menu 2  # Key Preview
 main_menu 1  # On-Screen Keyboard
 # Both start at the top centre: the keyboard is dragged below the strip.
