@@ -11,6 +11,14 @@ void ActiveKeymap::activate(int keymap) {
   paddedCount = paddedCountFor(entryCount);
   maxKeysLength = tables_.longestKeys(keymap);
   activeSmp = tables_.keymapSmp[static_cast<std::size_t>(keymap)];
+  keyRanges_.fill(KeyRange{});
+}
+
+KeyRange ActiveKeymap::keyRange(char16_t key) const {
+  if (key >= keyRanges_.size()) return narrow(allRows(), key);
+  KeyRange& known = keyRanges_[key];
+  if (known.depth == 0) known = narrow(allRows(), key);
+  return known;
 }
 
 int ActiveKeymap::BinSearch(std::u16string_view key) const {

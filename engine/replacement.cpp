@@ -186,7 +186,8 @@ void Replacement::typeShown(std::u16string_view codes) {
 
 void Replacement::backNfront(std::u16string_view prev, std::u16string_view cur) {
   try {
-    int kind = windowKind(desktop_.className(windows_.targetWindow));
+    desktop_.readClassName(windows_.targetWindow, className_);
+    const int kind = windowKind(className_);
     if (keymap_.activeSmp) {
       deleteShown(bkspchowmuch(prev), kind);
       typeShown(cur);
