@@ -447,8 +447,35 @@ class Parser {
   std::string_view parseName(const char* what) {
     if (atEnd() || !isNameStart(codePointAt(pos_))) fail(std::string("expected ") + what);
     const std::size_t start = pos_;
-    while (!atEnd() && isNameChar(codePointAt(pos_))) pos_ = after(pos_);
+    for (;;) {
+      while (pos_ < s_.size() && isAsciiNameChar(s_[pos_])) ++pos_;
+      if (atEnd() || byteAt(pos_) < 0x80 || !isNameChar(codePointAt(pos_))) break;
+      pos_ = after(pos_);
+    }
     return s_.substr(start, pos_ - start);
+  }
+
+  static bool isAsciiNameChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == ':' || c == '-' || c == '.';
+  }
+
+  // Plain ASCII character data from pos_ on (no markup, reference or ']'),
+  // added at once where it fits the value; else character by character.
+  void addAsciiRun(Frame& frame) {
+    std::size_t end = pos_;
+    while (end < s_.size() && byteAt(end) < 0x80 && s_[end] != '<' && s_[end] != '&' &&
+           s_[end] != ']')
+      ++end;
+    const std::string_view run = s_.substr(pos_, end - pos_);
+    if (frame.spaceOverflow || frame.text.size() + run.size() > kMaxValueLength) {
+      for (char c : run) addText(frame, static_cast<unsigned char>(c));
+    } else {
+      if (frame.onlySpace)
+        frame.onlySpace = std::all_of(run.begin(), run.end(), [](char c) { return isSpace(c); });
+      frame.text.append(run.begin(), run.end());
+    }
+    pos_ = end;
   }
 
   // At '&': the referenced character.
@@ -655,6 +682,8 @@ class Parser {
       const char32_t c = byteAt(pos_);
       if (c == '&') {
         addText(frame, parseReference());
+      } else if (c < 0x80 && c != '<' && c != ']') {
+        addAsciiRun(frame);
       } else if (c != '<') {
         if (c == ']' && startsWith("]]>")) fail("']]>' is not allowed in text");
         addText(frame, codePointAt(pos_));
