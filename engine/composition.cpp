@@ -92,7 +92,7 @@ void Composition::convert_text(std::u16string_view source, std::u16string& codes
     codes.clear();
     return;
   }
-  codes.assign(conversion_.convert(keymap_, source, pendingKeys));
+  codes = conversion_.convert(keymap_, source, pendingKeys);
 }
 
 KeyRange Composition::rangeOf(std::u16string_view keys) const {
@@ -134,7 +134,7 @@ void Composition::check_continuity(char16_t key) {
   const KeyRange restarted = restartKeys.empty() ? keyRange : keymap_.narrow(restartRange_, key);
   if (!restarted.empty()) {
     convert_text(restartKeys, previousCodes);
-    composeKeys.assign(restartKeys);
+    composeKeys = restartKeys;
     composeKeys.push_back(key);
     composeRange_ = restarted;
     restartKeys.assign(1, key);
@@ -155,15 +155,16 @@ void HistoryRing::empty(Tstruct& slot) {
   slot.fill = 0;
 }
 
-void HistoryRing::push(std::u16string_view cf, std::u16string_view ts, std::u16string_view la,
-                       std::u16string_view tm) {
+void HistoryRing::push(const std::u16string& cf, const std::u16string& ts, const std::u16string& la,
+                       const std::u16string& tm) {
   // The oldest slot, whatever it held, becomes slot 0.
   head_ = (head_ + historyDepth - 1) % historyDepth;
   Tstruct& newest = slots_[head_];
-  newest.cfstr.assign(cf);
-  newest.tsrr.assign(ts);
-  newest.lastext.assign(la);
-  newest.curtext.assign(tm);
+  // Copies into the buffers the slot already has.
+  newest.cfstr = cf;
+  newest.tsrr = ts;
+  newest.lastext = la;
+  newest.curtext = tm;
   newest.fill = 1;
 }
 
@@ -182,9 +183,9 @@ void Composition::getdownstack() {
   if (newest.fill == 1 && historyStack[1].fill == 1) {
     replacement_.backNfront(newest.curtext, newest.lastext);
     const Tstruct& before = historyStack[1];
-    composeKeys.assign(before.cfstr);
-    restartKeys.assign(before.tsrr);
-    previousCodes.assign(before.lastext);
+    composeKeys = before.cfstr;
+    restartKeys = before.tsrr;
+    previousCodes = before.lastext;
     historyStack.pop();
     forgetRanges();
     return;

@@ -36,8 +36,8 @@ class HistoryRing {
 
   // Slot i takes slot i - 1 for every i from the oldest down, the oldest
   // step goes, and slot 0 holds the step given.
-  void push(std::u16string_view cf, std::u16string_view ts, std::u16string_view la,
-            std::u16string_view tm);
+  void push(const std::u16string& cf, const std::u16string& ts, const std::u16string& la,
+            const std::u16string& tm);
   // Slot i takes slot i + 1, and the oldest slot is empty.
   void pop();
   // Every slot empty.
@@ -108,8 +108,8 @@ class Composition {
   void convert_text(std::u16string_view source, std::u16string& codes);
   // Advances composeKeys, restartKeys and previousCodes by one key.
   void check_continuity(char16_t key);
-  void sendupstack(std::u16string_view cf, std::u16string_view la, std::u16string_view ts,
-                   std::u16string_view tm) {
+  void sendupstack(const std::u16string& cf, const std::u16string& la, const std::u16string& ts,
+                   const std::u16string& tm) {
     historyStack.push(cf, ts, la, tm);
   }
   // Undoes the newest step in the target and in the state.

@@ -12,13 +12,13 @@ void ActiveKeymap::activate(int keymap) {
   maxKeysLength = tables_.longestKeys(keymap);
   activeSmp = tables_.keymapSmp[static_cast<std::size_t>(keymap)];
   keyRanges_.fill(KeyRange{});
+  lastRange_ = {0, -1, -1};
 }
 
-KeyRange ActiveKeymap::keyRange(char16_t key) const {
-  if (key >= keyRanges_.size()) return narrow(allRows(), key);
-  KeyRange& known = keyRanges_[key];
-  if (known.depth == 0) known = narrow(allRows(), key);
-  return known;
+KeyRange ActiveKeymap::findKeyRange(char16_t key) const {
+  const KeyRange range = narrow(allRows(), key);
+  if (key < keyRanges_.size()) keyRanges_[key] = range;
+  return range;
 }
 
 int ActiveKeymap::BinSearch(std::u16string_view key) const {
@@ -58,6 +58,9 @@ int ActiveKeymap::firstRowBeginningWith(std::u16string_view prefix) const {
 KeyRange ActiveKeymap::narrow(KeyRange range, char16_t key) const {
   const auto depth = static_cast<std::size_t>(range.depth);
   if (range.empty()) return {range.first, range.last, range.depth + 1};
+  if (key == lastKey_ && range.first == lastRange_.first && range.last == lastRange_.last &&
+      range.depth == lastRange_.depth)
+    return lastNarrowed_;
   const std::u16string* keys = &tables_.cell(activeKeymap, kKeys, 0);  // row r at keys[r]
   // Within the range, the sequence itself sorts first (it has no key at
   // depth), then the rows by their key at depth: the rows with key follow
@@ -75,7 +78,10 @@ KeyRange ActiveKeymap::narrow(KeyRange range, char16_t key) const {
     return lo;
   };
   const int first = boundary(range.first, range.last + 1, false);
-  return {first, boundary(first, range.last + 1, true) - 1, range.depth + 1};
+  lastRange_ = range;
+  lastKey_ = key;
+  lastNarrowed_ = {first, boundary(first, range.last + 1, true) - 1, range.depth + 1};
+  return lastNarrowed_;
 }
 
 }  // namespace korimo

@@ -29,6 +29,7 @@ class ActiveKeymap {
     activeKeymap = entryCount = paddedCount = maxKeysLength = 0;
     activeSmp = false;
     keyRanges_.fill(KeyRange{});
+    lastRange_ = {0, -1, -1};
   }
 
   // Row of the active keymap whose Keys equal key exactly, or -1. When rows
@@ -52,7 +53,10 @@ class ActiveKeymap {
   }
   // The rows that begin with the one key: remembered per key for the
   // keymap active, since every composed key asks for them.
-  KeyRange keyRange(char16_t key) const;
+  KeyRange keyRange(char16_t key) const {
+    if (key < keyRanges_.size() && keyRanges_[key].depth != 0) return keyRanges_[key];
+    return findKeyRange(key);
+  }
   // The row BinSearch gives for the sequence of range, which is an entry:
   // the range's first row unless the keymap repeats the sequence, when the
   // halving probes decide which of the repeats it is.
@@ -80,8 +84,14 @@ class ActiveKeymap {
 
  private:
   const KeymapTables& tables_;
+  KeyRange findKeyRange(char16_t key) const;
   // keyRange of the keys below 128, found on first use; depth 0 when not yet.
   mutable std::array<KeyRange, 128> keyRanges_{};
+  // The last narrowing, which the composition and the conversion of the same
+  // sequence both ask for.
+  mutable KeyRange lastRange_{0, -1, -1};
+  mutable char16_t lastKey_ = 0;
+  mutable KeyRange lastNarrowed_;
 };
 
 }  // namespace korimo
