@@ -174,6 +174,7 @@ int load(const std::string& entries, std::size_t n) {
 
 int startup(const std::filesystem::path& appFolder, std::size_t n) {
   startCounting();
+  const auto start = std::chrono::steady_clock::now();
   for (std::size_t i = 0; i < n; ++i) {
     platform::sim::SimDesktop desktop;
     platform::sim::SimHookPlatform hooks;
@@ -185,7 +186,9 @@ int startup(const std::filesystem::path& appFolder, std::size_t n) {
     form.FormCreate();
     if (i + 1 == n) std::printf("catalogued %d\n", form.catalogue.keymapCount);
   }
+  const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
   report(n);
+  if (n) std::printf("milliseconds-per-item %.3f\n", took.count() / static_cast<double>(n));
   return 0;
 }
 
