@@ -397,46 +397,27 @@ class RankTree {
 
 namespace {
 
+using Part = std::pair<std::ptrdiff_t, std::ptrdiff_t>;
+
 // Hoare partitioning around the middle row, exactly so: the order it leaves
 // equal key sequences in decides which of them the halving search meets.
-// Every step of that sort is reproduced, but on the ranks of the key
-// sequences in a RankTree, where the scans skip ahead in logarithmic time and
-// exchanges are the only real work; a partition exchanges at most one row
-// more than its smaller part holds, so the whole sort takes O(n log^2 n)
-// even for orders that make each partition split off a single row. The parts
-// wait on a list instead of the call stack, the larger part first, so the
-// list stays logarithmic too. Rows move only once, at the end.
-// The same partitions with plain scans over the ranks, which is quicker for
-// the orders keymaps come in; false, having given up, when the scans grow
-// well beyond n log n steps (an order that defeats the middle pivot).
-bool partitionByScans(std::vector<int> ranks, std::vector<std::size_t>& from) {
-  const std::size_t count = ranks.size();
-  std::size_t budget = 16 * count;
-  for (std::size_t n = count; n > 1; n /= 2) budget += 16 * count;
-  std::iota(from.begin(), from.end(), std::size_t{0});
-  std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending;
+// This runs the partitions over positions 0..count-1: partition(a, b, i, j)
+// partitions a..b around the rank at its middle, starting its scans at i = a
+// and j = b and leaving them where they crossed, or gives up with false, and
+// so does this. The parts wait on a list instead of the call stack, the
+// larger part first, so the list stays logarithmic.
+template <typename Partition>
+bool eachPartition(std::size_t count, Partition partition) {
+  std::vector<Part> pending;
   pending.emplace_back(0, static_cast<std::ptrdiff_t>(count) - 1);
   while (!pending.empty()) {
     auto [a, b] = pending.back();
     pending.pop_back();
     while (a < b) {
-      const auto at = [&](std::ptrdiff_t p) { return ranks[static_cast<std::size_t>(p)]; };
-      const int pivot = at((a + b) / 2);
       std::ptrdiff_t i = a;
       std::ptrdiff_t j = b;
-      do {
-        while (at(i) < pivot) ++i;
-        while (pivot < at(j)) --j;
-        if (i <= j) {
-          std::swap(ranks[static_cast<std::size_t>(i)], ranks[static_cast<std::size_t>(j)]);
-          std::swap(from[static_cast<std::size_t>(i)], from[static_cast<std::size_t>(j)]);
-          ++i;
-          --j;
-        }
-      } while (i <= j);
-      const auto steps = static_cast<std::size_t>(b - a + 1);
-      if (steps > budget) return false;
-      budget -= steps;
+      if (!partition(a, b, i, j)) return false;
+      // Parts a..j and i..b; sorting them in either order ends the same.
       if (j - a < b - i) {
         if (i < b) pending.emplace_back(i, b);
         b = j;
@@ -449,7 +430,41 @@ bool partitionByScans(std::vector<int> ranks, std::vector<std::size_t>& from) {
   return true;
 }
 
-// It leaves in from, for each position, the row that the sort moves there.
+// The partitions with plain scans over the ranks, quick for the orders
+// keymaps come in; false, having given up, when the scans grow well beyond
+// n log n steps (an order that defeats the middle pivot).
+bool partitionByScans(std::vector<int> ranks, std::vector<std::size_t>& from) {
+  const std::size_t count = ranks.size();
+  std::size_t budget = 16 * count;
+  for (std::size_t n = count; n > 1; n /= 2) budget += 16 * count;
+  std::iota(from.begin(), from.end(), std::size_t{0});
+  const auto at = [&](std::ptrdiff_t p) { return ranks[static_cast<std::size_t>(p)]; };
+  return eachPartition(
+      count, [&](std::ptrdiff_t a, std::ptrdiff_t b, std::ptrdiff_t& i, std::ptrdiff_t& j) {
+        const int pivot = at((a + b) / 2);
+        do {
+          while (at(i) < pivot) ++i;
+          while (pivot < at(j)) --j;
+          if (i <= j) {
+            std::swap(ranks[static_cast<std::size_t>(i)], ranks[static_cast<std::size_t>(j)]);
+            std::swap(from[static_cast<std::size_t>(i)], from[static_cast<std::size_t>(j)]);
+            ++i;
+            --j;
+          }
+        } while (i <= j);
+        const auto steps = static_cast<std::size_t>(b - a + 1);
+        if (steps > budget) return false;
+        budget -= steps;
+        return true;
+      });
+}
+
+// The same partitions on the ranks in a RankTree, where the scans skip ahead
+// in logarithmic time and exchanges are the only real work; a partition
+// exchanges at most one row more than its smaller part holds, so the whole
+// sort takes O(n log^2 n) even for orders that make each partition split off
+// a single row. It leaves in from, for each position, the row that the sort
+// moves there.
 void partitionLikeQuickSort(const std::vector<std::u16string>& keys, std::size_t first,
                             const std::vector<std::size_t>& byKeys,
                             std::vector<std::size_t>& from) {
@@ -463,36 +478,22 @@ void partitionLikeQuickSort(const std::vector<std::u16string>& keys, std::size_t
   if (partitionByScans(ranks, from)) return;
   RankTree tree(ranks);
   std::iota(from.begin(), from.end(), std::size_t{0});
-  std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending;
-  pending.emplace_back(0, static_cast<std::ptrdiff_t>(count) - 1);
-  while (!pending.empty()) {
-    auto [a, b] = pending.back();
-    pending.pop_back();
-    while (a < b) {
-      // Row numbers are offset by lo; (lo + a + lo + b) div 2 is lo + (a + b) div 2.
-      const int pivot = tree.rank(static_cast<std::size_t>((a + b) / 2));
-      std::ptrdiff_t i = a;
-      std::ptrdiff_t j = b;
-      do {
-        i = tree.firstAtLeast(i, b, pivot);
-        j = tree.lastAtMost(a, j, pivot);
-        if (i <= j) {
-          tree.exchange(static_cast<std::size_t>(i), static_cast<std::size_t>(j));
-          std::swap(from[static_cast<std::size_t>(i)], from[static_cast<std::size_t>(j)]);
-          ++i;
-          --j;
-        }
-      } while (i <= j);
-      // Parts a..j and i..b; sorting them in either order ends the same.
-      if (j - a < b - i) {
-        if (i < b) pending.emplace_back(i, b);
-        b = j;
-      } else {
-        if (a < j) pending.emplace_back(a, j);
-        a = i;
-      }
-    }
-  }
+  eachPartition(
+      count, [&](std::ptrdiff_t a, std::ptrdiff_t b, std::ptrdiff_t& i, std::ptrdiff_t& j) {
+        // Row numbers are offset by lo; (lo + a + lo + b) div 2 is lo + (a + b) div 2.
+        const int pivot = tree.rank(static_cast<std::size_t>((a + b) / 2));
+        do {
+          i = tree.firstAtLeast(i, b, pivot);
+          j = tree.lastAtMost(a, j, pivot);
+          if (i <= j) {
+            tree.exchange(static_cast<std::size_t>(i), static_cast<std::size_t>(j));
+            std::swap(from[static_cast<std::size_t>(i)], from[static_cast<std::size_t>(j)]);
+            ++i;
+            --j;
+          }
+        } while (i <= j);
+        return true;
+      });
 }
 
 }  // namespace
