@@ -1,6 +1,6 @@
 #pragma once
 // Keymaps and key streams for the benchmarks: syllables of Devanagari
-// consonants and vowel signs, about 100 or about 3,000 entries.
+// consonants and vowel signs, about 100, about 3,000 or about 30,000 entries.
 
 #include <cstdio>
 #include <filesystem>
@@ -39,8 +39,8 @@ inline std::string keysHex(const std::string& keys) {
 }
 
 // Syllables of the first `consonants` consonants: consonant alone (with
-// virama), with each vowel sign, and, for the large keymap, two-consonant
-// conjuncts with each vowel sign.
+// virama), with each vowel sign, and, for the large keymaps, two-consonant
+// conjuncts with each vowel sign, then three-consonant ones up to the limit.
 inline std::filesystem::path writeKeymap(std::size_t consonants, bool conjuncts,
                                          std::size_t limit) {
   std::vector<std::pair<std::string, std::string>> entries;
@@ -56,6 +56,13 @@ inline std::filesystem::path writeKeymap(std::size_t consonants, bool conjuncts,
       for (std::size_t j = 0; j < consonants && entries.size() < limit; ++j)
         syllables(kConsonants[i].first + kConsonants[j].first,
                   code(kConsonants[i].second) + "094D" + code(kConsonants[j].second));
+  if (conjuncts)
+    for (std::size_t i = 0; i < consonants && entries.size() < limit; ++i)
+      for (std::size_t j = 0; j < consonants && entries.size() < limit; ++j)
+        for (std::size_t k = 0; k < consonants && entries.size() < limit; ++k)
+          syllables(kConsonants[i].first + kConsonants[j].first + kConsonants[k].first,
+                    code(kConsonants[i].second) + "094D" + code(kConsonants[j].second) + "094D" +
+                        code(kConsonants[k].second));
   if (entries.size() > limit) entries.resize(limit);
 
   auto path = std::filesystem::temp_directory_path() /
@@ -79,6 +86,11 @@ inline const std::filesystem::path& largeKeymap() {
   return path;
 }
 
+inline const std::filesystem::path& hugeKeymap() {
+  static const auto path = writeKeymap(kConsonants.size(), true, 30000);
+  return path;
+}
+
 // Words of two to four syllables over the consonants both keymaps know.
 inline std::string wordStream() {
   std::mt19937 random(42);
@@ -89,6 +101,31 @@ inline std::string wordStream() {
       text += kVowelSigns[random() % kVowelSigns.size()].first;
     }
     text += ' ';
+  }
+  return text;
+}
+
+// A typist's key stream of `keys` keys: words of one to four syllables over
+// every consonant, now and then a two-consonant conjunct, a space after each
+// word, and about one key in ten a Backspace that takes back a mistyped key.
+inline std::string typingStream(std::size_t keys) {
+  std::mt19937 random(2026);
+  std::string text;
+  auto key = [&](char c) {
+    if (text.size() < keys) text += c;
+    if (text.size() < keys && random() % 9 == 0) {
+      text += static_cast<char>('a' + random() % 26);  // a slip, taken back
+      if (text.size() < keys) text += '\b';
+    }
+  };
+  while (text.size() < keys) {
+    for (int s = 1 + static_cast<int>(random() % 4); s > 0; --s) {
+      std::string syllable = kConsonants[random() % kConsonants.size()].first;
+      if (random() % 5 == 0) syllable += kConsonants[random() % kConsonants.size()].first;
+      syllable += kVowelSigns[random() % kVowelSigns.size()].first;
+      for (char c : syllable) key(c);
+    }
+    key(' ');
   }
   return text;
 }

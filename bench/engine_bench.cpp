@@ -24,6 +24,7 @@ class NullDesktop : public platform::Desktop {
  public:
   unsigned sendInput(const platform::KeyboardInput&) override { return 1; }
   std::u16string className(platform::WindowHandle) override { return u"Edit"; }
+  void readClassName(platform::WindowHandle, std::u16string& into) override { into = u"Edit"; }
   platform::WindowHandle foregroundWindow() override { return 1; }
   bool windowExists(platform::WindowHandle) override { return true; }
   bool acceptsInjectedInput(platform::WindowHandle) override { return true; }

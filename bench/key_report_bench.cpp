@@ -5,50 +5,18 @@
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "bench/bench_keymaps.h"
-#include "platform/sim/sim_desktop.h"
-#include "platform/sim/sim_hooks.h"
-#include "platform/sim/sim_shell.h"
+#include "bench/report_session.h"
 #include "platform/sim/us_keyboard.h"
-#include "shell/main_form.h"
 
 namespace {
 
 using namespace korimo;
 
-std::filesystem::path appFolder() {
-  auto folder = std::filesystem::temp_directory_path() / "korimo-bench-app";
-  std::filesystem::create_directories(folder / "Data");
-  std::filesystem::copy_file(bench::largeKeymap(), folder / "Data" / "large.xml",
-                             std::filesystem::copy_options::overwrite_existing);
-  std::ofstream(folder / "config.xml", std::ios::binary)
-      << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Config><Local><ToggleMode>1</ToggleMode>"
-         "<TKey1>0</TKey1><TKey2>0</TKey2><TextServices>True</TextServices>"
-         "<Surround>True</Surround></Local><Keymaps><Entry><Language>Hindi</Language>"
-         "<Keyboard>Large</Keyboard><Encoding>Unicode</Encoding><Filename>large.xml</Filename>"
-         "<TKey1>1</TKey1><TKey2>1</TKey2></Entry></Keymaps></Config>\n";
-  return folder;
-}
-
 void BM_KeyReport_LargeKeymap(benchmark::State& state) {
-  platform::sim::SimDesktop desktop;
-  platform::sim::SimHookPlatform hooks;
-  platform::sim::SimShell shell;
-  hooks.desktop = &desktop;
-  shell.appFolder = appFolder();
-  shell.setRegistry(platform::Hive::CurrentUser, u"Keyboard Layout\\Preload", u"1",
-                    {platform::RegistryValue::Type::String, u"00000409", 0});
-  auto own = desktop.openWindow(u"TApplication");
-  TForm1 form({hooks, hooks, shell}, own);
-  form.FormCreate();
-  desktop.openWindow(u"Edit");
-  hooks.press(platform::kVkLMenu);
-  hooks.type('1');
-  hooks.release(platform::kVkLMenu);
-  if (!form.keymapOn) {
+  bench::ReportSession session(bench::largeKeymap());
+  platform::sim::SimHookPlatform& hooks = session.hooks;
+  if (!session.form->keymapOn) {
     state.SkipWithError("the keymap did not switch on");
     return;
   }

@@ -37,7 +37,7 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
     steps_.resize(s);
     out_.resize(step.outBefore);
     const std::u16string_view piece = std::u16string_view(source_).substr(step.pos);
-    out_ += keymap.character(keymap.BinSearch(piece));
+    out_ += keymap.character(keymap.entryRow(open_.back().range, piece));
     steps_.push_back({step.pos, piece.size(), step.outBefore, length});
     return;
   }
@@ -46,13 +46,13 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
   // not fit, a space or carriage return is itself, else a one-key entry.
   Step step{oldLength, 1, out_.size(), steps_.empty() ? 0 : steps_.back().lastEnd};
   if (keymap.maxKeysLength > 0) {
-    const KeyRange range = keymap.narrow(keymap.allRows(), key);
+    const KeyRange range = keymap.keyRange(key);
     if (key == u' ') {
       out_ += u"0020";
     } else if (key == u'\r') {
       out_ += u"000D";
     } else if (keymap.isEntry(range)) {
-      out_ += keymap.character(keymap.BinSearch(std::u16string_view(&key, 1)));
+      out_ += keymap.character(keymap.entryRow(range, std::u16string_view(&key, 1)));
       step.lastEnd = length;
     }
     if (!range.empty()) open_.push_back({steps_.size(), range});
@@ -82,52 +82,112 @@ const std::u16string& Conversion::convert(const ActiveKeymap& keymap, std::u16st
 }
 
 std::u16string Composition::convert_text(std::u16string_view source) {
-  if (source.empty()) return {};
-  return conversion_.convert(keymap_, source, pendingKeys);
+  std::u16string codes;
+  convert_text(source, codes);
+  return codes;
 }
 
+void Composition::convert_text(std::u16string_view source, std::u16string& codes) {
+  if (source.empty()) {
+    codes.clear();
+    return;
+  }
+  codes = conversion_.convert(keymap_, source, pendingKeys);
+}
+
+KeyRange Composition::rangeOf(std::u16string_view keys) const {
+  KeyRange range = keymap_.allRows();
+  for (char16_t key : keys) {
+    if (range.empty()) break;
+    range = range.depth == 0 ? keymap_.keyRange(key) : keymap_.narrow(range, key);
+  }
+  return range;
+}
+
+// The first row that begins with a sequence is found by narrowing the rows
+// that begin with the sequence one key shorter: composeKeys and restartKeys
+// keep theirs from the key before.
 void Composition::check_continuity(char16_t key) {
-  std::u16string dest = composeKeys + key;
-  if (keymap_.BinSearch(dest) != -1) {
-    previousCodes = convert_text(composeKeys);
-    composeKeys = std::move(dest);
-    restartKeys.clear();
+  if (rangesGeneration_ != keymap_.generation || rangesGeneration_ == 0) {
+    composeRange_ = rangeOf(composeKeys);
+    restartRange_ = rangeOf(restartKeys);
+    rangesGeneration_ = keymap_.generation;
+  }
+  const KeyRange keyRange = keymap_.keyRange(key);
+  // The rows that begin with dest = composeKeys + key.
+  KeyRange dest = composeKeys.empty() ? keyRange : keymap_.narrow(composeRange_, key);
+  if (!dest.empty()) {
+    // dest is a whole entry, or begins one.
+    convert_text(composeKeys, previousCodes);
+    composeKeys.push_back(key);
+    composeRange_ = dest;
+    if (keymap_.isEntry(dest)) {
+      restartKeys.clear();
+      restartRange_ = keymap_.allRows();
+    } else {
+      restartKeys.assign(1, key);
+      restartRange_ = keyRange;
+    }
     return;
   }
-  if (keymap_.firstRowBeginningWith(dest) != -1) {
-    previousCodes = convert_text(composeKeys);
-    composeKeys = std::move(dest);
-    restartKeys = std::u16string(1, key);
-    return;
-  }
-  std::u16string restarted = restartKeys + key;
-  if (keymap_.firstRowBeginningWith(restarted) != -1) {
-    previousCodes = convert_text(restartKeys);
-    composeKeys = std::move(restarted);
-    restartKeys = std::u16string(1, key);
+  // The rows that begin with restartKeys + key.
+  const KeyRange restarted = restartKeys.empty() ? keyRange : keymap_.narrow(restartRange_, key);
+  if (!restarted.empty()) {
+    convert_text(restartKeys, previousCodes);
+    composeKeys = restartKeys;
+    composeKeys.push_back(key);
+    composeRange_ = restarted;
+    restartKeys.assign(1, key);
+    restartRange_ = keyRange;
     return;
   }
   previousCodes.clear();
-  restartKeys = std::u16string(1, key);
-  composeKeys = std::u16string(1, key);
+  restartKeys.assign(1, key);
+  composeKeys.assign(1, key);
+  restartRange_ = composeRange_ = keyRange;
 }
 
-void Composition::sendupstack(const std::u16string& cf, const std::u16string& la,
-                              const std::u16string& ts, const std::u16string& tm) {
-  for (std::size_t i = historyDepth - 1; i >= 1; --i)
-    historyStack[i] = historyStack[i - 1].fill == 1 ? historyStack[i - 1] : Tstruct{};
-  historyStack[0] = Tstruct{cf, ts, la, tm, 1};
+void HistoryRing::empty(Tstruct& slot) {
+  slot.cfstr.clear();
+  slot.tsrr.clear();
+  slot.lastext.clear();
+  slot.curtext.clear();
+  slot.fill = 0;
+}
+
+void HistoryRing::push(const std::u16string& cf, const std::u16string& ts, const std::u16string& la,
+                       const std::u16string& tm) {
+  // The oldest slot, whatever it held, becomes slot 0.
+  head_ = (head_ + historyDepth - 1) % historyDepth;
+  Tstruct& newest = slots_[head_];
+  // Copies into the buffers the slot already has.
+  newest.cfstr = cf;
+  newest.tsrr = ts;
+  newest.lastext = la;
+  newest.curtext = tm;
+  newest.fill = 1;
+}
+
+void HistoryRing::pop() {
+  empty(slots_[head_]);  // becomes the oldest slot
+  head_ = (head_ + 1) % historyDepth;
+}
+
+void HistoryRing::clear() {
+  for (Tstruct& slot : slots_) empty(slot);
+  head_ = 0;
 }
 
 void Composition::getdownstack() {
   const Tstruct& newest = historyStack[0];
   if (newest.fill == 1 && historyStack[1].fill == 1) {
     replacement_.backNfront(newest.curtext, newest.lastext);
-    composeKeys = historyStack[1].cfstr;
-    restartKeys = historyStack[1].tsrr;
-    previousCodes = historyStack[1].lastext;
-    std::move(historyStack.begin() + 1, historyStack.end(), historyStack.begin());
-    historyStack[historyDepth - 1] = Tstruct{};
+    const Tstruct& before = historyStack[1];
+    composeKeys = before.cfstr;
+    restartKeys = before.tsrr;
+    previousCodes = before.lastext;
+    historyStack.pop();
+    forgetRanges();
     return;
   }
   if (newest.fill == 1) {
@@ -145,6 +205,7 @@ void Composition::setallnull() {
   composeKeys.clear();
   previousCodes.clear();
   restartKeys.clear();
+  forgetRanges();
 }
 
 }  // namespace korimo

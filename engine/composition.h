@@ -23,6 +23,34 @@ struct Tstruct {
 
 constexpr std::size_t historyDepth = 12;
 
+// The undo history: historyDepth slots, slot 0 the newest step, the filled
+// ones an unbroken run from slot 0. It is kept as a ring: a push or a pop
+// moves where slot 0 lies instead of copying every slot along, and an
+// emptied slot keeps its strings' buffers, so that recording a step costs
+// four copies into buffers already there.
+class HistoryRing {
+ public:
+  Tstruct& operator[](std::size_t slot) { return slots_[physical(slot)]; }
+  const Tstruct& operator[](std::size_t slot) const { return slots_[physical(slot)]; }
+  static constexpr std::size_t size() { return historyDepth; }
+
+  // Slot i takes slot i - 1 for every i from the oldest down, the oldest
+  // step goes, and slot 0 holds the step given.
+  void push(const std::u16string& cf, const std::u16string& ts, const std::u16string& la,
+            const std::u16string& tm);
+  // Slot i takes slot i + 1, and the oldest slot is empty.
+  void pop();
+  // Every slot empty.
+  void clear();
+
+ private:
+  std::size_t physical(std::size_t slot) const { return (head_ + slot) % historyDepth; }
+  static void empty(Tstruct& slot);
+
+  std::array<Tstruct, historyDepth> slots_{};
+  std::size_t head_ = 0;  // where slot 0 lies
+};
+
 // The greedy longest-match conversion of one key sequence, kept with what it
 // takes to convert the sequence plus one more key without starting over.
 //
@@ -76,28 +104,41 @@ class Composition {
   // conversion of the last sequence is kept, so that converting it again,
   // or it plus one key, costs the same however long it is.
   std::u16string convert_text(std::u16string_view source);
+  // The same into codes, whose buffer is reused.
+  void convert_text(std::u16string_view source, std::u16string& codes);
   // Advances composeKeys, restartKeys and previousCodes by one key.
   void check_continuity(char16_t key);
   void sendupstack(const std::u16string& cf, const std::u16string& la, const std::u16string& ts,
-                   const std::u16string& tm);
+                   const std::u16string& tm) {
+    historyStack.push(cf, ts, la, tm);
+  }
   // Undoes the newest step in the target and in the state.
   void getdownstack();
   // Ends the composition; currentCodes stays as it was.
   void setallnull();
   // Forgets every recorded step and keeps the live strings.
-  void emptyHistory() { historyStack.fill(Tstruct{}); }
+  void emptyHistory() { historyStack.clear(); }
 
   std::u16string composeKeys;
   std::u16string restartKeys;
   std::u16string previousCodes;
   std::u16string currentCodes;
   std::u16string pendingKeys;
-  std::array<Tstruct, historyDepth> historyStack{};
+  HistoryRing historyStack;
 
  private:
+  // The rows that begin with composeKeys and with restartKeys, kept from key
+  // to key for the keymap of that generation, so that the next key narrows
+  // them instead of searching the whole keymap.
+  KeyRange rangeOf(std::u16string_view keys) const;
+  void forgetRanges() { rangesGeneration_ = 0; }
+
   const ActiveKeymap& keymap_;
   Replacement& replacement_;
   Conversion conversion_;
+  KeyRange composeRange_;
+  KeyRange restartRange_;
+  unsigned rangesGeneration_ = 0;  // of the keymap the ranges were found in; 0 none
 };
 
 }  // namespace korimo

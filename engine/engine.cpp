@@ -9,10 +9,10 @@ bool Engine::composeKey(std::uint16_t vkCode, char16_t keyChar, bool surround) {
     return false;
   }
   c.check_continuity(keyChar);
-  c.currentCodes = c.convert_text(c.composeKeys);
+  c.convert_text(c.composeKeys, c.currentCodes);
   if (surround) c.sendupstack(c.composeKeys, c.previousCodes, c.restartKeys, c.currentCodes);
   bool updated = false;
-  if (c.currentCodes != u"000D") {
+  if (std::u16string_view(c.currentCodes) != std::u16string_view(u"000D")) {
     replacement.backNfront(c.previousCodes, c.currentCodes);
     updated = true;
   } else {

@@ -39,6 +39,27 @@ std::u16string unitToHex(char16_t unit);
 // empty text is).
 bool isHexGroups(std::u16string_view text, std::size_t width);
 
+// The value of a hexadecimal digit, or -1.
+inline int hexDigitValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  const char16_t upper = c & ~char16_t{0x20};  // a-f as A-F
+  if (upper >= u'A' && upper <= u'F') return upper - u'A' + 10;
+  return -1;
+}
+
+// The UTF-16 unit of a group of exactly four hexadecimal digits, or -1 for
+// any other text: what hexToInt gives for such a group, without its checks
+// of length and its exception, for code strings read on every key.
+inline std::int32_t groupUnit(std::u16string_view group) {
+  if (group.size() != 4) return -1;
+  const int a = hexDigitValue(group[0]);
+  const int b = hexDigitValue(group[1]);
+  const int c = hexDigitValue(group[2]);
+  const int d = hexDigitValue(group[3]);
+  if ((a | b | c | d) < 0) return -1;
+  return (a << 12) | (b << 8) | (c << 4) | d;
+}
+
 // Number of complete four-digit groups in a code string.
 inline std::size_t groupCount(std::u16string_view codes) { return codes.size() / 4; }
 // Group g (0-based) of a code string.

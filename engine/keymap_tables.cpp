@@ -11,8 +11,6 @@
 namespace korimo {
 namespace {
 
-using xml::XmlElement;
-
 // A required failure of the file, carrying the reason to the caller.
 struct KeymapFault {
   std::string what;
@@ -24,13 +22,6 @@ std::string narrow(std::u16string_view text) {
   } catch (const xml::XmlError&) {
     return "?";
   }
-}
-
-const XmlElement& required(const XmlElement& parent, std::u16string_view name,
-                           const std::string& where) {
-  const XmlElement* child = parent.childByName(name);
-  if (!child) throw KeymapFault{where + "missing " + narrow(name) + " element"};
-  return *child;
 }
 
 bool isHex(char16_t c) {
@@ -52,9 +43,9 @@ bool isLowSurrogate(std::int32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF
 std::string checkSurrogates(std::u16string_view codes, const char* element, bool pairsAllowed) {
   const std::size_t groups = groupCount(codes);
   for (std::size_t g = 0; g < groups; ++g) {
-    const std::int32_t unit = hexToInt(group(codes, g));
+    const std::int32_t unit = groupUnit(group(codes, g));  // the groups are hexadecimal
     if (!isHighSurrogate(unit) && !isLowSurrogate(unit)) continue;
-    if (isLowSurrogate(unit) || g + 1 == groups || !isLowSurrogate(hexToInt(group(codes, g + 1))))
+    if (isLowSurrogate(unit) || g + 1 == groups || !isLowSurrogate(groupUnit(group(codes, g + 1))))
       return quotedValue(element, codes) + ": group " + std::to_string(g + 1) + " \"" +
              narrow(group(codes, g)) + "\" is a lone surrogate";
     if (!pairsAllowed)
@@ -81,39 +72,132 @@ std::string checkGroups(std::u16string_view text, std::size_t width, const char*
   return {};
 }
 
-struct ParsedKeymap {
-  xml::XmlDocument document;
-  const XmlElement* header = nullptr;
-  const XmlElement* data = nullptr;
-};
-
-ParsedKeymap openKeymap(const std::filesystem::path& path) {
-  ParsedKeymap parsed{xml::XmlDocument::load(path)};
-  const XmlElement& root = parsed.document.root();
-  parsed.data = &required(root, u"Data", "");
-  parsed.header = &required(root, u"Header", "");
-  required(*parsed.header, u"LCID", "Header: ");
-  if (parsed.data->childCount() > kMaxKeymapEntries)
-    throw KeymapFault{"Data has " + std::to_string(parsed.data->childCount()) +
-                      " entries; a keymap may have at most " + std::to_string(kMaxKeymapEntries)};
-  return parsed;
+bool nameIs(std::string_view name, std::string_view lowerCase) {
+  if (name.size() != lowerCase.size()) return false;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = (name[i] >= 'A' && name[i] <= 'Z') ? static_cast<char>(name[i] + 32) : name[i];
+    if (c != lowerCase[i]) return false;
+  }
+  return true;
 }
 
-bool smpOf(const ParsedKeymap& parsed) {
-  const XmlElement* smp = parsed.header->childByName(u"SMP");
-  return smp ? smp->valueAsBool(false) : false;
+// What the load and the check read of a keymap file, gathered as the file
+// is read instead of kept as a document tree: the first Header and Data
+// children of the root, the first LCID and SMP of that Header, and of each
+// child of that Data (an entry) its first Display, Character and Keys, each
+// found by name without regard to letter case. The values of the entries
+// lie one after another in one buffer.
+class KeymapFile : public xml::XmlHandler {
+ public:
+  enum Value : int { kDisplayValue = 0, kCharacterValue = 1, kKeysValue = 2 };
+  struct Entry {
+    std::uint32_t at[3] = {};
+    std::uint32_t length[3] = {};
+    bool present[3] = {};
+  };
+
+  explicit KeymapFile(const std::filesystem::path& path) { xml::readDocument(path, *this); }
+
+  bool hasData = false;
+  bool hasHeader = false;
+  bool hasLcid = false;
+  bool hasSmp = false;
+  std::u16string lcid;
+  std::u16string smp;
+  std::vector<Entry> entries;
+
+  std::u16string_view value(const Entry& entry, Value which) const {
+    return std::u16string_view(values_).substr(entry.at[which], entry.length[which]);
+  }
+
+ private:
+  enum class Role { kOther, kData, kHeader, kEntry, kLcid, kSmp, kDisplay, kCharacter, kKeys };
+
+  void startElement(std::string_view name) override {
+    const Role parent = roles_.empty() ? Role::kOther : roles_.back();
+    Role role = Role::kOther;
+    if (roles_.size() == 1) {  // a child of the root
+      if (!hasData && nameIs(name, "data")) role = Role::kData, hasData = true;
+      if (!hasHeader && nameIs(name, "header")) role = Role::kHeader, hasHeader = true;
+    } else if (parent == Role::kData) {
+      role = Role::kEntry;
+      entries.emplace_back();
+    } else if (parent == Role::kHeader) {
+      if (!hasLcid && nameIs(name, "lcid")) role = Role::kLcid, hasLcid = true;
+      if (!hasSmp && nameIs(name, "smp")) role = Role::kSmp, hasSmp = true;
+    } else if (parent == Role::kEntry) {
+      Entry& entry = entries.back();
+      if (!entry.present[kDisplayValue] && nameIs(name, "display"))
+        role = Role::kDisplay, entry.present[kDisplayValue] = true;
+      if (!entry.present[kCharacterValue] && nameIs(name, "character"))
+        role = Role::kCharacter, entry.present[kCharacterValue] = true;
+      if (!entry.present[kKeysValue] && nameIs(name, "keys"))
+        role = Role::kKeys, entry.present[kKeysValue] = true;
+    }
+    roles_.push_back(role);
+  }
+
+  void endElement(std::u16string& text) override {
+    const Role role = roles_.back();
+    roles_.pop_back();
+    switch (role) {
+      case Role::kLcid: lcid = text; break;
+      case Role::kSmp: smp = text; break;
+      case Role::kDisplay: keep(kDisplayValue, text); break;
+      case Role::kCharacter: keep(kCharacterValue, text); break;
+      case Role::kKeys: keep(kKeysValue, text); break;
+      default: break;
+    }
+  }
+
+  void keep(Value which, const std::u16string& text) {
+    Entry& entry = entries.back();
+    entry.at[which] = static_cast<std::uint32_t>(values_.size());
+    entry.length[which] = static_cast<std::uint32_t>(text.size());
+    values_ += text;
+  }
+
+  std::vector<Role> roles_;
+  std::u16string values_;
+};
+
+// The file read, with the faults of its structure raised in the order in
+// which a look at the document finds them.
+KeymapFile openKeymap(const std::filesystem::path& path) {
+  KeymapFile file(path);
+  if (!file.hasData) throw KeymapFault{"missing Data element"};
+  if (!file.hasHeader) throw KeymapFault{"missing Header element"};
+  if (!file.hasLcid) throw KeymapFault{"Header: missing LCID element"};
+  if (file.entries.size() > kMaxKeymapEntries)
+    throw KeymapFault{"Data has " + std::to_string(file.entries.size()) +
+                      " entries; a keymap may have at most " + std::to_string(kMaxKeymapEntries)};
+  return file;
+}
+
+// The Boolean value of SMP (true for T or Y, false for F or N, in either
+// case), false when it is missing or says neither.
+bool smpOf(const KeymapFile& file) {
+  if (!file.hasSmp || file.smp.empty()) return false;
+  const char16_t first = file.smp[0];
+  return first == u't' || first == u'T' || first == u'y' || first == u'Y';
 }
 
 struct EntryValues {
-  const std::u16string& display;
-  const std::u16string& character;
-  const std::u16string& keys;
+  std::u16string_view display;
+  std::u16string_view character;
+  std::u16string_view keys;
 };
 
-EntryValues entryValues(const XmlElement& entry, std::size_t index) {
-  std::string where = "entry " + std::to_string(index + 1) + ": ";
-  return {required(entry, u"Display", where).value(), required(entry, u"Character", where).value(),
-          required(entry, u"Keys", where).value()};
+EntryValues entryValues(const KeymapFile& file, std::size_t index) {
+  const KeymapFile::Entry& entry = file.entries[index];
+  const char* names[] = {"Display", "Character", "Keys"};
+  for (int which = 0; which < 3; ++which)
+    if (!entry.present[which])
+      throw KeymapFault{"entry " + std::to_string(index + 1) + ": missing " + names[which] +
+                        " element"};
+  return {file.value(entry, KeymapFile::kDisplayValue),
+          file.value(entry, KeymapFile::kCharacterValue),
+          file.value(entry, KeymapFile::kKeysValue)};
 }
 
 template <typename Body>
@@ -148,7 +232,8 @@ std::string validateEntry(std::u16string_view display, std::u16string_view chara
   if (decodedKeys) {
     decodedKeys->clear();
     for (std::size_t i = 0; i < keys.size(); i += 2)
-      decodedKeys->push_back(static_cast<char16_t>(hexToInt(keys.substr(i, 2))));
+      decodedKeys->push_back(
+          static_cast<char16_t>(hexDigitValue(keys[i]) * 16 + hexDigitValue(keys[i + 1])));
   }
   return {};
 }
@@ -174,9 +259,9 @@ void KeymapTables::resizeTables(int keymaps) {
 
 bool KeymapTables::integritycheck(const std::filesystem::path& path, std::string* why) {
   return guarded(why, [&] {
-    ParsedKeymap parsed = openKeymap(path);
+    const KeymapFile file = openKeymap(path);
     const int k = loadingKeymap;
-    const auto n = static_cast<int>(parsed.data->childCount());
+    const auto n = static_cast<int>(file.entries.size());
     const int padded = paddedCountFor(n);
     if (tableCapacity < padded) tableCapacity = padded;
     resizeTables(k + 1);
@@ -186,21 +271,20 @@ bool KeymapTables::integritycheck(const std::filesystem::path& path, std::string
     KeymapTable& copy = keymapTablesCopy[static_cast<std::size_t>(k)];
     for (KeymapTable* table : {&sorted, &copy})
       for (auto& column : *table) column.assign(static_cast<std::size_t>(padded) + 1, {});
-    const std::u16string& lcid = parsed.header->childByName(u"LCID")->value();
+    const std::u16string& lcid = file.lcid;
     std::u16string count = xml::utf8ToUtf16(std::to_string(n));
     for (KeymapTable* table : {&sorted, &copy}) {
       (*table)[kDisplay][0] = count;
       (*table)[kCharacter][0] = u"0";
       (*table)[kKeys][0] = lcid;
     }
-    const bool smp = smpOf(parsed);
+    const bool smp = smpOf(file);
     keymapSmp[static_cast<std::size_t>(k)] = smp;
 
     std::size_t longest = 0;
     std::u16string decoded;
     for (int i = 0; i < n; ++i) {
-      EntryValues entry =
-          entryValues(parsed.data->child(static_cast<std::size_t>(i)), static_cast<std::size_t>(i));
+      const EntryValues entry = entryValues(file, static_cast<std::size_t>(i));
       std::string fault = validateEntry(entry.display, entry.character, entry.keys, smp, &decoded);
       if (!fault.empty()) throw KeymapFault{"entry " + std::to_string(i + 1) + ": " + fault};
       const auto row = static_cast<std::size_t>(i + 1);
@@ -222,11 +306,11 @@ bool KeymapTables::integritycheck(const std::filesystem::path& path, std::string
 
 bool KeymapTables::integritycheck1(const std::filesystem::path& path, std::string* why) {
   return guarded(why, [&] {
-    ParsedKeymap parsed = openKeymap(path);
-    validatedLcid = parsed.header->childByName(u"LCID")->value();
-    const bool smp = smpOf(parsed);
-    for (std::size_t i = 0; i < parsed.data->childCount(); ++i) {
-      EntryValues entry = entryValues(parsed.data->child(i), i);
+    const KeymapFile file = openKeymap(path);
+    validatedLcid = file.lcid;
+    const bool smp = smpOf(file);
+    for (std::size_t i = 0; i < file.entries.size(); ++i) {
+      const EntryValues entry = entryValues(file, i);
       std::string fault = validateEntry(entry.display, entry.character, entry.keys, smp, nullptr);
       if (!fault.empty()) throw KeymapFault{"entry " + std::to_string(i + 1) + ": " + fault};
     }
@@ -311,15 +395,111 @@ class RankTree {
 
 }  // namespace
 
+namespace {
+
+using Part = std::pair<std::ptrdiff_t, std::ptrdiff_t>;
+
 // Hoare partitioning around the middle row, exactly so: the order it leaves
 // equal key sequences in decides which of them the halving search meets.
-// Every step of that sort is reproduced, but on the ranks of the key
-// sequences in a RankTree, where the scans skip ahead in logarithmic time and
-// exchanges are the only real work; a partition exchanges at most one row
-// more than its smaller part holds, so the whole sort takes O(n log^2 n)
-// even for orders that make each partition split off a single row. The parts
-// wait on a list instead of the call stack, the larger part first, so the
-// list stays logarithmic too. Rows move only once, at the end.
+// This runs the partitions over positions 0..count-1: partition(a, b, i, j)
+// partitions a..b around the rank at its middle, starting its scans at i = a
+// and j = b and leaving them where they crossed, or gives up with false, and
+// so does this. The parts wait on a list instead of the call stack, the
+// larger part first, so the list stays logarithmic.
+template <typename Partition>
+bool eachPartition(std::size_t count, Partition partition) {
+  std::vector<Part> pending;
+  pending.emplace_back(0, static_cast<std::ptrdiff_t>(count) - 1);
+  while (!pending.empty()) {
+    auto [a, b] = pending.back();
+    pending.pop_back();
+    while (a < b) {
+      std::ptrdiff_t i = a;
+      std::ptrdiff_t j = b;
+      if (!partition(a, b, i, j)) return false;
+      // Parts a..j and i..b; sorting them in either order ends the same.
+      if (j - a < b - i) {
+        if (i < b) pending.emplace_back(i, b);
+        b = j;
+      } else {
+        if (a < j) pending.emplace_back(a, j);
+        a = i;
+      }
+    }
+  }
+  return true;
+}
+
+// The partitions with plain scans over the ranks, quick for the orders
+// keymaps come in; false, having given up, when the scans grow well beyond
+// n log n steps (an order that defeats the middle pivot).
+bool partitionByScans(std::vector<int> ranks, std::vector<std::size_t>& from) {
+  const std::size_t count = ranks.size();
+  std::size_t budget = 16 * count;
+  for (std::size_t n = count; n > 1; n /= 2) budget += 16 * count;
+  std::iota(from.begin(), from.end(), std::size_t{0});
+  const auto at = [&](std::ptrdiff_t p) { return ranks[static_cast<std::size_t>(p)]; };
+  return eachPartition(
+      count, [&](std::ptrdiff_t a, std::ptrdiff_t b, std::ptrdiff_t& i, std::ptrdiff_t& j) {
+        const int pivot = at((a + b) / 2);
+        do {
+          while (at(i) < pivot) ++i;
+          while (pivot < at(j)) --j;
+          if (i <= j) {
+            std::swap(ranks[static_cast<std::size_t>(i)], ranks[static_cast<std::size_t>(j)]);
+            std::swap(from[static_cast<std::size_t>(i)], from[static_cast<std::size_t>(j)]);
+            ++i;
+            --j;
+          }
+        } while (i <= j);
+        const auto steps = static_cast<std::size_t>(b - a + 1);
+        if (steps > budget) return false;
+        budget -= steps;
+        return true;
+      });
+}
+
+// The same partitions on the ranks in a RankTree, where the scans skip ahead
+// in logarithmic time and exchanges are the only real work; a partition
+// exchanges at most one row more than its smaller part holds, so the whole
+// sort takes O(n log^2 n) even for orders that make each partition split off
+// a single row. It leaves in from, for each position, the row that the sort
+// moves there.
+void partitionLikeQuickSort(const std::vector<std::u16string>& keys, std::size_t first,
+                            const std::vector<std::size_t>& byKeys,
+                            std::vector<std::size_t>& from) {
+  const std::size_t count = byKeys.size();
+  std::vector<int> ranks(count);
+  for (std::size_t t = 0; t < count; ++t) {
+    const bool same = t > 0 && keys[first + byKeys[t]] == keys[first + byKeys[t - 1]];
+    ranks[byKeys[t]] = same ? ranks[byKeys[t - 1]] : static_cast<int>(t);
+  }
+
+  if (partitionByScans(ranks, from)) return;
+  RankTree tree(ranks);
+  std::iota(from.begin(), from.end(), std::size_t{0});
+  eachPartition(
+      count, [&](std::ptrdiff_t a, std::ptrdiff_t b, std::ptrdiff_t& i, std::ptrdiff_t& j) {
+        // Row numbers are offset by lo; (lo + a + lo + b) div 2 is lo + (a + b) div 2.
+        const int pivot = tree.rank(static_cast<std::size_t>((a + b) / 2));
+        do {
+          i = tree.firstAtLeast(i, b, pivot);
+          j = tree.lastAtMost(a, j, pivot);
+          if (i <= j) {
+            tree.exchange(static_cast<std::size_t>(i), static_cast<std::size_t>(j));
+            std::swap(from[static_cast<std::size_t>(i)], from[static_cast<std::size_t>(j)]);
+            ++i;
+            --j;
+          }
+        } while (i <= j);
+        return true;
+      });
+}
+
+}  // namespace
+
+// The rows in ascending order of their Keys; where the keymap repeats a
+// sequence, the order of its rows is that of the quicksort.
 void KeymapTables::QuickSort(int keymap, int lo, int hi) {
   if (lo >= hi) return;
   KeymapTable& table = keymapTables[static_cast<std::size_t>(keymap)];
@@ -332,46 +512,16 @@ void KeymapTables::QuickSort(int keymap, int lo, int hi) {
   std::sort(byKeys.begin(), byKeys.end(), [&](std::size_t a, std::size_t b) {
     return keysLess(keys[first + a], keys[first + b]);
   });
-  std::vector<int> ranks(count);
-  for (std::size_t t = 0; t < count; ++t) {
-    const bool same = t > 0 && keys[first + byKeys[t]] == keys[first + byKeys[t - 1]];
-    ranks[byKeys[t]] = same ? ranks[byKeys[t - 1]] : static_cast<int>(t);
-  }
-
-  RankTree tree(ranks);
   std::vector<std::size_t> from(count);  // position -> row it receives
-  std::iota(from.begin(), from.end(), std::size_t{0});
-  std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> pending;
-  pending.emplace_back(0, static_cast<std::ptrdiff_t>(count) - 1);
-  while (!pending.empty()) {
-    auto [a, b] = pending.back();
-    pending.pop_back();
-    while (a < b) {
-      // Row numbers are offset by lo; (lo + a + lo + b) div 2 is lo + (a + b) div 2.
-      const int pivot = tree.rank(static_cast<std::size_t>((a + b) / 2));
-      std::ptrdiff_t i = a;
-      std::ptrdiff_t j = b;
-      do {
-        i = tree.firstAtLeast(i, b, pivot);
-        j = tree.lastAtMost(a, j, pivot);
-        if (i <= j) {
-          tree.exchange(static_cast<std::size_t>(i), static_cast<std::size_t>(j));
-          std::swap(from[static_cast<std::size_t>(i)], from[static_cast<std::size_t>(j)]);
-          ++i;
-          --j;
-        }
-      } while (i <= j);
-      // Parts a..j and i..b; sorting them in either order ends the same.
-      if (j - a < b - i) {
-        if (i < b) pending.emplace_back(i, b);
-        b = j;
-      } else {
-        if (a < j) pending.emplace_back(a, j);
-        a = i;
-      }
-    }
+  bool repeats = false;
+  for (std::size_t t = 1; t < count && !repeats; ++t)
+    repeats = keys[first + byKeys[t]] == keys[first + byKeys[t - 1]];
+  if (!repeats) {
+    // Every sort puts distinct sequences in the one ascending order.
+    from = std::move(byKeys);
+  } else {
+    partitionLikeQuickSort(keys, first, byKeys, from);
   }
-
   for (auto& column : table) {
     std::vector<std::u16string> moved(count);
     for (std::size_t p = 0; p < count; ++p) moved[p] = std::move(column[first + from[p]]);

@@ -11,6 +11,14 @@ void ActiveKeymap::activate(int keymap) {
   paddedCount = paddedCountFor(entryCount);
   maxKeysLength = tables_.longestKeys(keymap);
   activeSmp = tables_.keymapSmp[static_cast<std::size_t>(keymap)];
+  keyRanges_.fill(KeyRange{});
+  lastRange_ = {0, -1, -1};
+}
+
+KeyRange ActiveKeymap::findKeyRange(char16_t key) const {
+  const KeyRange range = narrow(allRows(), key);
+  if (key < keyRanges_.size()) keyRanges_[key] = range;
+  return range;
 }
 
 int ActiveKeymap::BinSearch(std::u16string_view key) const {
@@ -49,25 +57,31 @@ int ActiveKeymap::firstRowBeginningWith(std::u16string_view prefix) const {
 
 KeyRange ActiveKeymap::narrow(KeyRange range, char16_t key) const {
   const auto depth = static_cast<std::size_t>(range.depth);
+  if (range.empty()) return {range.first, range.last, range.depth + 1};
+  if (key == lastKey_ && range.first == lastRange_.first && range.last == lastRange_.last &&
+      range.depth == lastRange_.depth)
+    return lastNarrowed_;
+  const std::u16string* keys = &tables_.cell(activeKeymap, kKeys, 0);  // row r at keys[r]
   // Within the range, the sequence itself sorts first (it has no key at
-  // depth), then the rows by their key at depth.
-  auto before = [&](int row, bool orEqual) {
-    const std::u16string& k = keys(row);
-    return k.size() <= depth || k[depth] < key || (orEqual && k[depth] == key);
-  };
-  auto boundary = [&](bool orEqual) {
-    int lo = range.first;
-    int hi = range.last + 1;
+  // depth), then the rows by their key at depth: the rows with key follow
+  // the first row whose key there is not below it, and end before the
+  // first row whose key there is above it.
+  auto boundary = [&](int lo, int hi, bool orEqual) {
     while (lo < hi) {
-      int mid = lo + (hi - lo) / 2;
-      if (before(mid, orEqual))
+      const int mid = lo + (hi - lo) / 2;
+      const std::u16string& k = keys[mid];
+      if (k.size() <= depth || k[depth] < key || (orEqual && k[depth] == key))
         lo = mid + 1;
       else
         hi = mid;
     }
     return lo;
   };
-  return {boundary(false), boundary(true) - 1, range.depth + 1};
+  const int first = boundary(range.first, range.last + 1, false);
+  lastRange_ = range;
+  lastKey_ = key;
+  lastNarrowed_ = {first, boundary(first, range.last + 1, true) - 1, range.depth + 1};
+  return lastNarrowed_;
 }
 
 }  // namespace korimo

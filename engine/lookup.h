@@ -1,6 +1,7 @@
 #pragma once
 // The active keymap and the look-ups the composition makes in it.
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,8 @@ class ActiveKeymap {
   void deactivate() {
     activeKeymap = entryCount = paddedCount = maxKeysLength = 0;
     activeSmp = false;
+    keyRanges_.fill(KeyRange{});
+    lastRange_ = {0, -1, -1};
   }
 
   // Row of the active keymap whose Keys equal key exactly, or -1. When rows
@@ -48,6 +51,20 @@ class ActiveKeymap {
   bool isEntry(KeyRange range) const {
     return !range.empty() && keys(range.first).size() == static_cast<std::size_t>(range.depth);
   }
+  // The rows that begin with the one key: remembered per key for the
+  // keymap active, since every composed key asks for them.
+  KeyRange keyRange(char16_t key) const {
+    if (key < keyRanges_.size() && keyRanges_[key].depth != 0) return keyRanges_[key];
+    return findKeyRange(key);
+  }
+  // The row BinSearch gives for the sequence of range, which is an entry:
+  // the range's first row unless the keymap repeats the sequence, when the
+  // halving probes decide which of the repeats it is.
+  int entryRow(KeyRange range, std::u16string_view sequence) const {
+    const bool repeated = range.first < range.last &&
+                          keys(range.first + 1).size() == static_cast<std::size_t>(range.depth);
+    return repeated ? BinSearch(sequence) : range.first;
+  }
 
   const std::u16string& keys(int row) const { return tables_.cell(activeKeymap, kKeys, row); }
   const std::u16string& character(int row) const {
@@ -67,6 +84,14 @@ class ActiveKeymap {
 
  private:
   const KeymapTables& tables_;
+  KeyRange findKeyRange(char16_t key) const;
+  // keyRange of the keys below 128, found on first use; depth 0 when not yet.
+  mutable std::array<KeyRange, 128> keyRanges_{};
+  // The last narrowing, which the composition and the conversion of the same
+  // sequence both ask for.
+  mutable KeyRange lastRange_{0, -1, -1};
+  mutable char16_t lastKey_ = 0;
+  mutable KeyRange lastNarrowed_;
 };
 
 }  // namespace korimo

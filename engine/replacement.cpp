@@ -65,14 +65,7 @@ bool contains(const std::uint16_t (&table)[N], char32_t code) {
 
 // The value of a four-digit group, or -1 when it is not one (such text is in
 // no table).
-long groupValue(std::u16string_view code) {
-  if (code.size() != 4) return -1;
-  try {
-    return hexToInt(code);
-  } catch (const ConversionError&) {
-    return -1;
-  }
-}
+long groupValue(std::u16string_view code) { return groupUnit(code); }
 
 bool inKindTable(int kind, std::u16string_view code) {
   return kind == 1 ? Replacement::vowelhas1(code) : Replacement::vowelhas(code);
@@ -186,7 +179,8 @@ void Replacement::typeShown(std::u16string_view codes) {
 
 void Replacement::backNfront(std::u16string_view prev, std::u16string_view cur) {
   try {
-    int kind = windowKind(desktop_.className(windows_.targetWindow));
+    desktop_.readClassName(windows_.targetWindow, className_);
+    const int kind = windowKind(className_);
     if (keymap_.activeSmp) {
       deleteShown(bkspchowmuch(prev), kind);
       typeShown(cur);

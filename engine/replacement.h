@@ -59,6 +59,7 @@ class Replacement {
   const ActiveKeymap& keymap_;
   const WindowKeymapList& windows_;
   std::u16string shown_;
+  std::u16string className_;  // the target's, read afresh at each replacement
 
   void deleteShown(int count, int kind);
   void typeShown(std::u16string_view codes);

@@ -206,10 +206,8 @@ void TCPKeyHook::DecodeLowLevelKey(std::uintptr_t wParam) {
   std::uint32_t scan = platform_.mapVirtualKey(vk, kMapVkToVsc) << 16;
   if (states.ExtendedKey) scan += 0x01000000;
 
-  std::array<char16_t, kKeyNameUnits> nameBuffer{};
-  platform_.keyNameText(static_cast<std::int32_t>(scan), nameBuffer.data(),
+  platform_.keyNameText(static_cast<std::int32_t>(scan), names.KeyExtName.data(),
                         static_cast<int>(kKeyNameUnits));
-  names.KeyExtName = nameBuffer;
 
   platform::KeyboardState keyboard{};
   platform_.keyboardState(keyboard);

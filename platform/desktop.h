@@ -36,6 +36,11 @@ class Desktop {
   virtual unsigned sendInput(const KeyboardInput& input) = 0;
   // GetClassNameW; empty when the window does not exist.
   virtual std::u16string className(WindowHandle window) = 0;
+  // The same into a buffer the caller keeps, so that asking on every key
+  // allocates nothing once the buffer is large enough.
+  virtual void readClassName(WindowHandle window, std::u16string& into) {
+    into = className(window);
+  }
   // GetForegroundWindow.
   virtual WindowHandle foregroundWindow() = 0;
   // GetWindow(window, GW_HWNDFIRST) != nullptr: the handle still names a window.

@@ -13,6 +13,7 @@ packages=(
   python3 python3-pil clang-format
   nsis zip unzip imagemagick
   clang-14 libclang-rt-14-dev
+  valgrind
 )
 
 missing=()

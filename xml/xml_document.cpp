@@ -44,9 +44,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <fstream>
 #include <optional>
-#include <unordered_set>
 #include <vector>
 
 namespace korimo::xml {
@@ -200,12 +200,12 @@ bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
                     [](char16_t x, char16_t y) { return foldAscii(x) == foldAscii(y); });
 }
 
-bool equalsIgnoringAsciiCase(std::u32string_view a, std::string_view b) {
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    const char32_t x = (a[i] >= 'A' && a[i] <= 'Z') ? a[i] + 32 : a[i];
+    const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] + 32) : a[i];
     const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] + 32) : b[i];
-    if (x != static_cast<char32_t>(static_cast<unsigned char>(y))) return false;
+    if (x != y) return false;
   }
   return true;
 }
@@ -225,6 +225,16 @@ std::string inQuotes(const std::u32string& text) {
   std::string out = "'";
   for (std::size_t i = 0; i < text.size() && i < kQuotedLength; ++i) appendUtf8(out, text[i]);
   return out + (text.size() > kQuotedLength ? "...'" : "'");
+}
+
+std::string inQuotes(std::u16string_view text);
+
+// Checked UTF-8 text, quoted.
+std::string inQuotesUtf8(std::string_view text) {
+  std::u32string codePoints;
+  for (std::size_t i = 0; i < text.size(); i += decodeUtf8(text, i).length)
+    codePoints.push_back(decodeUtf8(text, i).codePoint);
+  return inQuotes(codePoints);
 }
 
 std::string inQuotes(std::u16string_view text) {
@@ -264,22 +274,38 @@ const char* wideEncoding(std::string_view bytes) {
   return nullptr;
 }
 
-// Decodes the whole input (after any BOM) into code points, normalising line
-// ends and rejecting invalid UTF-8 and characters XML does not allow.
-std::u32string decodeDocument(std::string_view bytes) {
+// Checks the whole input (after any BOM) before anything else is read:
+// valid UTF-8 of characters XML allows. Returns the text to parse: the input
+// itself or, when it holds a CR, a copy in `normalised` with its line ends
+// normalised (CR LF and a lone CR become LF). Positions in messages count
+// characters of the normalised text.
+std::string_view checkDocument(std::string_view bytes, std::string& normalised) {
   if (const char* encoding = wideEncoding(bytes)) {
     throw XmlError(std::string("the file is ") + encoding + "; save it as UTF-8");
   }
   if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  std::u32string out;
-  out.reserve(bytes.size());
   std::size_t line = 1;
-  std::size_t lineStart = 0;  // index in out
+  std::size_t column = 1;  // of the next character
+  bool carriageReturn = false;
+  constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+  constexpr std::uint64_t kSpaces = 0x2020202020202020u;
   for (std::size_t i = 0; i < bytes.size();) {
+    // Most of any file: eight characters from space to DEL at a time.
+    std::uint64_t word = 0;
+    if (i + 8 <= bytes.size()) std::memcpy(&word, bytes.data() + i, 8);
+    if (i + 8 <= bytes.size() && (word & kHighBits) == 0 &&
+        ((word - kSpaces) & ~word & kHighBits) == 0) {
+      i += 8, column += 8;
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(bytes[i]);
+    if (byte >= 0x20 && byte < 0x80) {
+      ++i, ++column;
+      continue;
+    }
     const Decoded d = decodeUtf8(bytes, i);
     const auto where = [&] {
-      return "line " + std::to_string(line) + ", column " +
-             std::to_string(out.size() - lineStart + 1) + ": ";
+      return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
     };
     if (d.fault != Utf8Fault::kNone) {
       throw XmlError(where() + "invalid UTF-8 (" + describe(d.fault) + ")");
@@ -288,65 +314,92 @@ std::u32string decodeDocument(std::string_view bytes) {
       throw XmlError(where() + "character " + hexCode(d.codePoint) + " is not allowed in XML");
     }
     i += d.length;
-    char32_t c = d.codePoint;
-    if (c == '\r') {
+    if (d.codePoint == '\r') {
+      carriageReturn = true;
       if (i < bytes.size() && bytes[i] == '\n') ++i;
-      c = '\n';
     }
-    out.push_back(c);
-    if (c == '\n') ++line, lineStart = out.size();
+    if (d.codePoint == '\r' || d.codePoint == '\n')
+      ++line, column = 1;
+    else
+      ++column;
   }
-  return out;
+  if (!carriageReturn) return bytes;
+  normalised.clear();
+  normalised.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != '\r') {
+      normalised.push_back(bytes[i]);
+      continue;
+    }
+    normalised.push_back('\n');
+    if (i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+  }
+  return normalised;
 }
 
 // Far beyond our formats (keymaps nest three levels).
 constexpr std::size_t kMaxDepth = 1000;
 
+// Reads checked, normalised UTF-8 text (checkDocument) byte by byte,
+// decoding a character only where it is not ASCII, and reports its elements
+// to a handler.
 class Parser {
  public:
-  explicit Parser(std::u32string text) : s_(std::move(text)) {}
+  explicit Parser(std::string_view text) : s_(text) {}
 
-  XmlDocument run() {
+  // The declared encoding, or "UTF-8".
+  std::u16string run(XmlHandler& handler) {
     std::u16string encoding = u"UTF-8";
-    if (startsWith(U"<?xml") && pos_ + 5 < s_.size() &&
-        (isSpace(s_[pos_ + 5]) || s_[pos_ + 5] == '?')) {
+    if (startsWith("<?xml") && pos_ + 5 < s_.size() &&
+        (isSpace(byteAt(pos_ + 5)) || s_[pos_ + 5] == '?')) {
       parseDeclaration(encoding);
     }
     skipMisc();
     if (atEnd()) fail("missing root element");
-    if (!startsWith(U"<") || pos_ + 1 >= s_.size() || !isNameStart(s_[pos_ + 1])) {
-      if (startsWith(U"<!DOCTYPE")) fail("DOCTYPE declarations are not supported");
+    if (!startsWith("<") || pos_ + 1 >= s_.size() || !isNameStart(codePointAt(pos_ + 1))) {
+      if (startsWith("<!DOCTYPE")) fail("DOCTYPE declarations are not supported");
       if (s_[pos_] == '<') fail("expected the root element");
       fail("text before the root element");
     }
     const std::size_t rootAt = pos_;
     ++pos_;
-    XmlDocument doc(toUtf16(parseName("an element name")));
-    doc.setEncoding(std::move(encoding));
-    parseContent(doc.root(), rootAt);
+    const std::string_view rootName = parseName("an element name");
+    handler.startElement(rootName);
+    parseContent(handler, rootName, rootAt);
     skipMisc();
     if (!atEnd()) {
-      if (s_[pos_] == '<' && pos_ + 1 < s_.size() && isNameStart(s_[pos_ + 1])) {
+      if (s_[pos_] == '<' && pos_ + 1 < s_.size() && isNameStart(codePointAt(pos_ + 1))) {
         fail("a second element after the root element");
       }
-      if (startsWith(U"<!DOCTYPE")) fail("DOCTYPE declarations are not supported");
+      if (startsWith("<!DOCTYPE")) fail("DOCTYPE declarations are not supported");
       fail(s_[pos_] == '<' ? "unexpected markup after the root element"
                            : "text after the root element");
     }
-    return doc;
+    return encoding;
   }
 
  private:
   struct Frame {
-    XmlElement* element;
-    std::u16string text;
+    std::string_view name;
+    std::u16string text;  // its buffer serves one element after another
     bool hasChildren = false;
-    std::size_t openedAt;  // position of '<'
+    std::size_t openedAt = 0;  // position of '<'
     bool onlySpace = true;
     // More white space than a value may hold: dropped, and an error unless
     // it is the layout between child elements.
     bool spaceOverflow = false;
   };
+
+  char32_t byteAt(std::size_t i) const { return static_cast<unsigned char>(s_[i]); }
+  // The character that starts at byte i, and the byte after it.
+  char32_t codePointAt(std::size_t i) const {
+    const char32_t byte = byteAt(i);
+    return byte < 0x80 ? byte : decodeUtf8(s_, i).codePoint;
+  }
+  std::size_t after(std::size_t i) const {
+    const char32_t byte = byteAt(i);
+    return i + (byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4);
+  }
 
   // Appends one character of an element's character data, keeping the value
   // within kMaxValueLength.
@@ -364,47 +417,76 @@ class Parser {
   }
 
   [[noreturn]] void valueTooLong(const Frame& frame) const {
-    failAt(frame.openedAt, "the value of element " + inQuotes(frame.element->name()) +
-                               " is longer than " + std::to_string(kMaxValueLength) +
-                               " characters");
+    failAt(frame.openedAt, "the value of element " + inQuotesUtf8(frame.name) + " is longer than " +
+                               std::to_string(kMaxValueLength) + " characters");
   }
 
   [[noreturn]] void failAt(std::size_t at, const std::string& what) const {
     std::size_t line = 1;
-    std::size_t lineStart = 0;
+    std::size_t column = 1;
     for (std::size_t i = 0; i < at && i < s_.size(); ++i) {
-      if (s_[i] == '\n') ++line, lineStart = i + 1;
+      if (s_[i] == '\n')
+        ++line, column = 1;
+      else if ((byteAt(i) & 0xC0u) != 0x80u)  // not inside a character
+        ++column;
     }
-    throw XmlError("line " + std::to_string(line) + ", column " +
-                   std::to_string(at - lineStart + 1) + ": " + what);
+    throw XmlError("line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
+                   what);
   }
   [[noreturn]] void fail(const std::string& what) const { failAt(pos_, what); }
 
   std::size_t lineOf(std::size_t at) const {
     return static_cast<std::size_t>(
-               std::count(s_.begin(), s_.begin() + static_cast<std::ptrdiff_t>(at), U'\n')) +
+               std::count(s_.begin(), s_.begin() + static_cast<std::ptrdiff_t>(at), '\n')) +
            1;
   }
 
   bool atEnd() const { return pos_ >= s_.size(); }
-  bool startsWith(std::u32string_view prefix) const {
-    return pos_ <= s_.size() && std::u32string_view(s_).substr(pos_, prefix.size()) == prefix;
+  bool startsWith(std::string_view prefix) const {
+    return pos_ <= s_.size() && s_.substr(pos_, prefix.size()) == prefix;
   }
-  void expect(std::u32string_view literal, const char* what) {
+  void expect(std::string_view literal, const char* what) {
     if (!startsWith(literal)) fail(std::string("expected ") + what);
     pos_ += literal.size();
   }
   bool skipSpace() {
     const std::size_t start = pos_;
-    while (!atEnd() && isSpace(s_[pos_])) ++pos_;
+    while (!atEnd() && isSpace(byteAt(pos_))) ++pos_;
     return pos_ > start;
   }
 
-  std::u32string parseName(const char* what) {
-    if (atEnd() || !isNameStart(s_[pos_])) fail(std::string("expected ") + what);
+  std::string_view parseName(const char* what) {
+    if (atEnd() || !isNameStart(codePointAt(pos_))) fail(std::string("expected ") + what);
     const std::size_t start = pos_;
-    while (!atEnd() && isNameChar(s_[pos_])) ++pos_;
+    for (;;) {
+      while (pos_ < s_.size() && isAsciiNameChar(s_[pos_])) ++pos_;
+      if (atEnd() || byteAt(pos_) < 0x80 || !isNameChar(codePointAt(pos_))) break;
+      pos_ = after(pos_);
+    }
     return s_.substr(start, pos_ - start);
+  }
+
+  static bool isAsciiNameChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+           c == ':' || c == '-' || c == '.';
+  }
+
+  // Plain ASCII character data from pos_ on (no markup, reference or ']'),
+  // added at once where it fits the value; else character by character.
+  void addAsciiRun(Frame& frame) {
+    std::size_t end = pos_;
+    while (end < s_.size() && byteAt(end) < 0x80 && s_[end] != '<' && s_[end] != '&' &&
+           s_[end] != ']')
+      ++end;
+    const std::string_view run = s_.substr(pos_, end - pos_);
+    if (frame.spaceOverflow || frame.text.size() + run.size() > kMaxValueLength) {
+      for (char c : run) addText(frame, static_cast<unsigned char>(c));
+    } else {
+      if (frame.onlySpace)
+        frame.onlySpace = std::all_of(run.begin(), run.end(), [](char c) { return isSpace(c); });
+      frame.text.append(run.begin(), run.end());
+    }
+    pos_ = end;
   }
 
   // At '&': the referenced character.
@@ -418,7 +500,7 @@ class Parser {
       char32_t value = 0;
       std::size_t digits = 0;
       for (; !atEnd(); ++pos_, ++digits) {
-        const char32_t c = s_[pos_];
+        const char32_t c = byteAt(pos_);
         int digit = -1;
         if (c >= '0' && c <= '9')
           digit = static_cast<int>(c - '0');
@@ -439,37 +521,40 @@ class Parser {
       }
       return value;
     }
-    if (atEnd() || !isNameStart(s_[pos_]))
+    if (atEnd() || !isNameStart(codePointAt(pos_)))
       failAt(start, "'&' must start a reference (write &amp; for '&')");
-    const std::u32string name = parseName("an entity name");
+    const std::string_view name = parseName("an entity name");
     if (atEnd() || s_[pos_] != ';')
-      failAt(start, "entity reference " + inQuotes(U"&" + name) + " lacks ';'");
+      failAt(start, "entity reference " + inQuotesUtf8("&" + std::string(name)) + " lacks ';'");
     ++pos_;
-    if (name == U"lt") return '<';
-    if (name == U"gt") return '>';
-    if (name == U"amp") return '&';
-    if (name == U"quot") return '"';
-    if (name == U"apos") return '\'';
-    failAt(start, "undefined entity " + inQuotes(U"&" + name + U";"));
+    if (name == "lt") return '<';
+    if (name == "gt") return '>';
+    if (name == "amp") return '&';
+    if (name == "quot") return '"';
+    if (name == "apos") return '\'';
+    failAt(start, "undefined entity " + inQuotesUtf8("&" + std::string(name) + ";"));
   }
 
   // After the name of a start tag: attributes, then '>' or '/>'. Returns true
   // for an empty-element tag.
   bool parseAttributesAndClose() {
-    std::unordered_set<std::u32string> names;
+    attributeNames_.clear();
     for (;;) {
       const bool spaced = skipSpace();
       if (atEnd()) fail("unterminated start tag");
-      if (startsWith(U"/>")) return pos_ += 2, true;
+      if (startsWith("/>")) return pos_ += 2, true;
       if (s_[pos_] == '>') return ++pos_, false;
       if (!spaced) fail("expected white space, '>' or '/>' in the start tag");
       const std::size_t nameAt = pos_;
-      std::u32string name = parseName("an attribute name");
-      if (!names.insert(std::move(name)).second) {
-        failAt(nameAt, "duplicate attribute " + inQuotes(parseNameAt(nameAt)));
+      const std::string_view name = parseName("an attribute name");
+      // UTF-8 spells each character one way only: equal bytes, equal names.
+      if (std::find(attributeNames_.begin(), attributeNames_.end(), name) !=
+          attributeNames_.end()) {
+        failAt(nameAt, "duplicate attribute " + inQuotesUtf8(name));
       }
+      attributeNames_.push_back(name);
       skipSpace();
-      expect(U"=", "'=' after the attribute name");
+      expect("=", "'=' after the attribute name");
       skipSpace();
       parseAttributeValue(false);
     }
@@ -480,17 +565,17 @@ class Parser {
   std::u16string parseAttributeValue(bool keep) {
     if (atEnd() || (s_[pos_] != '"' && s_[pos_] != '\'')) fail("expected a quoted attribute value");
     const std::size_t start = pos_;
-    const char32_t quote = s_[pos_++];
+    const char quote = s_[pos_++];
     std::u16string value;
     for (;;) {
       if (atEnd()) fail("unterminated attribute value");
-      char32_t c = s_[pos_];
-      if (c == quote) return ++pos_, value;
+      char32_t c = codePointAt(pos_);
+      if (s_[pos_] == quote) return ++pos_, value;
       if (c == '<') fail("'<' in an attribute value");
       if (c == '&') {
         c = parseReference();
       } else {
-        ++pos_;
+        pos_ = after(pos_);
       }
       if (!keep) continue;
       if (value.size() >= kMaxValueLength) failAt(start, "attribute value too long");
@@ -499,12 +584,12 @@ class Parser {
   }
 
   // One pseudo-attribute of the XML declaration, if it comes next.
-  std::optional<std::u16string> parsePseudoAttribute(std::u32string_view name) {
+  std::optional<std::u16string> parsePseudoAttribute(std::string_view name) {
     const std::size_t save = pos_;
     if (skipSpace() && startsWith(name)) {
       pos_ += name.size();
       skipSpace();
-      expect(U"=", "'=' in the XML declaration");
+      expect("=", "'=' in the XML declaration");
       skipSpace();
       return parseAttributeValue(true);
     }
@@ -515,32 +600,32 @@ class Parser {
   // At "<?xml" at the very start of the document.
   void parseDeclaration(std::u16string& declaredEncoding) {
     pos_ += 5;
-    const std::optional<std::u16string> version = parsePseudoAttribute(U"version");
+    const std::optional<std::u16string> version = parsePseudoAttribute("version");
     if (!version) fail("the XML declaration needs a version");
     if (version->size() < 3 || version->substr(0, 2) != u"1." ||
         !std::all_of(version->begin() + 2, version->end(),
                      [](char16_t c) { return c >= u'0' && c <= u'9'; })) {
       fail("unsupported XML version " + inQuotes(*version));
     }
-    if (const auto encoding = parsePseudoAttribute(U"encoding")) {
+    if (const auto encoding = parsePseudoAttribute("encoding")) {
       if (!equalsIgnoringAsciiCase(*encoding, u"UTF-8")) {
         fail("unsupported encoding " + inQuotes(*encoding) + " (only UTF-8 is read)");
       }
       declaredEncoding = *encoding;
     }
-    if (const auto standalone = parsePseudoAttribute(U"standalone")) {
+    if (const auto standalone = parsePseudoAttribute("standalone")) {
       if (*standalone != u"yes" && *standalone != u"no") fail("standalone must be 'yes' or 'no'");
     }
     skipSpace();
-    expect(U"?>", "'?>' to end the XML declaration");
+    expect("?>", "'?>' to end the XML declaration");
   }
 
   // At "<!--".
   void skipComment() {
     const std::size_t start = pos_;
     pos_ += 4;
-    const std::size_t dashes = s_.find(U"--", pos_);
-    if (dashes == std::u32string::npos) failAt(start, "unterminated comment");
+    const std::size_t dashes = s_.find("--", pos_);
+    if (dashes == std::string_view::npos) failAt(start, "unterminated comment");
     if (dashes + 2 >= s_.size() || s_[dashes + 2] != '>') failAt(dashes, "'--' inside a comment");
     pos_ = dashes + 3;
   }
@@ -549,14 +634,14 @@ class Parser {
   void skipProcessingInstruction() {
     const std::size_t start = pos_;
     pos_ += 2;
-    const std::u32string target = parseName("a processing instruction target");
+    const std::string_view target = parseName("a processing instruction target");
     if (equalsIgnoringAsciiCase(target, "xml")) {
       failAt(start, "the XML declaration is only allowed at the very start of the document");
     }
-    if (!startsWith(U"?>") && !skipSpace())
+    if (!startsWith("?>") && !skipSpace())
       fail("expected white space after the processing instruction target");
-    const std::size_t end = s_.find(U"?>", pos_);
-    if (end == std::u32string::npos) failAt(start, "unterminated processing instruction");
+    const std::size_t end = s_.find("?>", pos_);
+    if (end == std::string_view::npos) failAt(start, "unterminated processing instruction");
     pos_ = end + 2;
   }
 
@@ -564,106 +649,140 @@ class Parser {
   void skipMisc() {
     for (;;) {
       skipSpace();
-      if (startsWith(U"<!--"))
+      if (startsWith("<!--"))
         skipComment();
-      else if (startsWith(U"<?"))
+      else if (startsWith("<?"))
         skipProcessingInstruction();
       else
         return;
     }
   }
 
+  // A new frame on the stack at depth, reusing the text buffer of an
+  // element that has ended there before.
+  Frame& open(std::size_t depth, std::string_view name, std::size_t openedAt) {
+    if (depth == stack_.size()) stack_.emplace_back();
+    Frame& frame = stack_[depth];
+    frame.name = name;
+    frame.text.clear();
+    frame.hasChildren = false;
+    frame.openedAt = openedAt;
+    frame.onlySpace = true;
+    frame.spaceOverflow = false;
+    return frame;
+  }
+
   // After the name of the root's start tag (whose '<' is at openedAt):
-  // parses the rest of the root element into root.
-  void parseContent(XmlElement& root, std::size_t openedAt) {
-    if (parseAttributesAndClose()) return;
-    std::vector<Frame> stack;
-    stack.push_back(Frame{&root, {}, false, openedAt});
+  // parses the rest of the root element.
+  void parseContent(XmlHandler& handler, std::string_view rootName, std::size_t openedAt) {
+    if (parseAttributesAndClose()) {
+      std::u16string empty;
+      handler.endElement(empty);
+      return;
+    }
+    std::size_t depth = 0;  // frames open above the root
+    open(0, rootName, openedAt);
     elements_ = 1;
 
-    while (!stack.empty()) {
-      Frame& frame = stack.back();
+    for (;;) {
+      Frame& frame = stack_[depth];
       if (atEnd()) {
-        failAt(frame.openedAt, "element " + inQuotes(frame.element->name()) +
-                                   " is not closed at the end of the document");
+        failAt(frame.openedAt,
+               "element " + inQuotesUtf8(frame.name) + " is not closed at the end of the document");
       }
-      const char32_t c = s_[pos_];
+      const char32_t c = byteAt(pos_);
       if (c == '&') {
         addText(frame, parseReference());
+      } else if (c < 0x80 && c != '<' && c != ']') {
+        addAsciiRun(frame);
       } else if (c != '<') {
-        if (c == ']' && startsWith(U"]]>")) fail("']]>' is not allowed in text");
-        addText(frame, c);
-        ++pos_;
-      } else if (startsWith(U"</")) {
+        if (c == ']' && startsWith("]]>")) fail("']]>' is not allowed in text");
+        addText(frame, codePointAt(pos_));
+        pos_ = after(pos_);
+      } else if (pos_ + 1 < s_.size() && s_[pos_ + 1] == '/') {
         const std::size_t endAt = pos_;
         pos_ += 2;
-        const std::u16string name = toUtf16(parseName("an element name in the end tag"));
+        const std::string_view name = parseName("an element name in the end tag");
         skipSpace();
-        expect(U">", "'>' to end the end tag");
-        if (name != frame.element->name()) {
-          failAt(endAt, "end tag " + inQuotes(u"</" + name + u">") + " does not match " +
-                            inQuotes(u"<" + frame.element->name() + u">") + " opened at line " +
-                            std::to_string(lineOf(frame.openedAt)));
+        expect(">", "'>' to end the end tag");
+        if (name != frame.name) {
+          failAt(endAt, "end tag " + inQuotesUtf8("</" + std::string(name) + ">") +
+                            " does not match " + inQuotesUtf8("<" + std::string(frame.name) + ">") +
+                            " opened at line " + std::to_string(lineOf(frame.openedAt)));
         }
         if (frame.hasChildren && frame.onlySpace)
-          frame.element->setValue({});
+          frame.text.clear();
         else if (frame.spaceOverflow)
           valueTooLong(frame);
-        else
-          frame.element->setValue(std::move(frame.text));
-        stack.pop_back();
-      } else if (startsWith(U"<!--")) {
+        handler.endElement(frame.text);
+        if (depth == 0) return;
+        --depth;
+      } else if (pos_ + 1 < s_.size() && s_[pos_ + 1] == '!' && startsWith("<!--")) {
         skipComment();
-      } else if (startsWith(U"<![CDATA[")) {
+      } else if (pos_ + 1 < s_.size() && s_[pos_ + 1] == '!' && startsWith("<![CDATA[")) {
         const std::size_t start = pos_;
         pos_ += 9;
-        const std::size_t end = s_.find(U"]]>", pos_);
-        if (end == std::u32string::npos) failAt(start, "unterminated CDATA section");
-        for (; pos_ < end; ++pos_) addText(frame, s_[pos_]);
+        const std::size_t end = s_.find("]]>", pos_);
+        if (end == std::string_view::npos) failAt(start, "unterminated CDATA section");
+        for (; pos_ < end; pos_ = after(pos_)) addText(frame, codePointAt(pos_));
         pos_ = end + 3;
-      } else if (startsWith(U"<?")) {
+      } else if (pos_ + 1 < s_.size() && s_[pos_ + 1] == '?') {
         skipProcessingInstruction();
-      } else if (startsWith(U"<!")) {
-        if (startsWith(U"<!DOCTYPE")) fail("DOCTYPE declarations are not supported");
+      } else if (pos_ + 1 < s_.size() && s_[pos_ + 1] == '!') {
+        if (startsWith("<!DOCTYPE")) fail("DOCTYPE declarations are not supported");
         fail("unexpected markup '<!'");
       } else {
-        if (pos_ + 1 >= s_.size() || !isNameStart(s_[pos_ + 1])) {
+        if (pos_ + 1 >= s_.size() || !isNameStart(codePointAt(pos_ + 1))) {
           fail("'<' must start a tag (write &lt; for a literal '<')");
         }
         const std::size_t childAt = pos_;
         ++pos_;
-        std::u16string name = toUtf16(parseName("an element name"));
+        const std::string_view name = parseName("an element name");
         frame.hasChildren = true;
         if (++elements_ > kMaxElements) {
           failAt(childAt, "more than " + std::to_string(kMaxElements) + " elements");
         }
-        XmlElement& child = frame.element->addChild(std::move(name));
-        if (!parseAttributesAndClose()) {
-          if (stack.size() >= kMaxDepth) {
+        handler.startElement(name);
+        if (parseAttributesAndClose()) {
+          std::u16string& empty = open(depth + 1, name, childAt).text;
+          handler.endElement(empty);
+        } else {
+          if (depth + 1 >= kMaxDepth) {
             failAt(childAt, "elements nested deeper than " + std::to_string(kMaxDepth) + " levels");
           }
-          stack.push_back(Frame{&child, {}, false, childAt});
+          open(++depth, name, childAt);
         }
       }
     }
   }
 
-  static std::u16string toUtf16(const std::u32string& text) {
-    std::u16string out;
-    for (char32_t c : text) appendUtf16(out, c);
-    return out;
-  }
-
-  // The name that starts at position at.
-  std::u32string parseNameAt(std::size_t at) const {
-    std::size_t end = at;
-    while (end < s_.size() && isNameChar(s_[end])) ++end;
-    return s_.substr(at, end - at);
-  }
-
-  std::u32string s_;
+  std::string_view s_;
   std::size_t pos_ = 0;
   std::size_t elements_ = 0;
+  std::vector<Frame> stack_;  // frames 0..depth are open; the others keep their buffers
+  std::vector<std::string_view> attributeNames_;
+};
+
+// Builds the tree of a document from the reader's reports.
+class TreeBuilder : public XmlHandler {
+ public:
+  void startElement(std::string_view name) override {
+    if (open_.empty()) {
+      document = XmlDocument(utf8ToUtf16(name));
+      open_.push_back(&document.root());
+    } else {
+      open_.push_back(&open_.back()->addChild(utf8ToUtf16(name)));
+    }
+  }
+  void endElement(std::u16string& value) override {
+    open_.back()->setValue(std::move(value));
+    open_.pop_back();
+  }
+
+  XmlDocument document;
+
+ private:
+  std::vector<XmlElement*> open_;
 };
 
 // ---------------------------------------------------------------- writer ---
@@ -837,17 +956,21 @@ XmlDocument::XmlDocument() : root_(std::make_unique<XmlElement>(std::u16string()
 XmlDocument::XmlDocument(std::u16string rootName)
     : root_(std::make_unique<XmlElement>(std::move(rootName))) {}
 
-XmlDocument XmlDocument::parse(std::string_view utf8) {
+namespace {
+
+// The declared encoding.
+std::u16string parseWith(std::string_view utf8, XmlHandler& handler) {
   if (utf8.size() > kMaxFileBytes) throw XmlError(tooLarge());
-  return Parser(decodeDocument(utf8)).run();
+  std::string normalised;
+  return Parser(checkDocument(utf8, normalised)).run(handler);
 }
 
-XmlDocument XmlDocument::load(const std::filesystem::path& path) {
+std::string readBytes(const std::filesystem::path& path) {
   std::string data;
   try {
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open()) throw XmlError("cannot open " + pathText(path) + " for reading");
-    char buffer[16384];
+    char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
       data.append(buffer, static_cast<std::size_t>(in.gcount()));
       if (data.size() > kMaxFileBytes) throw XmlError(pathText(path) + ": " + tooLarge());
@@ -858,8 +981,31 @@ XmlDocument XmlDocument::load(const std::filesystem::path& path) {
   } catch (const std::exception& e) {
     throw XmlError("cannot read " + pathText(path) + ": " + e.what());
   }
+  return data;
+}
+
+}  // namespace
+
+XmlDocument XmlDocument::parse(std::string_view utf8) {
+  TreeBuilder builder;
+  std::u16string encoding = parseWith(utf8, builder);
+  builder.document.setEncoding(std::move(encoding));
+  return std::move(builder.document);
+}
+
+XmlDocument XmlDocument::load(const std::filesystem::path& path) {
+  const std::string data = readBytes(path);
   try {
     return parse(data);
+  } catch (const XmlError& e) {
+    throw XmlError(pathText(path) + ": " + e.what());
+  }
+}
+
+void readDocument(const std::filesystem::path& path, XmlHandler& handler) {
+  const std::string data = readBytes(path);
+  try {
+    parseWith(data, handler);
   } catch (const XmlError& e) {
     throw XmlError(pathText(path) + ": " + e.what());
   }

@@ -114,4 +114,21 @@ class XmlDocument {
   std::unique_ptr<XmlElement> root_;
 };
 
+// Told of a document's elements as the reader meets them, for a reader that
+// keeps only part of a large document instead of its whole tree.
+class XmlHandler {
+ public:
+  virtual ~XmlHandler() = default;
+  // An element starts: a child of the element last started and not yet
+  // ended (the root first). name is UTF-8.
+  virtual void startElement(std::string_view name) = 0;
+  // The element last started ends with its value, which the handler may
+  // take over.
+  virtual void endElement(std::u16string& value) = 0;
+};
+
+// Reads the file as XmlDocument::load does, telling handler of its elements;
+// raises XmlError alike, possibly after telling it of some.
+void readDocument(const std::filesystem::path& path, XmlHandler& handler);
+
 }  // namespace korimo::xml

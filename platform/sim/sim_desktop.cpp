@@ -82,6 +82,14 @@ TextField& SimDesktop::field(WindowHandle window) {
   return it->second.field;
 }
 
+void SimDesktop::readClassName(WindowHandle window, std::u16string& into) {
+  auto it = windows_.find(window);
+  if (it == windows_.end())
+    into.clear();
+  else
+    into.assign(it->second.className);
+}
+
 std::u16string SimDesktop::className(WindowHandle window) {
   auto it = windows_.find(window);
   return it == windows_.end() ? std::u16string() : it->second.className;

@@ -67,6 +67,7 @@ class SimDesktop : public Desktop {
 
   unsigned sendInput(const KeyboardInput& input) override;
   std::u16string className(WindowHandle window) override;
+  void readClassName(WindowHandle window, std::u16string& into) override;
   WindowHandle foregroundWindow() override { return foreground_; }
   bool windowExists(WindowHandle window) override { return windows_.contains(window); }
   bool acceptsInjectedInput(WindowHandle window) override;

@@ -149,6 +149,12 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   // ---- Desktop: the program's own output goes through the hooks first
   unsigned sendInput(const KeyboardInput& input) override;
   std::u16string className(WindowHandle window) override;
+  void readClassName(WindowHandle window, std::u16string& into) override {
+    if (desktop)
+      desktop->readClassName(window, into);
+    else
+      into.clear();
+  }
   WindowHandle foregroundWindow() override;
   bool windowExists(WindowHandle window) override;
   bool acceptsInjectedInput(WindowHandle window) override;

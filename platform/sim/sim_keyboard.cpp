@@ -144,10 +144,10 @@ std::uint32_t SimHookPlatform::mapVirtualKeyEx(std::uint32_t code, std::uint32_t
 
 int SimHookPlatform::keyNameText(std::int32_t lParam, char16_t* buffer, int size) {
   auto word = static_cast<std::uint32_t>(lParam);
-  std::u16string name = usKeyName((word >> 16) & 0xFF, (word >> 24) & 1);
+  const char* name = usKeyNameText((word >> 16) & 0xFF, ((word >> 24) & 1) != 0);
   if (size <= 0) return 0;
-  int n = std::min<int>(static_cast<int>(name.size()), size - 1);
-  std::copy_n(name.begin(), n, buffer);
+  int n = 0;
+  for (; name && name[n] && n < size - 1; ++n) buffer[n] = static_cast<char16_t>(name[n]);
   buffer[n] = 0;
   return n;
 }

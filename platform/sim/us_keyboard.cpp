@@ -1,5 +1,7 @@
 #include "platform/sim/us_keyboard.h"
 
+#include <array>
+
 namespace korimo::platform::sim {
 namespace {
 
@@ -80,12 +82,41 @@ constexpr UsKey kKeys[] = {
 
 }  // namespace
 
-const UsKey* usKey(std::uint32_t vk) {
-  if (vk == 0) return nullptr;
-  for (const UsKey& k : kKeys)
-    if (k.vk == vk) return &k;
-  return nullptr;
-}
+namespace {
+
+// Every key by its virtual-key code, and every name by its scan code, plain
+// and extended: the first of the table's keys that has it, found once.
+struct Index {
+  std::array<const UsKey*, 256> byVk{};
+  std::array<std::array<const char*, 2>, 256> nameByScan{};
+  Index() {
+    for (const UsKey& k : kKeys)
+      if (k.vk != 0 && k.vk < byVk.size() && !byVk[k.vk]) byVk[k.vk] = &k;
+    for (std::uint32_t scan = 1; scan < nameByScan.size(); ++scan) {
+      for (bool extended : {false, true}) {
+        // An extended scan code without a name of its own has the plain key's name.
+        const char* name = nullptr;
+        for (const UsKey& k : kKeys) {
+          if (k.scanCode != scan) continue;
+          if (k.extended == extended) {
+            name = k.name;
+            break;
+          }
+          if (!k.extended && !name) name = k.name;
+        }
+        nameByScan[scan][extended ? 1 : 0] = name;
+      }
+    }
+  }
+};
+
+const Index kIndex;
+
+const Index& index() { return kIndex; }
+
+}  // namespace
+
+const UsKey* usKey(std::uint32_t vk) { return vk < 256 ? index().byVk[vk] : nullptr; }
 
 std::uint32_t usScanCode(std::uint32_t vk) {
   const UsKey* k = usKey(vk);
@@ -97,19 +128,13 @@ bool usExtended(std::uint32_t vk) {
   return k && k->extended;
 }
 
+const char* usKeyNameText(std::uint32_t scanCode, bool extended) {
+  return scanCode < 256 ? index().nameByScan[scanCode][extended ? 1 : 0] : nullptr;
+}
+
 std::u16string usKeyName(std::uint32_t scanCode, bool extended) {
-  // An extended scan code without a name of its own has the plain key's name.
-  const char* name = nullptr;
-  for (const UsKey& k : kKeys) {
-    if (k.scanCode != scanCode || scanCode == 0) continue;
-    if (k.extended == extended) {
-      name = k.name;
-      break;
-    }
-    if (!k.extended && !name) name = k.name;
-  }
   std::u16string out;
-  if (name)
+  if (const char* name = usKeyNameText(scanCode, extended))
     for (const char* c = name; *c; ++c) out.push_back(static_cast<char16_t>(*c));
   return out;
 }

@@ -27,6 +27,8 @@ std::uint32_t usScanCode(std::uint32_t vk);
 bool usExtended(std::uint32_t vk);
 // The name of the key with that scan code; empty when it has none.
 std::u16string usKeyName(std::uint32_t scanCode, bool extended);
+// The same as ASCII text, nullptr for none.
+const char* usKeyNameText(std::uint32_t scanCode, bool extended);
 // What the key types with that Shift and Caps Lock state; 0 for nothing.
 // Caps Lock turns letters only.
 char16_t usCharacter(std::uint32_t vk, bool shift, bool capsLock);

@@ -30,6 +30,13 @@ std::u16string Win32Desktop::className(WindowHandle window) {
                         static_cast<std::size_t>(length));
 }
 
+void Win32Desktop::readClassName(WindowHandle window, std::u16string& into) {
+  wchar_t buffer[256];
+  int length = ::GetClassNameW(toHwnd(window), buffer, 256);
+  into.assign(reinterpret_cast<const char16_t*>(buffer),
+              static_cast<std::size_t>(length > 0 ? length : 0));
+}
+
 WindowHandle Win32Desktop::foregroundWindow() {
   return reinterpret_cast<WindowHandle>(::GetForegroundWindow());
 }

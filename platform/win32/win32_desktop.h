@@ -8,6 +8,7 @@ class Win32Desktop : public Desktop {
  public:
   unsigned sendInput(const KeyboardInput& input) override;
   std::u16string className(WindowHandle window) override;
+  void readClassName(WindowHandle window, std::u16string& into) override;
   WindowHandle foregroundWindow() override;
   bool windowExists(WindowHandle window) override;
   bool acceptsInjectedInput(WindowHandle window) override;
