@@ -194,9 +194,14 @@ void TCPKeyHook::DecodeLowLevelKey(std::uintptr_t wParam) {
   const std::uint32_t vk = states.KeyInfo.vkCode;
   states.InjectedKey = (flags & platform::kLlkhfInjected) != 0;
   states.KeyDown = wParam == platform::kWmKeyDown || wParam == platform::kWmSysKeyDown;
-  states.CtrlDown = highBit(platform_.asyncKeyState(platform::kVkControl));
-  states.ShiftDown = highBit(platform_.asyncKeyState(platform::kVkShift));
-  states.AltDown = highBit(platform_.asyncKeyState(platform::kVkMenu));
+  // The modifiers as the keyboard has them now, each read once (a query
+  // that costs a round trip to the system on some platforms).
+  std::array<bool, std::size(kModifierKeys)> held{};
+  for (std::size_t i = 0; i < held.size(); ++i)
+    held[i] = highBit(platform_.asyncKeyState(kModifierKeys[i]));
+  states.ShiftDown = held[0];
+  states.CtrlDown = held[1];
+  states.AltDown = held[2];
   states.MenuKey = false;
   states.ExtendedKey = (flags & platform::kLlkhfExtended) != 0;
   states.KeyRepeated = states.KeyDown;
@@ -215,9 +220,10 @@ void TCPKeyHook::DecodeLowLevelKey(std::uintptr_t wParam) {
   // lags behind the keyboard by an event or two: Shift pressed just before a
   // letter would be missing from the translation. The modifiers are taken
   // from the asynchronous state, as the modifier fields above are.
-  for (int modifier : kModifierKeys) {
-    keyboard[modifier] = static_cast<std::uint8_t>(
-        (keyboard[modifier] & 0x01) | (highBit(platform_.asyncKeyState(modifier)) ? 0x80 : 0));
+  for (std::size_t i = 0; i < held.size(); ++i) {
+    const int modifier = kModifierKeys[i];
+    keyboard[modifier] =
+        static_cast<std::uint8_t>((keyboard[modifier] & 0x01) | (held[i] ? 0x80 : 0));
   }
   // With Caps Lock on (and not held), a letter is translated as if Shift
   // were up, so that Caps Lock gives capitals with or without Shift. Other

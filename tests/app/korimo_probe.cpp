@@ -19,9 +19,12 @@
 //   cell HWND ROW COLUMN    the screen point at the middle of a cell of that list
 //                           view, scrolled into view
 //   memory EXE              the working set of the process of that name, in KiB
-//   hooktime SECONDS FILE   for SECONDS, the time each key event spends in
+//   hooktime SECONDS FILE   for SECONDS (or until FILE.stop exists), the time each key event spends
+//   in
 //                           the hooks installed before this one (the running
 //                           program's), one line per event, in microseconds
+//   passhook SECONDS FILE   a low-level hook that does nothing, for SECONDS or
+//                           until FILE.stop exists: what any hook costs
 //   resources FILE          what a program or library carries, as Explorer
 //                           reads it: the version numbers and texts, the
 //                           number of icons, the manifest's size in bytes
@@ -298,21 +301,38 @@ LRESULT CALLBACK timeNextHooks(int code, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
-int hooktime(int seconds, const std::wstring& file) {
-  timings = _wfopen(file.c_str(), L"w");
-  if (!timings) return 1;
+LRESULT CALLBACK passOn(int code, WPARAM wParam, LPARAM lParam) {
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// hooktime (timing) or passhook (a hook that does nothing, to compare with).
+int runHook(bool timing, int seconds, const std::wstring& file) {
+  if (timing) {
+    timings = _wfopen(file.c_str(), L"w");
+    if (!timings) return 1;
+  }
   ::QueryPerformanceFrequency(&frequency);
-  HHOOK hook = ::SetWindowsHookExW(WH_KEYBOARD_LL, timeNextHooks, ::GetModuleHandleW(nullptr), 0);
+  HHOOK hook = ::SetWindowsHookExW(WH_KEYBOARD_LL, timing ? timeNextHooks : passOn,
+                                   ::GetModuleHandleW(nullptr), 0);
   if (!hook) return 1;
-  say("timing");
-  const UINT_PTR deadline = ::SetTimer(nullptr, 0, UINT(seconds) * 1000, nullptr);
+  say(timing ? "timing" : "hooked");
+  // It ends after SECONDS, or earlier once FILE.stop exists.
+  const std::wstring stop = file + L".stop";
+  const DWORD deadline = ::GetTickCount() + DWORD(seconds) * 1000;
+  const UINT_PTR watch = ::SetTimer(nullptr, 0, 100, nullptr);
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == WM_TIMER && msg.wParam == deadline) break;
+    if (msg.message == WM_TIMER && msg.wParam == watch) {
+      if (LONG(::GetTickCount() - deadline) >= 0 ||
+          ::GetFileAttributesW(stop.c_str()) != INVALID_FILE_ATTRIBUTES)
+        break;
+      continue;
+    }
     ::DispatchMessageW(&msg);
   }
+  ::KillTimer(nullptr, watch);
   ::UnhookWindowsHookEx(hook);
-  std::fclose(timings);
+  if (timings) std::fclose(timings);
   say("done");
   return 0;
 }
@@ -446,13 +466,15 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"cell" && argc == 5)
     return cell(reinterpret_cast<HWND>(number(argv[2])), _wtoi(argv[3]), _wtoi(argv[4]));
   if (command == L"memory" && argc == 3) return memory(argv[2]);
-  if (command == L"hooktime" && argc == 4) return hooktime(_wtoi(argv[2]), argv[3]);
+  if (command == L"hooktime" && argc == 4) return runHook(true, _wtoi(argv[2]), argv[3]);
+  if (command == L"passhook" && argc == 4) return runHook(false, _wtoi(argv[2]), argv[3]);
   if (command == L"resources" && argc == 3) return resources(argv[2]);
   if (command == L"manifest" && argc == 3) return manifest(argv[2]);
   if (command == L"dpi" && argc == 3) return dpi(argv[2]);
   say("usage: korimo_probe windows | children HWND | text TITLE | foreground | "
       "post HWND MSG WPARAM | click HWND TEXT | checked HWND TEXT | focus | listview HWND | "
-      "cell HWND ROW COLUMN | memory EXE | hooktime SECONDS FILE | resources FILE | "
+      "cell HWND ROW COLUMN | memory EXE | hooktime SECONDS FILE | passhook SECONDS FILE | "
+      "resources FILE | "
       "manifest FILE | dpi CLASS");
   return 2;
 }
