@@ -37,7 +37,8 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
     steps_.resize(s);
     out_.resize(step.outBefore);
     const std::u16string_view piece = std::u16string_view(source_).substr(step.pos);
-    out_ += keymap.character(keymap.entryRow(open_.back().range, piece));
+    const CodeGroups groups = keymap.characterGroups(keymap.entryRow(open_.back().range, piece));
+    out_.insert(out_.end(), groups.begin(), groups.end());
     steps_.push_back({step.pos, piece.size(), step.outBefore, length});
     return;
   }
@@ -48,11 +49,13 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
   if (keymap.maxKeysLength > 0) {
     const KeyRange range = keymap.keyRange(key);
     if (key == u' ') {
-      out_ += u"0020";
+      out_.push_back(kSpaceGroup);
     } else if (key == u'\r') {
-      out_ += u"000D";
+      out_.push_back(kCarriageReturnGroup);
     } else if (keymap.isEntry(range)) {
-      out_ += keymap.character(keymap.entryRow(range, std::u16string_view(&key, 1)));
+      const CodeGroups groups =
+          keymap.characterGroups(keymap.entryRow(range, std::u16string_view(&key, 1)));
+      out_.insert(out_.end(), groups.begin(), groups.end());
       step.lastEnd = length;
     }
     if (!range.empty()) open_.push_back({steps_.size(), range});
@@ -60,8 +63,8 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
   steps_.push_back(step);
 }
 
-const std::u16string& Conversion::convert(const ActiveKeymap& keymap, std::u16string_view source,
-                                          std::u16string& pendingKeys) {
+const CodeString& Conversion::convert(const ActiveKeymap& keymap, std::u16string_view source,
+                                      std::u16string& pendingKeys) {
   const bool sameKeymap = generation_ == keymap.generation && generation_ != 0;
   if (!sameKeymap || source != source_) {
     if (sameKeymap && source.size() == source_.size() + 1 && source.starts_with(source_)) {
@@ -82,12 +85,12 @@ const std::u16string& Conversion::convert(const ActiveKeymap& keymap, std::u16st
 }
 
 std::u16string Composition::convert_text(std::u16string_view source) {
-  std::u16string codes;
+  CodeString codes;
   convert_text(source, codes);
-  return codes;
+  return groupsToText(codes);
 }
 
-void Composition::convert_text(std::u16string_view source, std::u16string& codes) {
+void Composition::convert_text(std::u16string_view source, CodeString& codes) {
   if (source.empty()) {
     codes.clear();
     return;
@@ -155,8 +158,8 @@ void HistoryRing::empty(Tstruct& slot) {
   slot.fill = 0;
 }
 
-void HistoryRing::push(const std::u16string& cf, const std::u16string& ts, const std::u16string& la,
-                       const std::u16string& tm) {
+void HistoryRing::push(const std::u16string& cf, const std::u16string& ts, const CodeString& la,
+                       const CodeString& tm) {
   // The oldest slot, whatever it held, becomes slot 0.
   head_ = (head_ + historyDepth - 1) % historyDepth;
   Tstruct& newest = slots_[head_];
@@ -193,7 +196,7 @@ void Composition::getdownstack() {
   if (newest.fill == 1) {
     replacement_.backNfront(newest.curtext, newest.lastext);
   } else {
-    replacement_.bkspc(1, kBackspaceKind, u"");
+    replacement_.bkspc(1, kBackspaceKind, CodeGroups{});
   }
   setallnull();
 }

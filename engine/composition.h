@@ -8,17 +8,20 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/code_groups.h"
 #include "engine/lookup.h"
 #include "engine/replacement.h"
 
 namespace korimo {
 
+// One composition step. The code strings are held as their groups
+// (code_groups.h), as previousCodes and currentCodes are.
 struct Tstruct {
-  std::u16string cfstr;    // composeKeys
-  std::u16string tsrr;     // restartKeys
-  std::u16string lastext;  // previousCodes
-  std::u16string curtext;  // currentCodes
-  std::int32_t fill = 0;   // 1 when the slot holds a step
+  std::u16string cfstr;   // composeKeys
+  std::u16string tsrr;    // restartKeys
+  CodeString lastext;     // previousCodes
+  CodeString curtext;     // currentCodes
+  std::int32_t fill = 0;  // 1 when the slot holds a step
 };
 
 constexpr std::size_t historyDepth = 12;
@@ -36,8 +39,8 @@ class HistoryRing {
 
   // Slot i takes slot i - 1 for every i from the oldest down, the oldest
   // step goes, and slot 0 holds the step given.
-  void push(const std::u16string& cf, const std::u16string& ts, const std::u16string& la,
-            const std::u16string& tm);
+  void push(const std::u16string& cf, const std::u16string& ts, const CodeString& la,
+            const CodeString& tm);
   // Slot i takes slot i + 1, and the oldest slot is empty.
   void pop();
   // Every slot empty.
@@ -67,8 +70,8 @@ class HistoryRing {
 class Conversion {
  public:
   // The conversion of source (not empty), with the pending keys it leaves.
-  const std::u16string& convert(const ActiveKeymap& keymap, std::u16string_view source,
-                                std::u16string& pendingKeys);
+  const CodeString& convert(const ActiveKeymap& keymap, std::u16string_view source,
+                            std::u16string& pendingKeys);
   void forget() {
     source_.clear();
     generation_ = 0;
@@ -90,7 +93,7 @@ class Conversion {
 
   unsigned generation_ = 0;  // of the keymap the conversion was made with
   std::u16string source_;
-  std::u16string out_;
+  CodeString out_;
   std::vector<Step> steps_;
   std::vector<Open> open_;
 };
@@ -104,12 +107,13 @@ class Composition {
   // conversion of the last sequence is kept, so that converting it again,
   // or it plus one key, costs the same however long it is.
   std::u16string convert_text(std::u16string_view source);
-  // The same into codes, whose buffer is reused.
-  void convert_text(std::u16string_view source, std::u16string& codes);
+  // The same as groups into codes, whose buffer is reused: what the key
+  // path uses.
+  void convert_text(std::u16string_view source, CodeString& codes);
   // Advances composeKeys, restartKeys and previousCodes by one key.
   void check_continuity(char16_t key);
-  void sendupstack(const std::u16string& cf, const std::u16string& la, const std::u16string& ts,
-                   const std::u16string& tm) {
+  void sendupstack(const std::u16string& cf, const CodeString& la, const std::u16string& ts,
+                   const CodeString& tm) {
     historyStack.push(cf, ts, la, tm);
   }
   // Undoes the newest step in the target and in the state.
@@ -121,8 +125,9 @@ class Composition {
 
   std::u16string composeKeys;
   std::u16string restartKeys;
-  std::u16string previousCodes;
-  std::u16string currentCodes;
+  // The code strings as groups; groupsToText gives their text.
+  CodeString previousCodes;
+  CodeString currentCodes;
   std::u16string pendingKeys;
   HistoryRing historyStack;
 

@@ -24,9 +24,11 @@ KeyRange ActiveKeymap::findKeyRange(char16_t key) const {
 int ActiveKeymap::BinSearch(std::u16string_view key) const {
   int lo = 1;
   int hi = entryCount;
+  if (hi < lo) return -1;
+  const KeymapSlot& s = slot();
   while (lo <= hi) {
     int mid = (lo + hi) / 2;
-    std::u16string_view probe = keys(mid);
+    std::u16string_view probe = s.keys(s.rows[static_cast<std::size_t>(mid - 1)]);
     if (probe == key) return mid;
     if (probe < key)
       lo = mid + 1;
@@ -46,12 +48,12 @@ int ActiveKeymap::firstRowBeginningWith(std::u16string_view prefix) const {
   int hi = entryCount + 1;  // lower bound in rows 1..entryCount
   while (lo < hi) {
     int mid = lo + (hi - lo) / 2;
-    if (std::u16string_view(keys(mid)) < prefix)
+    if (keys(mid) < prefix)
       lo = mid + 1;
     else
       hi = mid;
   }
-  if (lo <= entryCount && std::u16string_view(keys(lo)).starts_with(prefix)) return lo;
+  if (lo <= entryCount && keys(lo).starts_with(prefix)) return lo;
   return -1;
 }
 
@@ -61,7 +63,9 @@ KeyRange ActiveKeymap::narrow(KeyRange range, char16_t key) const {
   if (key == lastKey_ && range.first == lastRange_.first && range.last == lastRange_.last &&
       range.depth == lastRange_.depth)
     return lastNarrowed_;
-  const std::u16string* keys = &tables_.cell(activeKeymap, kKeys, 0);  // row r at keys[r]
+  const KeymapSlot& s = slot();
+  const KeymapSlot::Row* rows = s.rows.data();  // row r at rows[r - 1]
+  const char16_t* text = s.text.data();
   // Within the range, the sequence itself sorts first (it has no key at
   // depth), then the rows by their key at depth: the rows with key follow
   // the first row whose key there is not below it, and end before the
@@ -69,8 +73,13 @@ KeyRange ActiveKeymap::narrow(KeyRange range, char16_t key) const {
   auto boundary = [&](int lo, int hi, bool orEqual) {
     while (lo < hi) {
       const int mid = lo + (hi - lo) / 2;
-      const std::u16string& k = keys[mid];
-      if (k.size() <= depth || k[depth] < key || (orEqual && k[depth] == key))
+      const KeymapSlot::Row& row = rows[mid - 1];
+      if (row.keysLength <= depth) {
+        lo = mid + 1;
+        continue;
+      }
+      const char16_t k = text[row.at + depth];
+      if (k < key || (orEqual && k == key))
         lo = mid + 1;
       else
         hi = mid;

@@ -66,11 +66,25 @@ class ActiveKeymap {
     return repeated ? BinSearch(sequence) : range.first;
   }
 
-  const std::u16string& keys(int row) const { return tables_.cell(activeKeymap, kKeys, row); }
-  const std::u16string& character(int row) const {
-    return tables_.cell(activeKeymap, kCharacter, row);
+  // The cells of row (1..entryCount) of the active keymap's sorted table.
+  std::u16string_view keys(int row) const {
+    const KeymapSlot& s = slot();
+    return s.keys(s.rows[static_cast<std::size_t>(row - 1)]);
   }
-  const std::u16string& display(int row) const { return tables_.cell(activeKeymap, kDisplay, row); }
+  std::u16string_view character(int row) const {
+    const KeymapSlot& s = slot();
+    return s.character(s.rows[static_cast<std::size_t>(row - 1)]);
+  }
+  std::u16string_view display(int row) const {
+    const KeymapSlot& s = slot();
+    return s.display(s.rows[static_cast<std::size_t>(row - 1)]);
+  }
+  // The row's Character as the groups the engine types.
+  CodeGroups characterGroups(int row) const {
+    const KeymapSlot& s = slot();
+    return s.characterGroups(s.rows[static_cast<std::size_t>(row - 1)]);
+  }
+  const KeymapSlot& slot() const { return tables_.slot(activeKeymap); }
   const KeymapTables& tables() const { return tables_; }
 
   int activeKeymap = 0;
