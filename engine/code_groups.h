@@ -18,12 +18,14 @@
 #include <vector>
 
 #include "engine/globalroutines.h"
+#include "engine/inline_buffer.h"
 
 namespace korimo {
 
 using CodeGroup = std::uint32_t;
-// A code string's groups; the engine keeps its buffers from key to key.
-using CodeString = std::vector<CodeGroup>;
+// A code string's groups as the key path holds them: a syllable's fit in
+// place, and longer ones keep their buffer from key to key.
+using CodeString = InlineBuffer<CodeGroup, 16>;
 using CodeGroups = std::span<const CodeGroup>;
 
 inline constexpr CodeGroup kNotHexGroup = 0x80000000u;
@@ -45,7 +47,8 @@ inline std::int32_t unitOf(CodeGroup group) {
 }
 
 // Appends the groups of every complete four-character group of text.
-inline void appendGroups(std::u16string_view text, CodeString& out) {
+template <typename Groups>
+void appendGroups(std::u16string_view text, Groups& out) {
   for (std::size_t g = 0; g < groupCount(text); ++g) out.push_back(packGroup(group(text, g)));
 }
 
@@ -74,7 +77,7 @@ struct PackedGroups {
   }
   PackedGroups first(std::size_t n) const { return {groups.first(n)}; }
   PackedGroups from(std::size_t g) const { return {groups.subspan(g)}; }
-  void appendTo(CodeString& out) const { out.insert(out.end(), groups.begin(), groups.end()); }
+  void appendTo(CodeString& out) const { out.append(groups.data(), groups.size()); }
 };
 
 // The text of groups, each written as it was read. A group that is not

@@ -38,7 +38,7 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
     out_.resize(step.outBefore);
     const std::u16string_view piece = std::u16string_view(source_).substr(step.pos);
     const CodeGroups groups = keymap.characterGroups(keymap.entryRow(open_.back().range, piece));
-    out_.insert(out_.end(), groups.begin(), groups.end());
+    out_.append(groups.data(), groups.size());
     steps_.push_back({step.pos, piece.size(), step.outBefore, length});
     return;
   }
@@ -55,7 +55,7 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
     } else if (keymap.isEntry(range)) {
       const CodeGroups groups =
           keymap.characterGroups(keymap.entryRow(range, std::u16string_view(&key, 1)));
-      out_.insert(out_.end(), groups.begin(), groups.end());
+      out_.append(groups.data(), groups.size());
       step.lastEnd = length;
     }
     if (!range.empty()) open_.push_back({steps_.size(), range});
@@ -98,6 +98,16 @@ void Composition::convert_text(std::u16string_view source, CodeString& codes) {
   codes = conversion_.convert(keymap_, source, pendingKeys);
 }
 
+// After a composed key composeKeys is the sequence last converted, so its
+// conversion is at hand. The pending keys are left to the conversion of the
+// new composeKeys, which follows every check_continuity.
+void Composition::convertPrevious(std::u16string_view keys) {
+  if (!keys.empty() && conversion_.holds(keymap_, keys))
+    previousCodes = conversion_.output();
+  else
+    convert_text(keys, previousCodes);
+}
+
 KeyRange Composition::rangeOf(std::u16string_view keys) const {
   KeyRange range = keymap_.allRows();
   for (char16_t key : keys) {
@@ -121,7 +131,7 @@ void Composition::check_continuity(char16_t key) {
   KeyRange dest = composeKeys.empty() ? keyRange : keymap_.narrow(composeRange_, key);
   if (!dest.empty()) {
     // dest is a whole entry, or begins one.
-    convert_text(composeKeys, previousCodes);
+    convertPrevious(composeKeys);
     composeKeys.push_back(key);
     composeRange_ = dest;
     if (keymap_.isEntry(dest)) {
@@ -136,7 +146,7 @@ void Composition::check_continuity(char16_t key) {
   // The rows that begin with restartKeys + key.
   const KeyRange restarted = restartKeys.empty() ? keyRange : keymap_.narrow(restartRange_, key);
   if (!restarted.empty()) {
-    convert_text(restartKeys, previousCodes);
+    convertPrevious(restartKeys);
     composeKeys = restartKeys;
     composeKeys.push_back(key);
     composeRange_ = restarted;

@@ -76,6 +76,12 @@ class Conversion {
     source_.clear();
     generation_ = 0;
   }
+  // Whether source is the sequence last converted, with the keymap active.
+  bool holds(const ActiveKeymap& keymap, std::u16string_view source) const {
+    return generation_ == keymap.generation && generation_ != 0 && source == source_;
+  }
+  // The conversion of the sequence last converted.
+  const CodeString& output() const { return out_; }
 
  private:
   struct Step {
@@ -136,6 +142,8 @@ class Composition {
   // to key for the keymap of that generation, so that the next key narrows
   // them instead of searching the whole keymap.
   KeyRange rangeOf(std::u16string_view keys) const;
+  // previousCodes := the conversion of keys, as convert_text gives it.
+  void convertPrevious(std::u16string_view keys);
   void forgetRanges() { rangesGeneration_ = 0; }
 
   const ActiveKeymap& keymap_;

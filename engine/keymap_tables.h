@@ -52,7 +52,7 @@ struct KeymapSlot {
   std::vector<Row> rows;                 // stored rows in sorted order: row p + 1 at p
   std::vector<std::uint32_t> fileOrder;  // file row i + 1 is rows[fileOrder[i]]
   // Each row's Character as the engine types it (code_groups.h).
-  CodeString groups;
+  std::vector<CodeGroup> groups;
   std::array<std::u16string, 3> header;      // row 0 of keymapTables
   std::array<std::u16string, 3> headerCopy;  // row 0 of keymapTablesCopy
   std::size_t columnSize = 0;                // header, stored rows and empty rows

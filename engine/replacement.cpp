@@ -176,8 +176,7 @@ template <typename Groups>
 void Replacement::typeShown(const Groups& codes) {
   output_.sendGroups(codes);
   codes.appendTo(shown_);
-  if (shown_.size() > 2 * kShownLimit)
-    shown_.erase(shown_.begin(), shown_.end() - static_cast<std::ptrdiff_t>(kShownLimit));
+  if (shown_.size() > 2 * kShownLimit) shown_.eraseFront(shown_.size() - kShownLimit);
 }
 
 template <typename Groups>

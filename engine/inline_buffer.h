@@ -1,0 +1,100 @@
+#pragma once
+// A growable array of plain values that holds up to N of them in place and
+// goes to the heap only beyond. Copying one that is in place copies the
+// place whole, a few fixed moves with no call and no allocation; one that
+// has gone to the heap keeps that buffer from then on, so that strings
+// copied on every key allocate nothing once they have met their longest.
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <span>
+#include <type_traits>
+
+namespace korimo {
+
+template <typename T, std::size_t N>
+class InlineBuffer {
+  static_assert(std::is_trivially_copyable_v<T>);
+
+ public:
+  InlineBuffer() = default;
+  InlineBuffer(const InlineBuffer& other) { *this = other; }
+  InlineBuffer& operator=(const InlineBuffer& other) {
+    if (!heap_ && !other.heap_) {
+      place_ = other.place_;
+      size_ = other.size_;
+    } else if (this != &other) {
+      assign(other.data(), other.size_);
+    }
+    return *this;
+  }
+
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+  std::size_t capacity() const { return heap_ ? capacity_ : N; }
+  T* data() { return heap_ ? heap_.get() : place_.data(); }
+  const T* data() const { return heap_ ? heap_.get() : place_.data(); }
+  T* begin() { return data(); }
+  T* end() { return data() + size_; }
+  const T* begin() const { return data(); }
+  const T* end() const { return data() + size_; }
+  T& operator[](std::size_t i) { return data()[i]; }
+  const T& operator[](std::size_t i) const { return data()[i]; }
+  T& back() { return data()[size_ - 1]; }
+  operator std::span<const T>() const { return {data(), size_}; }
+
+  void clear() { size_ = 0; }
+  void reserve(std::size_t n) {
+    if (n > capacity()) grow(n);
+  }
+  void push_back(T value) {
+    reserve(size_ + 1);
+    data()[size_++] = value;
+  }
+  void append(const T* values, std::size_t n) {
+    reserve(size_ + n);
+    std::copy_n(values, n, data() + size_);
+    size_ += n;
+  }
+  void assign(const T* values, std::size_t n) {
+    reserve(n);
+    std::memmove(data(), values, n * sizeof(T));
+    size_ = n;
+  }
+  // Shorter keeps the first n; longer adds values of T{}.
+  void resize(std::size_t n) {
+    if (n > size_) {
+      reserve(n);
+      std::fill(data() + size_, data() + n, T{});
+    }
+    size_ = n;
+  }
+  // Drops the first n.
+  void eraseFront(std::size_t n) {
+    std::memmove(data(), data() + n, (size_ - n) * sizeof(T));
+    size_ -= n;
+  }
+
+  friend bool operator==(const InlineBuffer& a, const InlineBuffer& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+  }
+
+ private:
+  void grow(std::size_t n) {
+    const std::size_t capacity = std::max(n, 2 * this->capacity());
+    auto heap = std::make_unique_for_overwrite<T[]>(capacity);
+    std::copy_n(data(), size_, heap.get());
+    heap_ = std::move(heap);
+    capacity_ = capacity;
+  }
+
+  std::array<T, N> place_{};
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;  // of heap_
+  std::unique_ptr<T[]> heap_;
+};
+
+}  // namespace korimo
