@@ -66,8 +66,9 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
 const CodeString& Conversion::convert(const ActiveKeymap& keymap, std::u16string_view source,
                                       std::u16string& pendingKeys) {
   const bool sameKeymap = generation_ == keymap.generation && generation_ != 0;
-  if (!sameKeymap || source != source_) {
-    if (sameKeymap && source.size() == source_.size() + 1 && source.starts_with(source_)) {
+  const std::u16string_view kept = source_;
+  if (!sameKeymap || source != kept) {
+    if (sameKeymap && source.size() == kept.size() + 1 && source.starts_with(kept)) {
       extend(keymap, source.back());
     } else {
       restart(keymap);
@@ -78,9 +79,9 @@ const CodeString& Conversion::convert(const ActiveKeymap& keymap, std::u16string
   // sequence (the last piece the left-to-right scan looked at).
   const Step& last = steps_.back();
   if (last.lastEnd != source_.size())
-    pendingKeys.assign(source_, last.lastEnd);
+    pendingKeys.assign(source_.data() + last.lastEnd, source_.size() - last.lastEnd);
   else
-    pendingKeys.assign(source_, last.pos, last.length);
+    pendingKeys.assign(source_.data() + last.pos, last.length);
   return out_;
 }
 
@@ -138,7 +139,8 @@ void Composition::check_continuity(char16_t key) {
       restartKeys.clear();
       restartRange_ = keymap_.allRows();
     } else {
-      restartKeys.assign(1, key);
+      restartKeys.clear();
+      restartKeys.push_back(key);
       restartRange_ = keyRange;
     }
     return;
@@ -150,13 +152,15 @@ void Composition::check_continuity(char16_t key) {
     composeKeys = restartKeys;
     composeKeys.push_back(key);
     composeRange_ = restarted;
-    restartKeys.assign(1, key);
+    restartKeys.clear();
+    restartKeys.push_back(key);
     restartRange_ = keyRange;
     return;
   }
   previousCodes.clear();
-  restartKeys.assign(1, key);
-  composeKeys.assign(1, key);
+  restartKeys.clear();
+  restartKeys.push_back(key);
+  composeKeys = restartKeys;
   restartRange_ = composeRange_ = keyRange;
 }
 
@@ -168,7 +172,7 @@ void HistoryRing::empty(Tstruct& slot) {
   slot.fill = 0;
 }
 
-void HistoryRing::push(const std::u16string& cf, const std::u16string& ts, const CodeString& la,
+void HistoryRing::push(const KeyString& cf, const KeyString& ts, const CodeString& la,
                        const CodeString& tm) {
   // The oldest slot, whatever it held, becomes slot 0.
   head_ = (head_ + historyDepth - 1) % historyDepth;

@@ -14,11 +14,14 @@
 
 namespace korimo {
 
+// A key sequence as the composition holds it: a syllable's keys in place.
+using KeyString = InlineBuffer<char16_t, 16>;
+
 // One composition step. The code strings are held as their groups
 // (code_groups.h), as previousCodes and currentCodes are.
 struct Tstruct {
-  std::u16string cfstr;   // composeKeys
-  std::u16string tsrr;    // restartKeys
+  KeyString cfstr;        // composeKeys
+  KeyString tsrr;         // restartKeys
   CodeString lastext;     // previousCodes
   CodeString curtext;     // currentCodes
   std::int32_t fill = 0;  // 1 when the slot holds a step
@@ -39,8 +42,7 @@ class HistoryRing {
 
   // Slot i takes slot i - 1 for every i from the oldest down, the oldest
   // step goes, and slot 0 holds the step given.
-  void push(const std::u16string& cf, const std::u16string& ts, const CodeString& la,
-            const CodeString& tm);
+  void push(const KeyString& cf, const KeyString& ts, const CodeString& la, const CodeString& tm);
   // Slot i takes slot i + 1, and the oldest slot is empty.
   void pop();
   // Every slot empty.
@@ -78,7 +80,8 @@ class Conversion {
   }
   // Whether source is the sequence last converted, with the keymap active.
   bool holds(const ActiveKeymap& keymap, std::u16string_view source) const {
-    return generation_ == keymap.generation && generation_ != 0 && source == source_;
+    return generation_ == keymap.generation && generation_ != 0 &&
+           source == std::u16string_view(source_);
   }
   // The conversion of the sequence last converted.
   const CodeString& output() const { return out_; }
@@ -98,7 +101,7 @@ class Conversion {
   void extend(const ActiveKeymap& keymap, char16_t key);
 
   unsigned generation_ = 0;  // of the keymap the conversion was made with
-  std::u16string source_;
+  KeyString source_;
   CodeString out_;
   std::vector<Step> steps_;
   std::vector<Open> open_;
@@ -118,7 +121,7 @@ class Composition {
   void convert_text(std::u16string_view source, CodeString& codes);
   // Advances composeKeys, restartKeys and previousCodes by one key.
   void check_continuity(char16_t key);
-  void sendupstack(const std::u16string& cf, const CodeString& la, const std::u16string& ts,
+  void sendupstack(const KeyString& cf, const CodeString& la, const KeyString& ts,
                    const CodeString& tm) {
     historyStack.push(cf, ts, la, tm);
   }
@@ -129,8 +132,8 @@ class Composition {
   // Forgets every recorded step and keeps the live strings.
   void emptyHistory() { historyStack.clear(); }
 
-  std::u16string composeKeys;
-  std::u16string restartKeys;
+  KeyString composeKeys;
+  KeyString restartKeys;
   // The code strings as groups; groupsToText gives their text.
   CodeString previousCodes;
   CodeString currentCodes;

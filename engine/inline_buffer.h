@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <span>
+#include <string_view>
 #include <type_traits>
 
 namespace korimo {
@@ -45,6 +46,9 @@ class InlineBuffer {
   const T& operator[](std::size_t i) const { return data()[i]; }
   T& back() { return data()[size_ - 1]; }
   operator std::span<const T>() const { return {data(), size_}; }
+  template <typename U = T>
+  requires std::is_same_v<U, char16_t>
+  operator std::u16string_view() const { return {data(), size_}; }
 
   void clear() { size_ = 0; }
   void reserve(std::size_t n) {
