@@ -63,6 +63,23 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
   steps_.push_back(step);
 }
 
+bool Conversion::convertEntry(const ActiveKeymap& keymap, std::u16string_view source,
+                              KeyRange range) {
+  if (source.empty() || source.size() > static_cast<std::size_t>(keymap.maxKeysLength) ||
+      !keymap.isEntry(range))
+    return false;
+  if (source.size() == 1 && (source[0] == u' ' || source[0] == u'\r')) return false;
+  // The state that extending key by key ends in: one step over the whole
+  // sequence, open with the rows that begin with it.
+  generation_ = keymap.generation;
+  source_.assign(source.data(), source.size());
+  steps_.assign(1, Step{0, source.size(), 0, source.size()});
+  open_.assign(1, Open{0, range});
+  const CodeGroups groups = keymap.characterGroups(keymap.entryRow(range, source));
+  out_.assign(groups.data(), groups.size());
+  return true;
+}
+
 const CodeString& Conversion::convert(const ActiveKeymap& keymap, std::u16string_view source,
                                       std::u16string& pendingKeys) {
   const bool sameKeymap = generation_ == keymap.generation && generation_ != 0;
@@ -70,7 +87,7 @@ const CodeString& Conversion::convert(const ActiveKeymap& keymap, std::u16string
   if (!sameKeymap || source != kept) {
     if (sameKeymap && source.size() == kept.size() + 1 && source.starts_with(kept)) {
       extend(keymap, source.back());
-    } else {
+    } else if (source.size() != 1 || !convertEntry(keymap, source, keymap.keyRange(source[0]))) {
       restart(keymap);
       for (char16_t key : source) extend(keymap, key);
     }
@@ -136,6 +153,8 @@ void Composition::check_continuity(char16_t key) {
     composeKeys.push_back(key);
     composeRange_ = dest;
     if (keymap_.isEntry(dest)) {
+      // The conversion that the caller asks for next, at once.
+      conversion_.convertEntry(keymap_, composeKeys, dest);
       restartKeys.clear();
       restartRange_ = keymap_.allRows();
     } else {
@@ -152,6 +171,7 @@ void Composition::check_continuity(char16_t key) {
     composeKeys = restartKeys;
     composeKeys.push_back(key);
     composeRange_ = restarted;
+    conversion_.convertEntry(keymap_, composeKeys, restarted);
     restartKeys.clear();
     restartKeys.push_back(key);
     restartRange_ = keyRange;

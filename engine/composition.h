@@ -85,6 +85,12 @@ class Conversion {
   }
   // The conversion of the sequence last converted.
   const CodeString& output() const { return out_; }
+  // Takes source, whose rows are range, as converted when source is itself
+  // an entry that the greedy scan takes whole (no longer than the longest
+  // key sequence, and not a lone space or carriage return): then its
+  // conversion is that entry's Character in one step, found without the
+  // steps that lead to it. False, with nothing changed, otherwise.
+  bool convertEntry(const ActiveKeymap& keymap, std::u16string_view source, KeyRange range);
 
  private:
   struct Step {

@@ -249,6 +249,18 @@ std::u16string_view KeymapSlot::cell(Column column, std::size_t row, bool inFile
   }
 }
 
+std::uint64_t KeymapSlot::headOf(std::u16string_view keys) {
+  std::uint64_t head = 0;
+  for (std::size_t i = 0; i < kHeadKeys; ++i)
+    head = (head << 21) | (i < keys.size() ? std::uint64_t{keys[i]} + 1 : 0);
+  return head;
+}
+
+void KeymapSlot::makeHeads() {
+  heads.resize(rows.size());
+  for (std::size_t p = 0; p < rows.size(); ++p) heads[p] = headOf(keys(rows[p]));
+}
+
 KeymapTable KeymapTableView::strings() const {
   KeymapTable table;
   for (int column = 0; column < 3; ++column) {
@@ -336,7 +348,10 @@ bool KeymapTables::integritycheck(const std::filesystem::path& path, std::string
       slot.fileOrder.resize(slot.rows.size());
       std::iota(slot.fileOrder.begin(), slot.fileOrder.end(), std::uint32_t{0});
     }
-    if (n >= 2) QuickSort(k, 1, n);
+    if (n >= 2)
+      QuickSort(k, 1, n);
+    else
+      slots_[static_cast<std::size_t>(k)].makeHeads();
   });
 }
 
@@ -365,6 +380,7 @@ void KeymapTables::assign(int keymap, const KeymapTable& table) {
   }
   slot.fileOrder.resize(slot.rows.size());
   std::iota(slot.fileOrder.begin(), slot.fileOrder.end(), std::uint32_t{0});
+  slot.makeHeads();
 }
 
 bool KeymapTables::integritycheck1(const std::filesystem::path& path, std::string* why) {
@@ -599,6 +615,7 @@ void KeymapTables::QuickSort(int keymap, int lo, int hi) {
     slot.fileOrder[fileRowAt[from[p]]] = static_cast<std::uint32_t>(first + p);
   }
   std::copy(moved.begin(), moved.end(), rows.begin() + static_cast<std::ptrdiff_t>(first));
+  slot.makeHeads();
 }
 
 }  // namespace korimo

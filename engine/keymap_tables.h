@@ -53,6 +53,14 @@ struct KeymapSlot {
   std::vector<std::uint32_t> fileOrder;  // file row i + 1 is rows[fileOrder[i]]
   // Each row's Character as the engine types it (code_groups.h).
   std::vector<CodeGroup> groups;
+  // Each stored row's first kHeadKeys keys, in the order of rows, for the
+  // halving searches of the key path: key i + 1 in the 21 bits from bit
+  // 42 - 21 i down, 0 where the sequence is shorter.
+  std::vector<std::uint64_t> heads;
+  static constexpr std::size_t kHeadKeys = 3;
+  static std::uint64_t headOf(std::u16string_view keys);
+  // The heads in the order of rows, after the rows have been stored or moved.
+  void makeHeads();
   std::array<std::u16string, 3> header;      // row 0 of keymapTables
   std::array<std::u16string, 3> headerCopy;  // row 0 of keymapTablesCopy
   std::size_t columnSize = 0;                // header, stored rows and empty rows

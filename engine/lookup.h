@@ -46,7 +46,13 @@ class ActiveKeymap {
   KeyRange allRows() const { return {1, entryCount, 0}; }
   // The rows of range whose next key (at position depth) is key: two
   // halving searches that compare one key each, whatever the depth.
-  KeyRange narrow(KeyRange range, char16_t key) const;
+  KeyRange narrow(KeyRange range, char16_t key) const {
+    if (range.empty()) return {range.first, range.last, range.depth + 1};
+    if (key == lastKey_ && range.first == lastRange_.first && range.last == lastRange_.last &&
+        range.depth == lastRange_.depth)
+      return lastNarrowed_;
+    return search(range, key);
+  }
   // Whether range's sequence is itself an entry (it sorts first in range).
   bool isEntry(KeyRange range) const {
     return !range.empty() && keys(range.first).size() == static_cast<std::size_t>(range.depth);
@@ -99,6 +105,7 @@ class ActiveKeymap {
  private:
   const KeymapTables& tables_;
   KeyRange findKeyRange(char16_t key) const;
+  KeyRange search(KeyRange range, char16_t key) const;
   // keyRange of the keys below 128, found on first use; depth 0 when not yet.
   mutable std::array<KeyRange, 128> keyRanges_{};
   // The last narrowing, which the composition and the conversion of the same
