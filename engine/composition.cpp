@@ -73,15 +73,17 @@ bool Conversion::convertEntry(const ActiveKeymap& keymap, std::u16string_view so
   // sequence, open with the rows that begin with it.
   generation_ = keymap.generation;
   source_.assign(source.data(), source.size());
-  steps_.assign(1, Step{0, source.size(), 0, source.size()});
-  open_.assign(1, Open{0, range});
+  steps_.clear();
+  steps_.push_back({0, source.size(), 0, source.size()});
+  open_.clear();
+  open_.push_back({0, range});
   const CodeGroups groups = keymap.characterGroups(keymap.entryRow(range, source));
   out_.assign(groups.data(), groups.size());
   return true;
 }
 
 const CodeString& Conversion::convert(const ActiveKeymap& keymap, std::u16string_view source,
-                                      std::u16string& pendingKeys) {
+                                      KeyString& pendingKeys) {
   const bool sameKeymap = generation_ == keymap.generation && generation_ != 0;
   const std::u16string_view kept = source_;
   if (!sameKeymap || source != kept) {

@@ -73,7 +73,7 @@ class Conversion {
  public:
   // The conversion of source (not empty), with the pending keys it leaves.
   const CodeString& convert(const ActiveKeymap& keymap, std::u16string_view source,
-                            std::u16string& pendingKeys);
+                            KeyString& pendingKeys);
   void forget() {
     source_.clear();
     generation_ = 0;
@@ -109,8 +109,9 @@ class Conversion {
   unsigned generation_ = 0;  // of the keymap the conversion was made with
   KeyString source_;
   CodeString out_;
-  std::vector<Step> steps_;
-  std::vector<Open> open_;
+  // A syllable's steps in place, as its keys are.
+  InlineBuffer<Step, 16> steps_;
+  InlineBuffer<Open, 16> open_;
 };
 
 class Composition {
@@ -143,7 +144,7 @@ class Composition {
   // The code strings as groups; groupsToText gives their text.
   CodeString previousCodes;
   CodeString currentCodes;
-  std::u16string pendingKeys;
+  KeyString pendingKeys;
   HistoryRing historyStack;
 
  private:

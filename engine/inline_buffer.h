@@ -28,16 +28,16 @@ class InlineBuffer {
       place_ = other.place_;
       size_ = other.size_;
     } else if (this != &other) {
-      assign(other.data(), other.size_);
+      assign(other.data_, other.size_);
     }
     return *this;
   }
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
-  std::size_t capacity() const { return heap_ ? capacity_ : N; }
-  T* data() { return heap_ ? heap_.get() : place_.data(); }
-  const T* data() const { return heap_ ? heap_.get() : place_.data(); }
+  std::size_t capacity() const { return capacity_; }
+  T* data() { return data_; }
+  const T* data() const { return data_; }
   T* begin() { return data(); }
   T* end() { return data() + size_; }
   const T* begin() const { return data(); }
@@ -46,9 +46,20 @@ class InlineBuffer {
   const T& operator[](std::size_t i) const { return data()[i]; }
   T& back() { return data()[size_ - 1]; }
   operator std::span<const T>() const { return {data(), size_}; }
+  // Keys held as text read and compare as text.
   template <typename U = T>
   requires std::is_same_v<U, char16_t>
   operator std::u16string_view() const { return {data(), size_}; }
+  template <typename U = T>
+  requires std::is_same_v<U, char16_t> InlineBuffer& operator=(std::u16string_view text) {
+    assign(text.data(), text.size());
+    return *this;
+  }
+  template <typename U = T>
+  requires std::is_same_v<U, char16_t>
+  bool operator==(std::u16string_view text) const {
+    return std::u16string_view(data(), size_) == text;
+  }
 
   void clear() { size_ = 0; }
   void reserve(std::size_t n) {
@@ -92,12 +103,14 @@ class InlineBuffer {
     auto heap = std::make_unique_for_overwrite<T[]>(capacity);
     std::copy_n(data(), size_, heap.get());
     heap_ = std::move(heap);
+    data_ = heap_.get();
     capacity_ = capacity;
   }
 
   std::array<T, N> place_{};
+  T* data_ = place_.data();  // place_ or heap_; a copy keeps its own
   std::size_t size_ = 0;
-  std::size_t capacity_ = 0;  // of heap_
+  std::size_t capacity_ = N;
   std::unique_ptr<T[]> heap_;
 };
 

@@ -165,9 +165,12 @@ void Replacement::deleteBack(int count, int kind, const Groups& shown) {
   }
 }
 
-void Replacement::deleteShown(int count, int kind) {
+void Replacement::deleteShown(int count) {
   if (count <= 0) return;
-  bkspc(count, kind, shown_);
+  // Only a deletion depends on the class, so a key that only adds text does
+  // not ask the desktop for it.
+  desktop_.readClassName(windows_.targetWindow, className_);
+  bkspc(count, windowKind(className_), shown_);
   for (int i = 0; i < count && !shown_.empty(); ++i)
     shown_.resize(shown_.size() - lastCodePointGroups(PackedGroups{shown_}));
 }
@@ -182,10 +185,8 @@ void Replacement::typeShown(const Groups& codes) {
 template <typename Groups>
 void Replacement::replace(const Groups& prev, const Groups& cur) {
   try {
-    desktop_.readClassName(windows_.targetWindow, className_);
-    const int kind = windowKind(className_);
     if (keymap_.activeSmp) {
-      deleteShown(characters(prev), kind);
+      deleteShown(characters(prev));
       typeShown(cur);
       return;
     }
@@ -193,7 +194,7 @@ void Replacement::replace(const Groups& prev, const Groups& cur) {
     const std::size_t newCount = cur.size();
     std::size_t shared = 0;
     while (shared < std::min(oldCount, newCount) && prev.same(shared, cur, shared)) ++shared;
-    deleteShown(static_cast<int>(oldCount - shared), kind);
+    deleteShown(static_cast<int>(oldCount - shared));
     typeShown(cur.from(shared));
   } catch (const std::exception&) {
     // A group that is not hexadecimal: what was sent stays sent, and what

@@ -71,7 +71,7 @@ class Replacement {
   const ActiveKeymap& keymap_;
   const WindowKeymapList& windows_;
   CodeString shown_;
-  std::u16string className_;  // the target's, read afresh at each replacement
+  std::u16string className_;  // the target's, read afresh whenever a replacement deletes
 
   template <typename Groups>
   void replace(const Groups& prev, const Groups& cur);
@@ -79,7 +79,8 @@ class Replacement {
   void deleteBack(int count, int kind, const Groups& shown);
   template <typename Groups>
   static int characters(const Groups& codes);
-  void deleteShown(int count, int kind);
+  // Deletes count characters of shown_ by the method of the target's class.
+  void deleteShown(int count);
   template <typename Groups>
   void typeShown(const Groups& codes);
 };
