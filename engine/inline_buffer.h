@@ -71,12 +71,13 @@ class InlineBuffer {
   }
   void append(const T* values, std::size_t n) {
     reserve(size_ + n);
-    std::copy_n(values, n, data() + size_);
+    copyForward(data() + size_, values, n);
     size_ += n;
   }
+  // values may lie in this buffer.
   void assign(const T* values, std::size_t n) {
     reserve(n);
-    std::memmove(data(), values, n * sizeof(T));
+    copyForward(data(), values, n);
     size_ = n;
   }
   // Shorter keeps the first n; longer adds values of T{}.
@@ -98,6 +99,18 @@ class InlineBuffer {
   }
 
  private:
+  // The short runs of the key path are copied in line rather than by a
+  // library call that costs more than they do; a forward copy is right for
+  // a source at or after the destination.
+  static void copyForward(T* to, const T* from, std::size_t n) {
+    if (n > 8) {
+      std::memmove(to, from, n * sizeof(T));
+      return;
+    }
+#pragma GCC unroll 8
+    for (std::size_t i = 0; i < n; ++i) to[i] = from[i];
+  }
+
   void grow(std::size_t n) {
     const std::size_t capacity = std::max(n, 2 * this->capacity());
     auto heap = std::make_unique_for_overwrite<T[]>(capacity);
