@@ -68,10 +68,7 @@ void BM_ComposeKey_EndOfLongSequence(benchmark::State& state) {
   const auto length = static_cast<std::size_t>(state.range(0));
   NullDesktop desktop;
   Engine engine(desktop);
-  KeymapTables& tables = engine.tables;
-  tables.keymapTables.resize(2);
-  tables.keymapSmp.assign(2, false);
-  KeymapTable& table = tables.keymapTables[1];
+  KeymapTable table;
   for (auto& column : table) column.assign(19, u"");
   table[kDisplay][0] = u"2";
   table[kCharacter][0] = xml::utf8ToUtf16(std::to_string(length + 1));
@@ -80,7 +77,7 @@ void BM_ComposeKey_EndOfLongSequence(benchmark::State& state) {
   table[kKeys][2] = std::u16string(length + 1, u'a');
   table[kCharacter][1] = table[kDisplay][1] = u"0905";
   table[kCharacter][2] = table[kDisplay][2] = u"0906";
-  tables.keymapTablesCopy = tables.keymapTables;
+  engine.tables.assign(1, table);
   engine.keymap.activate(1);
   for (auto _ : state) {
     state.PauseTiming();

@@ -14,7 +14,9 @@
 //
 // ENTRIES picks the bench keymap: 100, 3000 or 30000. Before the measured
 // keys, kWarmUp keys of the same stream are typed, so that the count is that
-// of the steady state.
+// of the steady state. The stream is made the same whatever N is (N keys
+// beyond its length go round it again), so that the difference between two
+// runs holds the typing of N keys and not the making of the stream.
 
 #include <atomic>
 #include <chrono>
@@ -60,6 +62,21 @@ namespace {
 using namespace korimo;
 
 constexpr std::size_t kWarmUp = 2000;
+constexpr std::size_t kStreamKeys = 200000;
+
+// The keys to type: the warm-up and then N keys of the stream.
+class KeyStream {
+ public:
+  explicit KeyStream(std::size_t n) : keys_(bench::typingStream(kWarmUp + kStreamKeys)), n_(n) {}
+  std::size_t size() const { return kWarmUp + n_; }
+  char operator[](std::size_t i) const {
+    return i < keys_.size() ? keys_[i] : keys_[kWarmUp + (i - kWarmUp) % kStreamKeys];
+  }
+
+ private:
+  std::string keys_;
+  std::size_t n_;
+};
 
 // A desktop that takes every record and does nothing with it.
 class NullDesktop : public platform::Desktop {
@@ -101,7 +118,7 @@ int compose(bool surround, const std::string& entries, std::size_t n) {
   if (!engine.tables.integritycheck(keymapOf(entries))) return 1;
   engine.keymap.activate(1);
   engine.composition.setallnull();
-  const std::string keys = bench::typingStream(kWarmUp + n);
+  const KeyStream keys(n);
   for (std::size_t i = 0; i < keys.size(); ++i) {
     if (i == kWarmUp) startCounting();
     const char key = keys[i];
@@ -123,7 +140,7 @@ int reportKeys(const std::string& entries, std::size_t n) {
   bench::ReportSession session(keymapOf(entries));
   platform::sim::SimHookPlatform& hooks = session.hooks;
   if (!session.form->keymapOn) return 1;
-  const std::string keys = bench::typingStream(kWarmUp + n);
+  const KeyStream keys(n);
   for (std::size_t i = 0; i < keys.size(); ++i) {
     if (i == kWarmUp) startCounting();
     hooks.type(platform::sim::usKeystroke(static_cast<char16_t>(keys[i])).vk);

@@ -37,7 +37,8 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
     steps_.resize(s);
     out_.resize(step.outBefore);
     const std::u16string_view piece = std::u16string_view(source_).substr(step.pos);
-    out_ += keymap.character(keymap.entryRow(open_.back().range, piece));
+    const CodeGroups groups = keymap.characterGroups(keymap.entryRow(open_.back().range, piece));
+    out_.append(groups.data(), groups.size());
     steps_.push_back({step.pos, piece.size(), step.outBefore, length});
     return;
   }
@@ -48,11 +49,13 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
   if (keymap.maxKeysLength > 0) {
     const KeyRange range = keymap.keyRange(key);
     if (key == u' ') {
-      out_ += u"0020";
+      out_.push_back(kSpaceGroup);
     } else if (key == u'\r') {
-      out_ += u"000D";
+      out_.push_back(kCarriageReturnGroup);
     } else if (keymap.isEntry(range)) {
-      out_ += keymap.character(keymap.entryRow(range, std::u16string_view(&key, 1)));
+      const CodeGroups groups =
+          keymap.characterGroups(keymap.entryRow(range, std::u16string_view(&key, 1)));
+      out_.append(groups.data(), groups.size());
       step.lastEnd = length;
     }
     if (!range.empty()) open_.push_back({steps_.size(), range});
@@ -60,13 +63,33 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
   steps_.push_back(step);
 }
 
-const std::u16string& Conversion::convert(const ActiveKeymap& keymap, std::u16string_view source,
-                                          std::u16string& pendingKeys) {
+bool Conversion::convertEntry(const ActiveKeymap& keymap, std::u16string_view source,
+                              KeyRange range) {
+  if (source.empty() || source.size() > static_cast<std::size_t>(keymap.maxKeysLength) ||
+      !keymap.isEntry(range))
+    return false;
+  if (source.size() == 1 && (source[0] == u' ' || source[0] == u'\r')) return false;
+  // The state that extending key by key ends in: one step over the whole
+  // sequence, open with the rows that begin with it.
+  generation_ = keymap.generation;
+  source_.assign(source.data(), source.size());
+  steps_.clear();
+  steps_.push_back({0, source.size(), 0, source.size()});
+  open_.clear();
+  open_.push_back({0, range});
+  const CodeGroups groups = keymap.characterGroups(keymap.entryRow(range, source));
+  out_.assign(groups.data(), groups.size());
+  return true;
+}
+
+const CodeString& Conversion::convert(const ActiveKeymap& keymap, std::u16string_view source,
+                                      KeyString& pendingKeys) {
   const bool sameKeymap = generation_ == keymap.generation && generation_ != 0;
-  if (!sameKeymap || source != source_) {
-    if (sameKeymap && source.size() == source_.size() + 1 && source.starts_with(source_)) {
+  const std::u16string_view kept = source_;
+  if (!sameKeymap || source != kept) {
+    if (sameKeymap && source.size() == kept.size() + 1 && source.starts_with(kept)) {
       extend(keymap, source.back());
-    } else {
+    } else if (source.size() != 1 || !convertEntry(keymap, source, keymap.keyRange(source[0]))) {
       restart(keymap);
       for (char16_t key : source) extend(keymap, key);
     }
@@ -75,24 +98,34 @@ const std::u16string& Conversion::convert(const ActiveKeymap& keymap, std::u16st
   // sequence (the last piece the left-to-right scan looked at).
   const Step& last = steps_.back();
   if (last.lastEnd != source_.size())
-    pendingKeys.assign(source_, last.lastEnd);
+    pendingKeys.assign(source_.data() + last.lastEnd, source_.size() - last.lastEnd);
   else
-    pendingKeys.assign(source_, last.pos, last.length);
+    pendingKeys.assign(source_.data() + last.pos, last.length);
   return out_;
 }
 
 std::u16string Composition::convert_text(std::u16string_view source) {
-  std::u16string codes;
+  CodeString codes;
   convert_text(source, codes);
-  return codes;
+  return groupsToText(codes);
 }
 
-void Composition::convert_text(std::u16string_view source, std::u16string& codes) {
+void Composition::convert_text(std::u16string_view source, CodeString& codes) {
   if (source.empty()) {
     codes.clear();
     return;
   }
   codes = conversion_.convert(keymap_, source, pendingKeys);
+}
+
+// After a composed key composeKeys is the sequence last converted, so its
+// conversion is at hand. The pending keys are left to the conversion of the
+// new composeKeys, which follows every check_continuity.
+void Composition::convertPrevious(std::u16string_view keys) {
+  if (!keys.empty() && conversion_.holds(keymap_, keys))
+    previousCodes = conversion_.output();
+  else
+    convert_text(keys, previousCodes);
 }
 
 KeyRange Composition::rangeOf(std::u16string_view keys) const {
@@ -118,14 +151,17 @@ void Composition::check_continuity(char16_t key) {
   KeyRange dest = composeKeys.empty() ? keyRange : keymap_.narrow(composeRange_, key);
   if (!dest.empty()) {
     // dest is a whole entry, or begins one.
-    convert_text(composeKeys, previousCodes);
+    convertPrevious(composeKeys);
     composeKeys.push_back(key);
     composeRange_ = dest;
     if (keymap_.isEntry(dest)) {
+      // The conversion that the caller asks for next, at once.
+      conversion_.convertEntry(keymap_, composeKeys, dest);
       restartKeys.clear();
       restartRange_ = keymap_.allRows();
     } else {
-      restartKeys.assign(1, key);
+      restartKeys.clear();
+      restartKeys.push_back(key);
       restartRange_ = keyRange;
     }
     return;
@@ -133,17 +169,20 @@ void Composition::check_continuity(char16_t key) {
   // The rows that begin with restartKeys + key.
   const KeyRange restarted = restartKeys.empty() ? keyRange : keymap_.narrow(restartRange_, key);
   if (!restarted.empty()) {
-    convert_text(restartKeys, previousCodes);
+    convertPrevious(restartKeys);
     composeKeys = restartKeys;
     composeKeys.push_back(key);
     composeRange_ = restarted;
-    restartKeys.assign(1, key);
+    conversion_.convertEntry(keymap_, composeKeys, restarted);
+    restartKeys.clear();
+    restartKeys.push_back(key);
     restartRange_ = keyRange;
     return;
   }
   previousCodes.clear();
-  restartKeys.assign(1, key);
-  composeKeys.assign(1, key);
+  restartKeys.clear();
+  restartKeys.push_back(key);
+  composeKeys = restartKeys;
   restartRange_ = composeRange_ = keyRange;
 }
 
@@ -155,8 +194,8 @@ void HistoryRing::empty(Tstruct& slot) {
   slot.fill = 0;
 }
 
-void HistoryRing::push(const std::u16string& cf, const std::u16string& ts, const std::u16string& la,
-                       const std::u16string& tm) {
+void HistoryRing::push(const KeyString& cf, const KeyString& ts, const CodeString& la,
+                       const CodeString& tm) {
   // The oldest slot, whatever it held, becomes slot 0.
   head_ = (head_ + historyDepth - 1) % historyDepth;
   Tstruct& newest = slots_[head_];
@@ -193,7 +232,7 @@ void Composition::getdownstack() {
   if (newest.fill == 1) {
     replacement_.backNfront(newest.curtext, newest.lastext);
   } else {
-    replacement_.bkspc(1, kBackspaceKind, u"");
+    replacement_.bkspc(1, kBackspaceKind, CodeGroups{});
   }
   setallnull();
 }

@@ -8,17 +8,23 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/code_groups.h"
 #include "engine/lookup.h"
 #include "engine/replacement.h"
 
 namespace korimo {
 
+// A key sequence as the composition holds it: a syllable's keys in place.
+using KeyString = InlineBuffer<char16_t, 16>;
+
+// One composition step. The code strings are held as their groups
+// (code_groups.h), as previousCodes and currentCodes are.
 struct Tstruct {
-  std::u16string cfstr;    // composeKeys
-  std::u16string tsrr;     // restartKeys
-  std::u16string lastext;  // previousCodes
-  std::u16string curtext;  // currentCodes
-  std::int32_t fill = 0;   // 1 when the slot holds a step
+  KeyString cfstr;        // composeKeys
+  KeyString tsrr;         // restartKeys
+  CodeString lastext;     // previousCodes
+  CodeString curtext;     // currentCodes
+  std::int32_t fill = 0;  // 1 when the slot holds a step
 };
 
 constexpr std::size_t historyDepth = 12;
@@ -36,8 +42,7 @@ class HistoryRing {
 
   // Slot i takes slot i - 1 for every i from the oldest down, the oldest
   // step goes, and slot 0 holds the step given.
-  void push(const std::u16string& cf, const std::u16string& ts, const std::u16string& la,
-            const std::u16string& tm);
+  void push(const KeyString& cf, const KeyString& ts, const CodeString& la, const CodeString& tm);
   // Slot i takes slot i + 1, and the oldest slot is empty.
   void pop();
   // Every slot empty.
@@ -67,12 +72,25 @@ class HistoryRing {
 class Conversion {
  public:
   // The conversion of source (not empty), with the pending keys it leaves.
-  const std::u16string& convert(const ActiveKeymap& keymap, std::u16string_view source,
-                                std::u16string& pendingKeys);
+  const CodeString& convert(const ActiveKeymap& keymap, std::u16string_view source,
+                            KeyString& pendingKeys);
   void forget() {
     source_.clear();
     generation_ = 0;
   }
+  // Whether source is the sequence last converted, with the keymap active.
+  bool holds(const ActiveKeymap& keymap, std::u16string_view source) const {
+    return generation_ == keymap.generation && generation_ != 0 &&
+           source == std::u16string_view(source_);
+  }
+  // The conversion of the sequence last converted.
+  const CodeString& output() const { return out_; }
+  // Takes source, whose rows are range, as converted when source is itself
+  // an entry that the greedy scan takes whole (no longer than the longest
+  // key sequence, and not a lone space or carriage return): then its
+  // conversion is that entry's Character in one step, found without the
+  // steps that lead to it. False, with nothing changed, otherwise.
+  bool convertEntry(const ActiveKeymap& keymap, std::u16string_view source, KeyRange range);
 
  private:
   struct Step {
@@ -89,10 +107,11 @@ class Conversion {
   void extend(const ActiveKeymap& keymap, char16_t key);
 
   unsigned generation_ = 0;  // of the keymap the conversion was made with
-  std::u16string source_;
-  std::u16string out_;
-  std::vector<Step> steps_;
-  std::vector<Open> open_;
+  KeyString source_;
+  CodeString out_;
+  // A syllable's steps in place, as its keys are.
+  InlineBuffer<Step, 16> steps_;
+  InlineBuffer<Open, 16> open_;
 };
 
 class Composition {
@@ -104,12 +123,13 @@ class Composition {
   // conversion of the last sequence is kept, so that converting it again,
   // or it plus one key, costs the same however long it is.
   std::u16string convert_text(std::u16string_view source);
-  // The same into codes, whose buffer is reused.
-  void convert_text(std::u16string_view source, std::u16string& codes);
+  // The same as groups into codes, whose buffer is reused: what the key
+  // path uses.
+  void convert_text(std::u16string_view source, CodeString& codes);
   // Advances composeKeys, restartKeys and previousCodes by one key.
   void check_continuity(char16_t key);
-  void sendupstack(const std::u16string& cf, const std::u16string& la, const std::u16string& ts,
-                   const std::u16string& tm) {
+  void sendupstack(const KeyString& cf, const CodeString& la, const KeyString& ts,
+                   const CodeString& tm) {
     historyStack.push(cf, ts, la, tm);
   }
   // Undoes the newest step in the target and in the state.
@@ -119,11 +139,12 @@ class Composition {
   // Forgets every recorded step and keeps the live strings.
   void emptyHistory() { historyStack.clear(); }
 
-  std::u16string composeKeys;
-  std::u16string restartKeys;
-  std::u16string previousCodes;
-  std::u16string currentCodes;
-  std::u16string pendingKeys;
+  KeyString composeKeys;
+  KeyString restartKeys;
+  // The code strings as groups; groupsToText gives their text.
+  CodeString previousCodes;
+  CodeString currentCodes;
+  KeyString pendingKeys;
   HistoryRing historyStack;
 
  private:
@@ -131,6 +152,8 @@ class Composition {
   // to key for the keymap of that generation, so that the next key narrows
   // them instead of searching the whole keymap.
   KeyRange rangeOf(std::u16string_view keys) const;
+  // previousCodes := the conversion of keys, as convert_text gives it.
+  void convertPrevious(std::u16string_view keys);
   void forgetRanges() { rangesGeneration_ = 0; }
 
   const ActiveKeymap& keymap_;

@@ -12,7 +12,7 @@ bool Engine::composeKey(std::uint16_t vkCode, char16_t keyChar, bool surround) {
   c.convert_text(c.composeKeys, c.currentCodes);
   if (surround) c.sendupstack(c.composeKeys, c.previousCodes, c.restartKeys, c.currentCodes);
   bool updated = false;
-  if (std::u16string_view(c.currentCodes) != std::u16string_view(u"000D")) {
+  if (c.currentCodes.size() != 1 || c.currentCodes[0] != kCarriageReturnGroup) {
     replacement.backNfront(c.previousCodes, c.currentCodes);
     updated = true;
   } else {

@@ -1,5 +1,7 @@
 #include "engine/globalroutines.h"
 
+#include "engine/code_groups.h"
+
 namespace korimo {
 namespace {
 
@@ -69,6 +71,21 @@ std::u16string unitToHex(char16_t unit) {
   static constexpr char16_t digits[] = u"0123456789ABCDEF";
   return {digits[(unit >> 12) & 0xF], digits[(unit >> 8) & 0xF], digits[(unit >> 4) & 0xF],
           digits[unit & 0xF]};
+}
+
+std::u16string groupsToText(CodeGroups groups) {
+  static constexpr char16_t upper[] = u"0123456789ABCDEF";
+  static constexpr char16_t lower[] = u"0123456789abcdef";
+  std::u16string text;
+  text.reserve(4 * groups.size());
+  for (const CodeGroup g : groups) {
+    if (g & kNotHexGroup) throw ConversionError("not a hexadecimal digit");
+    for (int digit = 3; digit >= 0; --digit) {
+      const unsigned value = (g >> (4 * digit)) & 0xF;
+      text.push_back(((g >> (16 + digit)) & 1) ? lower[value] : upper[value]);
+    }
+  }
+  return text;
 }
 
 }  // namespace korimo

@@ -238,6 +238,40 @@ std::string validateEntry(std::u16string_view display, std::u16string_view chara
   return {};
 }
 
+std::u16string_view KeymapSlot::cell(Column column, std::size_t row, bool inFileOrder) const {
+  if (row == 0) return (inFileOrder ? headerCopy : header)[static_cast<std::size_t>(column)];
+  if (row > rows.size()) return {};  // the empty rows up to the padded count
+  const Row& r = rows[inFileOrder ? fileOrder[row - 1] : row - 1];
+  switch (column) {
+    case kDisplay: return display(r);
+    case kCharacter: return character(r);
+    default: return keys(r);
+  }
+}
+
+std::uint64_t KeymapSlot::headOf(std::u16string_view keys) {
+  std::uint64_t head = 0;
+  for (std::size_t i = 0; i < kHeadKeys; ++i)
+    head = (head << 21) | (i < keys.size() ? std::uint64_t{keys[i]} + 1 : 0);
+  return head;
+}
+
+void KeymapSlot::makeHeads() {
+  heads.resize(rows.size());
+  for (std::size_t p = 0; p < rows.size(); ++p) heads[p] = headOf(keys(rows[p]));
+}
+
+KeymapTable KeymapTableView::strings() const {
+  KeymapTable table;
+  for (int column = 0; column < 3; ++column) {
+    const KeymapColumnView cells = (*this)[column];
+    auto& strings = table[static_cast<std::size_t>(column)];
+    strings.reserve(cells.size());
+    for (std::size_t row = 0; row < cells.size(); ++row) strings.emplace_back(cells[row]);
+  }
+  return table;
+}
+
 int KeymapTables::entryCount(int keymap) const {
   return std::stoi(xml::utf16ToUtf8(cell(keymap, kDisplay, 0)));
 }
@@ -248,60 +282,105 @@ int KeymapTables::longestKeys(int keymap) const {
 
 void KeymapTables::resizeTables(int keymaps) {
   const auto size = static_cast<std::size_t>(keymaps);
-  if (keymapTables.size() >= size) return;
+  if (slots_.size() >= size) return;
   // Slots not loaded yet hold the rows of an empty keymap.
-  KeymapTable empty;
-  for (auto& column : empty) column.resize(static_cast<std::size_t>(paddedCountFor(0)) + 1);
-  keymapTables.resize(size, empty);
-  keymapTablesCopy.resize(size, empty);
+  KeymapSlot empty;
+  empty.columnSize = static_cast<std::size_t>(paddedCountFor(0)) + 1;
+  slots_.resize(size, empty);
   keymapSmp.resize(size, false);
 }
 
 bool KeymapTables::integritycheck(const std::filesystem::path& path, std::string* why) {
   return guarded(why, [&] {
-    const KeymapFile file = openKeymap(path);
     const int k = loadingKeymap;
-    const auto n = static_cast<int>(file.entries.size());
-    const int padded = paddedCountFor(n);
-    if (tableCapacity < padded) tableCapacity = padded;
-    resizeTables(k + 1);
+    int n = 0;
+    {
+      // The file's values are let go before the sort.
+      const KeymapFile file = openKeymap(path);
+      n = static_cast<int>(file.entries.size());
+      const int padded = paddedCountFor(n);
+      if (tableCapacity < padded) tableCapacity = padded;
+      resizeTables(k + 1);
 
-    // Each slot holds its own keymap's rows, up to its own padded count.
-    KeymapTable& sorted = keymapTables[static_cast<std::size_t>(k)];
-    KeymapTable& copy = keymapTablesCopy[static_cast<std::size_t>(k)];
-    for (KeymapTable* table : {&sorted, &copy})
-      for (auto& column : *table) column.assign(static_cast<std::size_t>(padded) + 1, {});
-    const std::u16string& lcid = file.lcid;
-    std::u16string count = xml::utf8ToUtf16(std::to_string(n));
-    for (KeymapTable* table : {&sorted, &copy}) {
-      (*table)[kDisplay][0] = count;
-      (*table)[kCharacter][0] = u"0";
-      (*table)[kKeys][0] = lcid;
-    }
-    const bool smp = smpOf(file);
-    keymapSmp[static_cast<std::size_t>(k)] = smp;
+      // Each slot holds its own keymap's rows, up to its own padded count.
+      KeymapSlot& slot = slots_[static_cast<std::size_t>(k)];
+      slot = KeymapSlot{};
+      slot.columnSize = static_cast<std::size_t>(padded) + 1;
+      slot.header = {xml::utf8ToUtf16(std::to_string(n)), u"0", file.lcid};
+      slot.headerCopy = slot.header;
+      const bool smp = smpOf(file);
+      keymapSmp[static_cast<std::size_t>(k)] = smp;
 
-    std::size_t longest = 0;
-    std::u16string decoded;
-    for (int i = 0; i < n; ++i) {
-      const EntryValues entry = entryValues(file, static_cast<std::size_t>(i));
-      std::string fault = validateEntry(entry.display, entry.character, entry.keys, smp, &decoded);
-      if (!fault.empty()) throw KeymapFault{"entry " + std::to_string(i + 1) + ": " + fault};
-      const auto row = static_cast<std::size_t>(i + 1);
-      for (KeymapTable* table : {&sorted, &copy}) {
-        (*table)[kDisplay][row] = entry.display;
-        (*table)[kCharacter][row] = entry.character;
-        (*table)[kKeys][row] = decoded;
+      std::size_t textSize = 0;
+      std::size_t groupsSize = 0;
+      for (const KeymapFile::Entry& entry : file.entries) {
+        textSize += entry.length[KeymapFile::kDisplayValue] +
+                    entry.length[KeymapFile::kCharacterValue] +
+                    entry.length[KeymapFile::kKeysValue] / 2;
+        groupsSize += entry.length[KeymapFile::kCharacterValue] / 4;
       }
-      if (decoded.size() > longest) {
-        longest = decoded.size();
-        std::u16string text = xml::utf8ToUtf16(std::to_string(longest));
-        sorted[kCharacter][0] = text;
-        copy[kCharacter][0] = text;
+      slot.text.reserve(textSize);
+      slot.groups.reserve(groupsSize);
+      slot.rows.reserve(file.entries.size());
+
+      std::size_t longest = 0;
+      std::u16string decoded;
+      for (int i = 0; i < n; ++i) {
+        const EntryValues entry = entryValues(file, static_cast<std::size_t>(i));
+        std::string fault =
+            validateEntry(entry.display, entry.character, entry.keys, smp, &decoded);
+        if (!fault.empty()) throw KeymapFault{"entry " + std::to_string(i + 1) + ": " + fault};
+        slot.rows.push_back({static_cast<std::uint32_t>(slot.text.size()),
+                             static_cast<std::uint32_t>(decoded.size()),
+                             static_cast<std::uint32_t>(entry.display.size()),
+                             static_cast<std::uint32_t>(entry.character.size()),
+                             static_cast<std::uint32_t>(slot.groups.size())});
+        slot.text += decoded;
+        slot.text += entry.display;
+        slot.text += entry.character;
+        appendGroups(entry.character, slot.groups);
+        if (decoded.size() > longest) {
+          longest = decoded.size();
+          slot.header[kCharacter] = slot.headerCopy[kCharacter] =
+              xml::utf8ToUtf16(std::to_string(longest));
+        }
       }
+      slot.fileOrder.resize(slot.rows.size());
+      std::iota(slot.fileOrder.begin(), slot.fileOrder.end(), std::uint32_t{0});
     }
-    if (n >= 2) QuickSort(k, 1, n);
+    if (n >= 2)
+      QuickSort(k, 1, n);
+    else
+      slots_[static_cast<std::size_t>(k)].makeHeads();
   });
+}
+
+void KeymapTables::assign(int keymap, const KeymapTable& table) {
+  resizeTables(keymap + 1);
+  KeymapSlot& slot = slots_[static_cast<std::size_t>(keymap)];
+  slot = KeymapSlot{};
+  slot.columnSize = table[kKeys].size();
+  for (std::size_t column = 0; column < 3; ++column) {
+    if (table[column].size() != slot.columnSize)
+      throw std::invalid_argument("the columns of a table differ in length");
+    if (!table[column].empty()) slot.header[column] = slot.headerCopy[column] = table[column][0];
+  }
+  for (std::size_t row = 1; row < slot.columnSize; ++row) {
+    if (!isHexGroups(table[kCharacter][row], 4))
+      throw std::invalid_argument("a Character cell is not a code string");
+    slot.rows.push_back({static_cast<std::uint32_t>(slot.text.size()),
+                         static_cast<std::uint32_t>(table[kKeys][row].size()),
+                         static_cast<std::uint32_t>(table[kDisplay][row].size()),
+                         static_cast<std::uint32_t>(table[kCharacter][row].size()),
+                         static_cast<std::uint32_t>(slot.groups.size())});
+    slot.text += table[kKeys][row];
+    slot.text += table[kDisplay][row];
+    slot.text += table[kCharacter][row];
+    appendGroups(table[kCharacter][row], slot.groups);
+  }
+  slot.fileOrder.resize(slot.rows.size());
+  std::iota(slot.fileOrder.begin(), slot.fileOrder.end(), std::uint32_t{0});
+  slot.makeHeads();
 }
 
 bool KeymapTables::integritycheck1(const std::filesystem::path& path, std::string* why) {
@@ -433,11 +512,11 @@ bool eachPartition(std::size_t count, Partition partition) {
 // The partitions with plain scans over the ranks, quick for the orders
 // keymaps come in; false, having given up, when the scans grow well beyond
 // n log n steps (an order that defeats the middle pivot).
-bool partitionByScans(std::vector<int> ranks, std::vector<std::size_t>& from) {
+bool partitionByScans(std::vector<int> ranks, std::vector<std::uint32_t>& from) {
   const std::size_t count = ranks.size();
   std::size_t budget = 16 * count;
   for (std::size_t n = count; n > 1; n /= 2) budget += 16 * count;
-  std::iota(from.begin(), from.end(), std::size_t{0});
+  std::iota(from.begin(), from.end(), std::uint32_t{0});
   const auto at = [&](std::ptrdiff_t p) { return ranks[static_cast<std::size_t>(p)]; };
   return eachPartition(
       count, [&](std::ptrdiff_t a, std::ptrdiff_t b, std::ptrdiff_t& i, std::ptrdiff_t& j) {
@@ -465,19 +544,20 @@ bool partitionByScans(std::vector<int> ranks, std::vector<std::size_t>& from) {
 // sort takes O(n log^2 n) even for orders that make each partition split off
 // a single row. It leaves in from, for each position, the row that the sort
 // moves there.
-void partitionLikeQuickSort(const std::vector<std::u16string>& keys, std::size_t first,
-                            const std::vector<std::size_t>& byKeys,
-                            std::vector<std::size_t>& from) {
+// keyAt(i) is the key sequence of row i of the range being sorted.
+template <typename KeyAt>
+void partitionLikeQuickSort(const KeyAt& keyAt, const std::vector<std::uint32_t>& byKeys,
+                            std::vector<std::uint32_t>& from) {
   const std::size_t count = byKeys.size();
   std::vector<int> ranks(count);
   for (std::size_t t = 0; t < count; ++t) {
-    const bool same = t > 0 && keys[first + byKeys[t]] == keys[first + byKeys[t - 1]];
+    const bool same = t > 0 && keyAt(byKeys[t]) == keyAt(byKeys[t - 1]);
     ranks[byKeys[t]] = same ? ranks[byKeys[t - 1]] : static_cast<int>(t);
   }
 
   if (partitionByScans(ranks, from)) return;
   RankTree tree(ranks);
-  std::iota(from.begin(), from.end(), std::size_t{0});
+  std::iota(from.begin(), from.end(), std::uint32_t{0});
   eachPartition(
       count, [&](std::ptrdiff_t a, std::ptrdiff_t b, std::ptrdiff_t& i, std::ptrdiff_t& j) {
         // Row numbers are offset by lo; (lo + a + lo + b) div 2 is lo + (a + b) div 2.
@@ -499,34 +579,43 @@ void partitionLikeQuickSort(const std::vector<std::u16string>& keys, std::size_t
 }  // namespace
 
 // The rows in ascending order of their Keys; where the keymap repeats a
-// sequence, the order of its rows is that of the quicksort.
+// sequence, the order of its rows is that of the quicksort. Only the rows'
+// offsets move; the file order follows them to where they go.
 void KeymapTables::QuickSort(int keymap, int lo, int hi) {
   if (lo >= hi) return;
-  KeymapTable& table = keymapTables[static_cast<std::size_t>(keymap)];
-  auto& keys = table[kKeys];
-  const auto first = static_cast<std::size_t>(lo);
+  KeymapSlot& slot = slots_[static_cast<std::size_t>(keymap)];
+  std::vector<KeymapSlot::Row>& rows = slot.rows;
+  const auto first = static_cast<std::size_t>(lo) - 1;  // row lo is rows[lo - 1]
   const auto count = static_cast<std::size_t>(hi - lo) + 1;
+  const auto keyAt = [&](std::uint32_t i) { return slot.keys(rows[first + i]); };
 
-  std::vector<std::size_t> byKeys(count);
-  std::iota(byKeys.begin(), byKeys.end(), std::size_t{0});
-  std::sort(byKeys.begin(), byKeys.end(), [&](std::size_t a, std::size_t b) {
-    return keysLess(keys[first + a], keys[first + b]);
-  });
-  std::vector<std::size_t> from(count);  // position -> row it receives
+  std::vector<std::uint32_t> byKeys(count);
+  std::iota(byKeys.begin(), byKeys.end(), std::uint32_t{0});
+  std::sort(byKeys.begin(), byKeys.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return keysLess(keyAt(a), keyAt(b)); });
+  std::vector<std::uint32_t> from(count);  // position -> row it receives
   bool repeats = false;
   for (std::size_t t = 1; t < count && !repeats; ++t)
-    repeats = keys[first + byKeys[t]] == keys[first + byKeys[t - 1]];
+    repeats = keyAt(byKeys[t]) == keyAt(byKeys[t - 1]);
   if (!repeats) {
     // Every sort puts distinct sequences in the one ascending order.
     from = std::move(byKeys);
   } else {
-    partitionLikeQuickSort(keys, first, byKeys, from);
+    partitionLikeQuickSort(keyAt, byKeys, from);
+    byKeys = {};
   }
-  for (auto& column : table) {
-    std::vector<std::u16string> moved(count);
-    for (std::size_t p = 0; p < count; ++p) moved[p] = std::move(column[first + from[p]]);
-    std::move(moved.begin(), moved.end(), column.begin() + static_cast<std::ptrdiff_t>(first));
+  // The file row at each position of the range, before the rows move.
+  std::vector<std::uint32_t> fileRowAt(count);
+  for (std::size_t i = 0; i < slot.fileOrder.size(); ++i)
+    if (slot.fileOrder[i] >= first && slot.fileOrder[i] - first < count)
+      fileRowAt[slot.fileOrder[i] - first] = static_cast<std::uint32_t>(i);
+  std::vector<KeymapSlot::Row> moved(count);
+  for (std::size_t p = 0; p < count; ++p) {
+    moved[p] = rows[first + from[p]];
+    slot.fileOrder[fileRowAt[from[p]]] = static_cast<std::uint32_t>(first + p);
   }
+  std::copy(moved.begin(), moved.end(), rows.begin() + static_cast<std::ptrdiff_t>(first));
+  slot.makeHeads();
 }
 
 }  // namespace korimo

@@ -1,5 +1,7 @@
 #include "engine/lookup.h"
 
+#include <algorithm>
+
 #include "engine/globalroutines.h"
 
 namespace korimo {
@@ -24,9 +26,11 @@ KeyRange ActiveKeymap::findKeyRange(char16_t key) const {
 int ActiveKeymap::BinSearch(std::u16string_view key) const {
   int lo = 1;
   int hi = entryCount;
+  if (hi < lo) return -1;
+  const KeymapSlot& s = slot();
   while (lo <= hi) {
     int mid = (lo + hi) / 2;
-    std::u16string_view probe = keys(mid);
+    std::u16string_view probe = s.keys(s.rows[static_cast<std::size_t>(mid - 1)]);
     if (probe == key) return mid;
     if (probe < key)
       lo = mid + 1;
@@ -46,41 +50,63 @@ int ActiveKeymap::firstRowBeginningWith(std::u16string_view prefix) const {
   int hi = entryCount + 1;  // lower bound in rows 1..entryCount
   while (lo < hi) {
     int mid = lo + (hi - lo) / 2;
-    if (std::u16string_view(keys(mid)) < prefix)
+    if (keys(mid) < prefix)
       lo = mid + 1;
     else
       hi = mid;
   }
-  if (lo <= entryCount && std::u16string_view(keys(lo)).starts_with(prefix)) return lo;
+  if (lo <= entryCount && keys(lo).starts_with(prefix)) return lo;
   return -1;
 }
 
-KeyRange ActiveKeymap::narrow(KeyRange range, char16_t key) const {
+KeyRange ActiveKeymap::search(KeyRange range, char16_t key) const {
   const auto depth = static_cast<std::size_t>(range.depth);
-  if (range.empty()) return {range.first, range.last, range.depth + 1};
-  if (key == lastKey_ && range.first == lastRange_.first && range.last == lastRange_.last &&
-      range.depth == lastRange_.depth)
-    return lastNarrowed_;
-  const std::u16string* keys = &tables_.cell(activeKeymap, kKeys, 0);  // row r at keys[r]
+  const KeymapSlot& s = slot();
   // Within the range, the sequence itself sorts first (it has no key at
   // depth), then the rows by their key at depth: the rows with key follow
   // the first row whose key there is not below it, and end before the
-  // first row whose key there is above it.
-  auto boundary = [&](int lo, int hi, bool orEqual) {
-    while (lo < hi) {
-      const int mid = lo + (hi - lo) / 2;
-      const std::u16string& k = keys[mid];
-      if (k.size() <= depth || k[depth] < key || (orEqual && k[depth] == key))
-        lo = mid + 1;
-      else
-        hi = mid;
+  // first row whose key there is above it. keyAt gives the key at depth
+  // plus one, 0 for a sequence that ends before it.
+  auto search = [&](auto keyAt) {
+    const std::uint32_t wanted = std::uint32_t{key} + 1;
+    auto boundary = [&](int lo, int hi, bool orEqual) {
+      while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        const std::uint32_t k = keyAt(mid - 1);  // row mid
+        if (k < wanted || (orEqual && k == wanted))
+          lo = mid + 1;
+        else
+          hi = mid;
+      }
+      return lo;
+    };
+    const int first = boundary(range.first, range.last + 1, false);
+    // The rows with key are few next to the range: their end is sought
+    // from their start, in steps that double, and then halved.
+    int lo = first;
+    int step = 1;
+    while (lo + step <= range.last && keyAt(lo + step - 1) == wanted) {
+      lo += step;
+      step *= 2;
     }
-    return lo;
+    const int end = boundary(lo, std::min(lo + step, range.last + 1), true);
+    return KeyRange{first, end - 1, range.depth + 1};
   };
-  const int first = boundary(range.first, range.last + 1, false);
+  if (depth < KeymapSlot::kHeadKeys) {
+    const std::uint64_t* heads = s.heads.data();
+    const unsigned shift = static_cast<unsigned>(21 * (KeymapSlot::kHeadKeys - 1 - depth));
+    lastNarrowed_ =
+        search([&](int p) { return static_cast<std::uint32_t>(heads[p] >> shift) & 0x1FFFFF; });
+  } else {
+    const KeymapSlot::Row* rows = s.rows.data();
+    const char16_t* text = s.text.data();
+    lastNarrowed_ = search([&](int p) {
+      const KeymapSlot::Row& row = rows[p];
+      return row.keysLength <= depth ? 0u : std::uint32_t{text[row.at + depth]} + 1;
+    });
+  }
   lastRange_ = range;
   lastKey_ = key;
-  lastNarrowed_ = {first, boundary(first, range.last + 1, true) - 1, range.depth + 1};
   return lastNarrowed_;
 }
 

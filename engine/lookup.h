@@ -46,7 +46,13 @@ class ActiveKeymap {
   KeyRange allRows() const { return {1, entryCount, 0}; }
   // The rows of range whose next key (at position depth) is key: two
   // halving searches that compare one key each, whatever the depth.
-  KeyRange narrow(KeyRange range, char16_t key) const;
+  KeyRange narrow(KeyRange range, char16_t key) const {
+    if (range.empty()) return {range.first, range.last, range.depth + 1};
+    if (key == lastKey_ && range.first == lastRange_.first && range.last == lastRange_.last &&
+        range.depth == lastRange_.depth)
+      return lastNarrowed_;
+    return search(range, key);
+  }
   // Whether range's sequence is itself an entry (it sorts first in range).
   bool isEntry(KeyRange range) const {
     return !range.empty() && keys(range.first).size() == static_cast<std::size_t>(range.depth);
@@ -66,11 +72,25 @@ class ActiveKeymap {
     return repeated ? BinSearch(sequence) : range.first;
   }
 
-  const std::u16string& keys(int row) const { return tables_.cell(activeKeymap, kKeys, row); }
-  const std::u16string& character(int row) const {
-    return tables_.cell(activeKeymap, kCharacter, row);
+  // The cells of row (1..entryCount) of the active keymap's sorted table.
+  std::u16string_view keys(int row) const {
+    const KeymapSlot& s = slot();
+    return s.keys(s.rows[static_cast<std::size_t>(row - 1)]);
   }
-  const std::u16string& display(int row) const { return tables_.cell(activeKeymap, kDisplay, row); }
+  std::u16string_view character(int row) const {
+    const KeymapSlot& s = slot();
+    return s.character(s.rows[static_cast<std::size_t>(row - 1)]);
+  }
+  std::u16string_view display(int row) const {
+    const KeymapSlot& s = slot();
+    return s.display(s.rows[static_cast<std::size_t>(row - 1)]);
+  }
+  // The row's Character as the groups the engine types.
+  CodeGroups characterGroups(int row) const {
+    const KeymapSlot& s = slot();
+    return s.characterGroups(s.rows[static_cast<std::size_t>(row - 1)]);
+  }
+  const KeymapSlot& slot() const { return tables_.slot(activeKeymap); }
   const KeymapTables& tables() const { return tables_; }
 
   int activeKeymap = 0;
@@ -85,6 +105,7 @@ class ActiveKeymap {
  private:
   const KeymapTables& tables_;
   KeyRange findKeyRange(char16_t key) const;
+  KeyRange search(KeyRange range, char16_t key) const;
   // keyRange of the keys below 128, found on first use; depth 0 when not yet.
   mutable std::array<KeyRange, 128> keyRanges_{};
   // The last narrowing, which the composition and the conversion of the same

@@ -67,10 +67,6 @@ bool contains(const std::uint16_t (&table)[N], char32_t code) {
 // no table).
 long groupValue(std::u16string_view code) { return groupUnit(code); }
 
-bool inKindTable(int kind, std::u16string_view code) {
-  return kind == 1 ? Replacement::vowelhas1(code) : Replacement::vowelhas(code);
-}
-
 }  // namespace
 
 bool isClusterMark(int kind, char32_t codePoint) {
@@ -102,10 +98,11 @@ int Replacement::windowKind(std::u16string_view className) const {
   return kBackspaceKind;
 }
 
-int Replacement::bkspchowmuch(std::u16string_view codes) {
+template <typename Groups>
+int Replacement::characters(const Groups& codes) {
   int count = 0;
-  for (std::size_t g = 0; g < groupCount(codes); ++g) {
-    long value = groupValue(group(codes, g));
+  for (std::size_t g = 0; g < codes.size(); ++g) {
+    const std::int32_t value = codes.unit(g);
     if (value < 0xD800 || value > 0xDBFF) ++count;
   }
   return count;
@@ -113,26 +110,31 @@ int Replacement::bkspchowmuch(std::u16string_view codes) {
 
 namespace {
 
-bool isHigh(long unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLow(long unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool isHigh(std::int32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLow(std::int32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 // Groups of the code point that ends codes (two for a surrogate pair).
-std::size_t lastCodePointGroups(std::u16string_view codes) {
-  const std::size_t groups = groupCount(codes);
-  if (groups >= 2 && isLow(groupValue(group(codes, groups - 1))) &&
-      isHigh(groupValue(group(codes, groups - 2))))
-    return 2;
+template <typename Groups>
+std::size_t lastCodePointGroups(const Groups& codes) {
+  const std::size_t groups = codes.size();
+  if (groups >= 2 && isLow(codes.unit(groups - 1)) && isHigh(codes.unit(groups - 2))) return 2;
   return groups > 0 ? 1 : 0;
+}
+
+// A unit of a group that is not hexadecimal (-1) is in no table.
+bool inKindTable(int kind, std::int32_t unit) {
+  return unit >= 0 && isClusterMark(kind, static_cast<char32_t>(unit));
 }
 
 }  // namespace
 
-void Replacement::bkspc(int count, int kind, std::u16string_view shown) {
+template <typename Groups>
+void Replacement::deleteBack(int count, int kind, const Groups& shown) {
   if (kind == kBackspaceKind) {
     for (int i = 0; i < count; ++i) output_.pressKey(platform::kVkBack);
     return;
   }
-  std::u16string_view work = shown;
+  Groups work = shown;
   for (int i = 0; i < count; ++i) {
     const std::size_t lastGroups = lastCodePointGroups(work);
     if (lastGroups == 0) {
@@ -140,9 +142,9 @@ void Replacement::bkspc(int count, int kind, std::u16string_view shown) {
       output_.pressKey(platform::kVkBack);
       continue;
     }
-    const std::size_t groups = groupCount(work);
-    const bool mark = lastGroups == 1 && inKindTable(kind, group(work, groups - 1));
-    work = work.substr(0, 4 * (groups - lastGroups));
+    const std::size_t groups = work.size();
+    const bool mark = lastGroups == 1 && inKindTable(kind, work.unit(groups - 1));
+    work = work.first(groups - lastGroups);
     if (!mark) {
       output_.pressKey(platform::kVkLeft);
       output_.pressKey(platform::kVkDelete);
@@ -150,54 +152,62 @@ void Replacement::bkspc(int count, int kind, std::u16string_view shown) {
     }
     // Left + Delete takes the whole cluster: type again what stood before the
     // deleted mark, from the cluster's base on, when the base is known.
-    std::size_t base = groupCount(work);
-    while (base > 0 && inKindTable(kind, group(work, base - 1))) --base;
+    std::size_t base = work.size();
+    while (base > 0 && inKindTable(kind, work.unit(base - 1))) --base;
     if (base == 0) {
       output_.pressKey(platform::kVkBack);
       continue;
     }
-    base -= lastCodePointGroups(work.substr(0, 4 * base));
+    base -= lastCodePointGroups(work.first(base));
     output_.pressKey(platform::kVkLeft);
     output_.pressKey(platform::kVkDelete);
-    output_.SendunicodeKey(work.substr(4 * base));
+    output_.sendGroups(work.from(base));
   }
 }
 
-void Replacement::deleteShown(int count, int kind) {
+void Replacement::deleteShown(int count) {
   if (count <= 0) return;
-  bkspc(count, kind, shown_);
+  // Only a deletion depends on the class, so a key that only adds text does
+  // not ask the desktop for it.
+  desktop_.readClassName(windows_.targetWindow, className_);
+  bkspc(count, windowKind(className_), shown_);
   for (int i = 0; i < count && !shown_.empty(); ++i)
-    shown_.resize(4 * (groupCount(shown_) - lastCodePointGroups(shown_)));
+    shown_.resize(shown_.size() - lastCodePointGroups(PackedGroups{shown_}));
 }
 
-void Replacement::typeShown(std::u16string_view codes) {
-  codes = codes.substr(0, 4 * groupCount(codes));
-  output_.SendunicodeKey(codes);
-  shown_ += codes;
-  if (shown_.size() > 8 * kShownLimit) shown_.erase(0, shown_.size() - 4 * kShownLimit);
+template <typename Groups>
+void Replacement::typeShown(const Groups& codes) {
+  output_.sendGroups(codes);
+  codes.appendTo(shown_);
+  if (shown_.size() > 2 * kShownLimit) shown_.eraseFront(shown_.size() - kShownLimit);
 }
 
-void Replacement::backNfront(std::u16string_view prev, std::u16string_view cur) {
+template <typename Groups>
+void Replacement::replace(const Groups& prev, const Groups& cur) {
   try {
-    desktop_.readClassName(windows_.targetWindow, className_);
-    const int kind = windowKind(className_);
     if (keymap_.activeSmp) {
-      deleteShown(bkspchowmuch(prev), kind);
+      deleteShown(characters(prev));
       typeShown(cur);
       return;
     }
-    std::size_t oldCount = groupCount(prev);
-    std::size_t newCount = groupCount(cur);
+    const std::size_t oldCount = prev.size();
+    const std::size_t newCount = cur.size();
     std::size_t shared = 0;
-    while (shared < std::min(oldCount, newCount) && group(prev, shared) == group(cur, shared))
-      ++shared;
-    deleteShown(static_cast<int>(oldCount - shared), kind);
-    typeShown(cur.substr(4 * shared, 4 * (newCount - shared)));
+    while (shared < std::min(oldCount, newCount) && prev.same(shared, cur, shared)) ++shared;
+    deleteShown(static_cast<int>(oldCount - shared));
+    typeShown(cur.from(shared));
   } catch (const std::exception&) {
     // A group that is not hexadecimal: what was sent stays sent, and what
     // the target shows is no longer known.
     shown_.clear();
   }
 }
+
+template void Replacement::replace(const TextGroups&, const TextGroups&);
+template void Replacement::replace(const PackedGroups&, const PackedGroups&);
+template void Replacement::deleteBack(int, int, const TextGroups&);
+template void Replacement::deleteBack(int, int, const PackedGroups&);
+template int Replacement::characters(const TextGroups&);
+template int Replacement::characters(const PackedGroups&);
 
 }  // namespace korimo

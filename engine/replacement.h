@@ -24,8 +24,14 @@ class Replacement {
   Replacement(platform::Desktop& desktop, UnicodeOutput& output, const ActiveKeymap& keymap,
               const WindowKeymapList& windows);
 
-  // The target's text ends in prev; make it end in cur.
-  void backNfront(std::u16string_view prev, std::u16string_view cur);
+  // The target's text ends in prev; make it end in cur. The code strings as
+  // text, or as groups (what the key path holds).
+  void backNfront(std::u16string_view prev, std::u16string_view cur) {
+    replace(TextGroups{prev}, TextGroups{cur});
+  }
+  void backNfront(CodeGroups prev, CodeGroups cur) {
+    replace(PackedGroups{prev}, PackedGroups{cur});
+  }
   // Deletes count characters before the caret. shown is the code string the
   // engine knows to stand at the end of the target's text, read by the
   // Left + Delete methods only: Left + Delete takes a whole cluster (a base
@@ -33,18 +39,24 @@ class Replacement {
   // before it are typed again from shown. Where shown does not reach back to
   // the deleted character, or to the base of a deleted mark, the character is
   // deleted with Backspace instead, which takes no more than Left + Delete.
-  void bkspc(int count, int kind, std::u16string_view shown);
+  void bkspc(int count, int kind, std::u16string_view shown) {
+    deleteBack(count, kind, TextGroups{shown});
+  }
+  void bkspc(int count, int kind, CodeGroups shown) {
+    deleteBack(count, kind, PackedGroups{shown});
+  }
 
   // The code string the engine has typed at the caret since the composition
   // was last reset, as far as it still stands (the newest kShownLimit
   // groups): what bkspc reads in backNfront.
-  const std::u16string& shownCodes() const { return shown_; }
+  const CodeString& shownCodes() const { return shown_; }
   // The caret may have moved or text come from elsewhere: nothing is known.
   void forgetShown() { shown_.clear(); }
   static constexpr std::size_t kShownLimit = 1024;
 
   // Characters the code string makes on screen; a surrogate pair counts once.
-  static int bkspchowmuch(std::u16string_view codes);
+  static int bkspchowmuch(std::u16string_view codes) { return characters(TextGroups{codes}); }
+  static int bkspchowmuch(CodeGroups codes) { return characters(PackedGroups{codes}); }
   // The four-digit code is a combining mark of the first / second table.
   static bool vowelhas(std::u16string_view code);
   static bool vowelhas1(std::u16string_view code);
@@ -58,11 +70,19 @@ class Replacement {
   UnicodeOutput& output_;
   const ActiveKeymap& keymap_;
   const WindowKeymapList& windows_;
-  std::u16string shown_;
-  std::u16string className_;  // the target's, read afresh at each replacement
+  CodeString shown_;
+  std::u16string className_;  // the target's, read afresh whenever a replacement deletes
 
-  void deleteShown(int count, int kind);
-  void typeShown(std::u16string_view codes);
+  template <typename Groups>
+  void replace(const Groups& prev, const Groups& cur);
+  template <typename Groups>
+  void deleteBack(int count, int kind, const Groups& shown);
+  template <typename Groups>
+  static int characters(const Groups& codes);
+  // Deletes count characters of shown_ by the method of the target's class.
+  void deleteShown(int count);
+  template <typename Groups>
+  void typeShown(const Groups& codes);
 };
 
 // Code points in the combining-mark tables: the whole table for kinds 0, 2

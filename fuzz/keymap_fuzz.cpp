@@ -25,8 +25,8 @@ void checkTables(const KeymapTables& tables) {
   std::size_t longest = 0;
   using Row = std::tuple<std::u16string, std::u16string, std::u16string>;
   std::vector<Row> sortedRows, fileRows;
-  for (const std::vector<KeymapTable>* t : {&tables.keymapTables, &tables.keymapTablesCopy}) {
-    const KeymapTable& table = (*t)[1];
+  for (const KeymapTablesView* t : {&tables.keymapTables, &tables.keymapTablesCopy}) {
+    const KeymapTable table = (*t)[1].strings();
     for (const auto& column : table)
       fuzz::check(column.size() == static_cast<std::size_t>(padded) + 1, "slot size");
     for (int row = n + 1; row <= padded; ++row)

@@ -7,17 +7,18 @@
 namespace korimo {
 namespace {
 
-const std::u16string& fileOrderCell(const ActiveKeymap& keymap, Column column, int row) {
+std::u16string_view fileOrderCell(const ActiveKeymap& keymap, Column column, int row) {
   return keymap.tables().keymapTablesCopy[static_cast<std::size_t>(keymap.activeKeymap)][column]
                                          [static_cast<std::size_t>(row)];
 }
 
-std::u16string stripBlanks(std::u16string text) {
+std::u16string stripBlanks(std::u16string_view cell) {
+  std::u16string text(cell);
   std::erase_if(text, [](char16_t c) { return c == u' ' || c == u'\r' || c == u'\n'; });
   return text;
 }
 
-std::u16string shown(const std::u16string& display) {
+std::u16string shown(std::u16string_view display) {
   try {
     return hexToText(display);
   } catch (const ConversionError&) {
@@ -37,8 +38,8 @@ void KeyPreview::fillitup(const ActiveKeymap& keymap, std::u16string_view pendin
   previewPage = -1;
   int cell = 0;
   for (int row = 1; row <= keymap.entryCount && cell < kCells; ++row) {
-    const std::u16string& rowKeys = fileOrderCell(keymap, kKeys, row);
-    if (!std::u16string_view(rowKeys).starts_with(pendingKeys)) continue;
+    const std::u16string_view rowKeys = fileOrderCell(keymap, kKeys, row);
+    if (!rowKeys.starts_with(pendingKeys)) continue;
     keys[static_cast<std::size_t>(cell)] = rowKeys;
     characters[static_cast<std::size_t>(cell)] = shown(fileOrderCell(keymap, kDisplay, row));
     ++cell;

@@ -58,10 +58,10 @@ bool RegionalLanguage::indianSupportInstalled() {
 
 bool RegionalLanguage::isloadingtodo() { return !(localesDone() && indianSupportInstalled()); }
 
-std::u16string RegionalLanguage::inputLocaleFor(const std::u16string& lcid) {
+std::u16string RegionalLanguage::inputLocaleFor(std::u16string_view lcid) {
   const std::u16string& d = defaultLayoutId;
   const std::u16string fallback = d + d;
-  std::u16string language = catalogue_.textServices ? lcid : fallback;
+  std::u16string language = catalogue_.textServices ? std::u16string(lcid) : fallback;
 
   auto value = shell_.readRegistry(Hive::CurrentUser, kProductKey, language);
   if (!value) return fallback;
@@ -85,8 +85,7 @@ std::u16string RegionalLanguage::inputLocaleFor(const std::u16string& lcid) {
 }
 
 void RegionalLanguage::deriveInputLocaleString(int keymap) {
-  auto& cell = tables_.keymapTables[static_cast<std::size_t>(keymap)][kKeys][0];
-  cell = inputLocaleFor(cell);
+  tables_.setHeader(keymap, kKeys, inputLocaleFor(tables_.cell(keymap, kKeys, 0)));
 }
 
 void RegionalLanguage::activateDefaultLayout() {
@@ -107,10 +106,9 @@ void RegionalLanguage::requestLanguage(platform::WindowHandle window, std::uintp
   shell_.postMessage(window, platform::kWmInputLangChange, wParam, lParam);
 }
 
-void RegionalLanguage::switchInputLanguage(const std::u16string& inputLocale) {
-  auto hi = hexField(std::u16string_view(inputLocale).substr(0, 4));
-  auto lo = inputLocale.size() >= 8 ? hexField(std::u16string_view(inputLocale).substr(4, 4))
-                                    : std::nullopt;
+void RegionalLanguage::switchInputLanguage(std::u16string_view inputLocale) {
+  auto hi = hexField(inputLocale.substr(0, 4));
+  auto lo = inputLocale.size() >= 8 ? hexField(inputLocale.substr(4, 4)) : std::nullopt;
   if (!hi || !lo) return;  // no layout to name: no request
   std::uint32_t language = *lo & 0xFFFF;
   requestLanguage(windows_.targetWindow, language,

@@ -39,12 +39,12 @@ class RegionalLanguage {
   // The input-locale string for an LCID: "f", three digits and the LCID when
   // a layout of the language loads, else the default layout twice. Raises
   // LocaleError when a value it must read is missing or not a number.
-  std::u16string inputLocaleFor(const std::u16string& lcid);
+  std::u16string inputLocaleFor(std::u16string_view lcid);
   // Rewrites keymap k's LCID cell into its input-locale string.
   void deriveInputLocaleString(int keymap);
   void activateDefaultLayout();
 
-  void switchInputLanguage(const std::u16string& inputLocale);
+  void switchInputLanguage(std::u16string_view inputLocale);
   void restoreDefaultInputLanguage();
   void broadcastDefaultInputLanguage();
 

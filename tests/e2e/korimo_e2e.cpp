@@ -86,7 +86,7 @@ int run(const RunOptions& options) {
           say("key vk=%02x down=%d alt=%d withheld=%d on=%d keymap=%s pending=%s",
               unsigned(s.KeyInfo.vkCode), s.KeyDown, s.AltDown, hook.DisableKeyboard(),
               form.keymapOn, printable(form.activeKeymapName).c_str(),
-              printable(form.engine.composition.pendingKeys).c_str());
+              printable(std::u16string(form.engine.composition.pendingKeys)).c_str());
         });
   }
   const bool keyRunning = form.keyHook() && form.keyHook()->Enabled();

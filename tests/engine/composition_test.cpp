@@ -108,7 +108,7 @@ TEST(WindowClasses, EndWithTheSameTextForTheSameKeys) {
     std::vector<std::u16string> sequences;
     const auto& keys = typer.engine().tables.keymapTablesCopy[1][kKeys];
     for (int row = 1; row <= typer.engine().keymap.entryCount; ++row)
-      sequences.push_back(keys[static_cast<std::size_t>(row)]);
+      sequences.emplace_back(keys[static_cast<std::size_t>(row)]);
     for (int stream = 0; stream < 60; ++stream) {
       std::u16string keys;
       while (keys.size() < 30) {

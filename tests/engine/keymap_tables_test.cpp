@@ -20,10 +20,11 @@ class KeymapTablesTest : public ::testing::Test {
   TempFolder folder;
   KeymapTables tables;
 
-  std::vector<std::u16string> column(const std::vector<KeymapTable>& t, int k, Column c, int from,
-                                     int to) {
-    const auto& cells = t[static_cast<std::size_t>(k)][c];
-    return {cells.begin() + from, cells.begin() + to + 1};
+  std::vector<std::u16string> column(const KeymapTablesView& t, int k, Column c, int from, int to) {
+    const KeymapColumnView cells = t[static_cast<std::size_t>(k)][c];
+    std::vector<std::u16string> rows;
+    for (int row = from; row <= to; ++row) rows.emplace_back(cells[static_cast<std::size_t>(row)]);
+    return rows;
   }
 };
 
@@ -151,9 +152,9 @@ TEST_F(KeymapTablesTest, SortLeavesEveryRowWhereTheRecursiveSortDid) {
         key.push_back(static_cast<char16_t>(u'a' + random() % static_cast<unsigned>(alphabet)));
     KeymapTable expected = tableOf(keys);
     referenceQuickSort(expected, 1, n);
-    tables.keymapTables = {KeymapTable{}, tableOf(keys)};
+    tables.assign(1, tableOf(keys));
     tables.QuickSort(1, 1, n);
-    ASSERT_EQ(tables.keymapTables[1], expected) << "round " << round;
+    ASSERT_EQ(tables.keymapTables[1].strings(), expected) << "round " << round;
   }
 }
 
@@ -161,18 +162,19 @@ TEST_F(KeymapTablesTest, SortOfAnOrderThatDefeatsTheMiddlePivotStaysShallowAndFa
   // 100,000 rows: the recursive sort needs 100,000 stack frames and about
   // 5e9 comparisons for this order.
   std::vector<std::u16string> keys = maximumPivotOrder(100000);
-  tables.keymapTables = {KeymapTable{}, tableOf(keys)};
+  tables.assign(1, tableOf(keys));
   tables.QuickSort(1, 1, static_cast<int>(keys.size()));
   std::sort(keys.begin(), keys.end());
-  const auto& sorted = tables.keymapTables[1][kKeys];
+  const KeymapTable sortedTable = tables.keymapTables[1].strings();
+  const auto& sorted = sortedTable[kKeys];
   EXPECT_TRUE(std::equal(keys.begin(), keys.end(), sorted.begin() + 1));
   // And a small one of the same kind, row by row as the recursive sort.
   keys = maximumPivotOrder(2000);
   KeymapTable expected = tableOf(keys);
   referenceQuickSort(expected, 1, 2000);
-  tables.keymapTables = {KeymapTable{}, tableOf(keys)};
+  tables.assign(1, tableOf(keys));
   tables.QuickSort(1, 1, 2000);
-  EXPECT_EQ(tables.keymapTables[1], expected);
+  EXPECT_EQ(tables.keymapTables[1].strings(), expected);
 }
 
 struct RefusedCase {
