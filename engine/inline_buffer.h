@@ -69,6 +69,7 @@ class InlineBuffer {
     reserve(size_ + 1);
     data()[size_++] = value;
   }
+  // values must not lie in this buffer: growing it would free them.
   void append(const T* values, std::size_t n) {
     reserve(size_ + n);
     copyForward(data() + size_, values, n);
