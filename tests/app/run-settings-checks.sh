@@ -151,13 +151,16 @@ open_settings
 # dialog as its foreground window whatever has the X focus.)
 probe click "$(dialog)" "Import..."
 open_file() { program_windows | grep -q ' class=#32770 visible=1 .*title=Import a Keymap$'; }
+# Types a file's path into the open-file dialog and presses Enter.
+choose_file() {
+  xdotool windowfocus "$(xdotool search --name '^Import a Keymap$' | head -n1)" 2>/dev/null || true
+  sleep 0.5
+  typed "$(wine_path "$1")"
+  pressed Return
+}
 check "Import... shows the open-file dialog titled Import a Keymap" open_file
 shot open-file-dialog
-chooser=$(program_windows | grep ' title=Import a Keymap$' | head -n1 | cut -d' ' -f1)
-xdotool windowfocus "$(xdotool search --name '^Import a Keymap$' | head -n1)" 2>/dev/null || true
-sleep 0.5
-typed "$(wine_path "$work/elsewhere/mytamil.xml")"
-pressed Return
+choose_file "$work/elsewhere/mytamil.xml"
 check "the path typed into the open-file dialog is not composed: the import succeeds" box_says "File imported successfully."
 shot import-succeeded
 answer OK
@@ -168,10 +171,7 @@ check "a new unchecked row without keys" new_row
 # The same file again: the overwrite question, answered Yes (no new row).
 probe click "$(dialog)" "Import..."
 check "the open-file dialog opens again" open_file
-xdotool windowfocus "$(xdotool search --name '^Import a Keymap$' | head -n1)" 2>/dev/null || true
-sleep 0.5
-typed "$(wine_path "$work/elsewhere/mytamil.xml")"
-pressed Return
+choose_file "$work/elsewhere/mytamil.xml"
 confirm() { program_windows | grep -q ' class=#32770 visible=1 .*title=Confirm$'; }
 check "importing it again asks whether to replace it" confirm
 shot confirm-replace
@@ -210,10 +210,7 @@ open_settings
 printf '<Keymap><Data><Entry><Display>0B95</Display><Character>0B95</Character><Keys>6B6</Keys></Entry></Data></Keymap>' >"$work/elsewhere/broken.xml"
 probe click "$(dialog)" "Import..."
 check "the open-file dialog opens" open_file
-xdotool windowfocus "$(xdotool search --name '^Import a Keymap$' | head -n1)" 2>/dev/null || true
-sleep 0.5
-typed "$(wine_path "$work/elsewhere/broken.xml")"
-pressed Return
+choose_file "$work/elsewhere/broken.xml"
 check "a broken keymap is refused" box_says "Integrity check failed. File could not be imported"
 shot import-refused
 answer OK
