@@ -12,7 +12,10 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "app/icons/icon_ids.h"
+#include "platform/win32/dll_search.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_hooks.h"
 #include "platform/win32/win32_shell.h"
@@ -68,9 +71,13 @@ int run(HINSTANCE instance) {
   platform::win32::Win32Shell shell;
   HICON offIcon = trayIcon(instance, IDI_KORIMO_OFF);
   HICON onIcon = trayIcon(instance, IDI_KORIMO_ON);
+  // The core outlives every view that watches it: it is made after the main
+  // window (it needs its handle) but goes last.
+  std::unique_ptr<TForm1> program;
   ui::win32::MainWindow mainWindow(instance, offIcon, onIcon);
-  TForm1 core(TForm1::Platforms{desktop, hooks, shell},
-              reinterpret_cast<platform::WindowHandle>(mainWindow.handle()));
+  program = std::make_unique<TForm1>(TForm1::Platforms{desktop, hooks, shell},
+                                     reinterpret_cast<platform::WindowHandle>(mainWindow.handle()));
+  TForm1& core = *program;
   // Closing the strip, the application's main window, ends the program.
   ui::win32::KeyPreviewWindow strip(core, instance, [] { ::PostQuitMessage(0); });
   strip.setIcon(instance, IDI_KORIMO_ON);
@@ -83,6 +90,7 @@ int run(HINSTANCE instance) {
   mainWindow.showTray();  // at once, however long the keymaps take to load
   core.FormCreate();
   splash.closeSoon();
+  mainWindow.started();
 
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -97,4 +105,7 @@ int run(HINSTANCE instance) {
 
 // The program's manifest (packaging/korimo.manifest) makes it aware of each
 // monitor's DPI before any window exists.
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return run(instance); }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  platform::win32::restrictLibrarySearch();
+  return run(instance);
+}

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/bench_keymaps.h"
+#include "bench/typist.h"
 #include "engine/engine.h"
 #include "xml/xml_document.h"
 
@@ -19,20 +20,11 @@ namespace {
 using namespace korimo;
 using namespace korimo::bench;
 
-// A desktop that takes every record and does nothing with it.
-class NullDesktop : public platform::Desktop {
- public:
-  unsigned sendInput(const platform::KeyboardInput&) override { return 1; }
-  std::u16string className(platform::WindowHandle) override { return u"Edit"; }
-  void readClassName(platform::WindowHandle, std::u16string& into) override { into = u"Edit"; }
-  platform::WindowHandle foregroundWindow() override { return 1; }
-  bool windowExists(platform::WindowHandle) override { return true; }
-  bool acceptsInjectedInput(platform::WindowHandle) override { return true; }
-};
+using bench::Typist;
 
 void composeWords(benchmark::State& state, const std::filesystem::path& keymap) {
-  NullDesktop desktop;
-  Engine engine(desktop);
+  Typist typist;
+  Engine& engine = typist.engine;
   if (!engine.tables.integritycheck(keymap)) {
     state.SkipWithError("keymap failed to load");
     return;
@@ -43,7 +35,7 @@ void composeWords(benchmark::State& state, const std::filesystem::path& keymap) 
   for (auto _ : state) {
     char key = words[next];
     next = next + 1 == words.size() ? 0 : next + 1;
-    engine.composeKey(static_cast<std::uint16_t>(key), static_cast<char16_t>(key), true);
+    typist.compose(static_cast<std::uint16_t>(key), static_cast<char16_t>(key), true);
   }
   state.SetItemsProcessed(state.iterations());
   state.counters["entries"] = engine.keymap.entryCount;
@@ -66,8 +58,8 @@ void BM_LoadLargeKeymap(benchmark::State& state) {
 // keys of the same sequence, with the clock stopped.
 void BM_ComposeKey_EndOfLongSequence(benchmark::State& state) {
   const auto length = static_cast<std::size_t>(state.range(0));
-  NullDesktop desktop;
-  Engine engine(desktop);
+  Typist typist;
+  Engine& engine = typist.engine;
   KeymapTable table;
   for (auto& column : table) column.assign(19, u"");
   table[kDisplay][0] = u"2";
@@ -82,9 +74,9 @@ void BM_ComposeKey_EndOfLongSequence(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     engine.composition.setallnull();
-    for (std::size_t i = 1; i < length; ++i) engine.composeKey('A', u'a', false);
+    for (std::size_t i = 1; i < length; ++i) typist.compose('A', u'a', false);
     state.ResumeTiming();
-    engine.composeKey('A', u'a', false);
+    typist.compose('A', u'a', false);
   }
 }
 

@@ -29,6 +29,7 @@
 
 #include "bench/bench_keymaps.h"
 #include "bench/report_session.h"
+#include "bench/typist.h"
 #include "engine/engine.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_hooks.h"
@@ -78,19 +79,7 @@ class KeyStream {
   std::size_t n_;
 };
 
-// A desktop that takes every record and does nothing with it.
-class NullDesktop : public platform::Desktop {
- public:
-  unsigned sendInput(const platform::KeyboardInput&) override { return 1; }
-  std::u16string className(platform::WindowHandle) override { return u"Edit"; }
-  void readClassName(platform::WindowHandle, std::u16string& into) override { into = edit_; }
-
- private:
-  const std::u16string edit_ = u"Edit";
-  platform::WindowHandle foregroundWindow() override { return 1; }
-  bool windowExists(platform::WindowHandle) override { return true; }
-  bool acceptsInjectedInput(platform::WindowHandle) override { return true; }
-};
+using bench::Typist;
 
 const std::filesystem::path& keymapOf(const std::string& entries) {
   if (entries == "100") return bench::smallKeymap();
@@ -113,8 +102,8 @@ void report(std::size_t n) {
 // undoes with Surround, and otherwise reaches the application and ends the
 // composition.
 int compose(bool surround, const std::string& entries, std::size_t n) {
-  NullDesktop desktop;
-  Engine engine(desktop);
+  Typist typist;
+  Engine& engine = typist.engine;
   if (!engine.tables.integritycheck(keymapOf(entries))) return 1;
   engine.keymap.activate(1);
   engine.composition.setallnull();
@@ -125,8 +114,8 @@ int compose(bool surround, const std::string& entries, std::size_t n) {
     if (key == '\b' && !surround)
       engine.composition.setallnull();
     else
-      engine.composeKey(key == '\b' ? platform::kVkBack : static_cast<std::uint16_t>(key),
-                        static_cast<char16_t>(key), surround);
+      typist.compose(key == '\b' ? platform::kVkBack : static_cast<std::uint16_t>(key),
+                     static_cast<char16_t>(key), surround);
   }
   report(n);
   std::printf("entries %d\n", engine.keymap.entryCount);

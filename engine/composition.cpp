@@ -232,7 +232,7 @@ void Composition::getdownstack() {
   if (newest.fill == 1) {
     replacement_.backNfront(newest.curtext, newest.lastext);
   } else {
-    replacement_.bkspc(1, kBackspaceKind, CodeGroups{});
+    replacement_.takeBackUnknown();
   }
   setallnull();
 }

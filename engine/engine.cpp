@@ -4,6 +4,7 @@ namespace korimo {
 
 bool Engine::composeKey(std::uint16_t vkCode, char16_t keyChar, bool surround) {
   Composition& c = composition;
+  replacement.clearChange();
   if (surround && vkCode == platform::kVkBack) {
     c.getdownstack();
     return false;

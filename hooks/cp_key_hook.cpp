@@ -10,18 +10,15 @@ namespace korimo::hooks {
 namespace {
 
 namespace kh = platform::keyhook;
-
-constexpr std::uint32_t kMapVkToVsc = 0;
-constexpr std::uint32_t kMapVkToChar = 2;
-constexpr std::uint8_t kKeyNotHeld = 1;
-// Shift, Ctrl and Alt, generic and left and right.
 using namespace platform;
-constexpr VirtualKey kModifierKeys[] = {kVkShift,    kVkControl,  kVkMenu,  kVkLShift, kVkRShift,
-                                        kVkLControl, kVkRControl, kVkLMenu, kVkRMenu};
 
 bool highBit(std::int16_t state) { return (static_cast<std::uint16_t>(state) & 0x8000) != 0; }
 bool bit(std::uint32_t value, int n) { return ((value >> n) & 1u) != 0; }
 bool isLetterKey(std::uint32_t vk) { return vk >= 'A' && vk <= 'Z'; }
+
+constexpr std::size_t kShiftLevel = 1;
+constexpr std::size_t kCapsLevel = 2;
+constexpr std::size_t kCtrlLevel = 4;
 
 }  // namespace
 
@@ -76,6 +73,8 @@ bool TCPKeyHook::UnloadHookLibrary() {
 bool TCPKeyHook::Start_KeyHook() {
   if (FEnabled) return false;
   if (!LoadHookLibrary()) return false;
+  buildTranslations();
+  readKeyboard();
   if (FLowLevelHook) {
     FEnabled = exports_.StartLL(FWindowHandle, FUserHookMsg, FDisableKeyboard, FHookInjected);
     // Raw input watches over the hook: see watchRawKey.
@@ -126,6 +125,7 @@ void TCPKeyHook::watchRawKey(std::intptr_t lParam) {
   if (++unreportedRawKeys_ < kLostAfterKeys) return;
   unreportedRawKeys_ = 0;
   exports_.StopLL();  // the library's record of the removed hook
+  readKeyboard();     // keys went by unseen meanwhile
   FEnabled = exports_.StartLL(FWindowHandle, FUserHookMsg, FDisableKeyboard, FHookInjected);
   ++hookReinstalls_;
   if (FOnHookLost) FOnHookLost(*this, FEnabled);
@@ -156,28 +156,62 @@ void TCPKeyHook::CountRepeat(TKeyStates& states) {
   states.RepeatCount = keyRepeatCounter_;
 }
 
-namespace {
-
-struct Translation {
-  int count = 0;
-  char16_t first = 0;
-};
-
-// ToAsciiEx, twice for a dead key: the first call leaves the dead key
-// pending in this thread's layout state, the second consumes it again, so
-// the translation done here never combines with the next key.
-Translation translateKey(platform::HookPlatform& p, std::uint32_t vk, std::uint32_t scan,
-                         const platform::KeyboardState& state, platform::LayoutHandle layout,
-                         bool deadKey) {
-  std::array<char16_t, 3> buffer{};
-  if (deadKey) p.toAsciiEx(vk, scan, state, buffer.data(), 0, layout);
-  Translation t;
-  t.count = p.toAsciiEx(vk, scan, state, buffer.data(), 0, layout);
-  t.first = t.count == 0 ? char16_t{0} : buffer[0];
-  return t;
+void TCPKeyHook::readKeyboard() {
+  held_.clear();
+  for (int vk = 1; vk < 255; ++vk)
+    if (highBit(platform_.asyncKeyState(vk))) held_.set(static_cast<VirtualKey>(vk), true);
+  capsLock_ = (platform_.keyState(kVkCapital) & 0x01) != 0;
 }
 
-}  // namespace
+void TCPKeyHook::buildTranslations() {
+  KeyboardState state{};
+  for (std::size_t level = 0; level < kLevels; ++level) {
+    state.fill(0);
+    if (level & kShiftLevel) state[kVkShift] = state[kVkLShift] = 0x80;
+    if (level & kCapsLevel) state[kVkCapital] = 0x01;
+    if (level & kCtrlLevel) state[kVkControl] = state[kVkLControl] = 0x80;
+    for (std::uint32_t vk = 1; vk < 255; ++vk) {
+      const std::uint32_t scan = platform_.mapVirtualKeyEx(vk, kMapVkToVsc, FKeyboardLayoutHandle);
+      std::array<char16_t, 4> buffer{};
+      const int n =
+          platform_.toUnicodeEx(vk, scan, state, buffer.data(), static_cast<int>(buffer.size()),
+                                kToUnicodeKeepState, FKeyboardLayoutHandle);
+      if (n < 0) {
+        // Windows before 10 1607 ignores the flag and leaves the dead key
+        // pending in this thread's state: a space takes it again.
+        std::array<char16_t, 4> ignored{};
+        KeyboardState plain{};
+        platform_.toUnicodeEx(
+            kVkSpace, platform_.mapVirtualKeyEx(kVkSpace, kMapVkToVsc, FKeyboardLayoutHandle),
+            plain, ignored.data(), static_cast<int>(ignored.size()), kToUnicodeKeepState,
+            FKeyboardLayoutHandle);
+      }
+      Translation& t = translations_[level][vk];
+      t.count = static_cast<std::int8_t>(n < 0 ? -1 : n > 2 ? 2 : n);
+      t.character = n == 0 ? char16_t{0} : buffer[0];
+    }
+  }
+}
+
+TCPKeyHook::Translation TCPKeyHook::translate(std::uint32_t vk) const {
+  bool shift = held_[kVkShift];
+  // With Caps Lock on, a letter is a capital with or without Shift; other
+  // keys keep Shift (Shift+1 stays "!").
+  if (capsLock_ && isLetterKey(vk)) shift = false;
+  std::size_t level = 0;
+  if (shift) level |= kShiftLevel;
+  if (capsLock_) level |= kCapsLevel;
+  if (held_[kVkControl]) level |= kCtrlLevel;
+  // Alt alone changes no character (Windows translates Alt+key as the key).
+  return translations_[level][vk & 0xFF];
+}
+
+void TCPKeyHook::follow(std::uint32_t vk, bool down) {
+  const auto key = static_cast<VirtualKey>(vk & 0xFF);
+  // Caps Lock turns over when it goes down, not on its auto-repeats.
+  if (key == kVkCapital && down && !held_[key]) capsLock_ = !capsLock_;
+  held_.set(key, down);
+}
 
 void TCPKeyHook::DecodeLowLevelKey(std::uintptr_t wParam) {
   // Decoded into records of this call: a report that arrives nested inside
@@ -192,51 +226,25 @@ void TCPKeyHook::DecodeLowLevelKey(std::uintptr_t wParam) {
 
   const std::uint32_t flags = states.KeyInfo.flags;
   const std::uint32_t vk = states.KeyInfo.vkCode;
-  states.InjectedKey = (flags & platform::kLlkhfInjected) != 0;
-  states.KeyDown = wParam == platform::kWmKeyDown || wParam == platform::kWmSysKeyDown;
-  // The modifiers as the keyboard has them now, each read once (a query
-  // that costs a round trip to the system on some platforms).
-  std::array<bool, std::size(kModifierKeys)> held{};
-  for (std::size_t i = 0; i < held.size(); ++i)
-    held[i] = highBit(platform_.asyncKeyState(kModifierKeys[i]));
-  states.ShiftDown = held[0];
-  states.CtrlDown = held[1];
-  states.AltDown = held[2];
+  states.InjectedKey = (flags & kLlkhfInjected) != 0;
+  states.KeyDown = wParam == kWmKeyDown || wParam == kWmSysKeyDown;
+  // The modifiers as they were before this event.
+  states.ShiftDown = held_[kVkShift];
+  states.CtrlDown = held_[kVkControl];
+  states.AltDown = held_[kVkMenu];
   states.MenuKey = false;
-  states.ExtendedKey = (flags & platform::kLlkhfExtended) != 0;
+  states.ExtendedKey = (flags & kLlkhfExtended) != 0;
   states.KeyRepeated = states.KeyDown;
   CountRepeat(states);
-  states.DeadKey = bit(platform_.mapVirtualKeyEx(vk, kMapVkToChar, FKeyboardLayoutHandle), 31);
-
-  std::uint32_t scan = platform_.mapVirtualKey(vk, kMapVkToVsc) << 16;
-  if (states.ExtendedKey) scan += 0x01000000;
-
-  platform_.keyNameText(static_cast<std::int32_t>(scan), names.KeyExtName.data(),
-                        static_cast<int>(kKeyNameUnits));
-
-  platform::KeyboardState keyboard{};
-  platform_.keyboardState(keyboard);
-  // This thread does not have the keyboard focus, so its own keyboard state
-  // lags behind the keyboard by an event or two: Shift pressed just before a
-  // letter would be missing from the translation. The modifiers are taken
-  // from the asynchronous state, as the modifier fields above are.
-  for (std::size_t i = 0; i < held.size(); ++i) {
-    const int modifier = kModifierKeys[i];
-    keyboard[modifier] =
-        static_cast<std::uint8_t>((keyboard[modifier] & 0x01) | (held[i] ? 0x80 : 0));
+  if (states.KeyDown) {
+    const Translation t = translate(vk);
+    names.KeyChar = t.character;
+    states.DeadKey = t.count < 0;
+    states.DoubleKey = t.count == 2;
   }
-  // With Caps Lock on (and not held), a letter is translated as if Shift
-  // were up, so that Caps Lock gives capitals with or without Shift. Other
-  // keys keep Shift: Shift+1 stays "!".
-  if (platform_.keyState(platform::kVkCapital) == 1 && isLetterKey(vk)) {
-    keyboard[platform::kVkShift] = kKeyNotHeld;
-  }
-
-  Translation t =
-      translateKey(platform_, vk, scan, keyboard, FKeyboardLayoutHandle, states.DeadKey);
-  names.KeyChar = t.first;
-  states.DeadKey = t.count < 0;
-  states.DoubleKey = t.count == 2;
+  // Keys injected by other programs are reported only when asked for; the
+  // keys held are the user's.
+  if (!states.InjectedKey) follow(vk, states.KeyDown);
 
   if (FOnKey) FOnKey(*this, states, names);
 }
@@ -244,8 +252,6 @@ void TCPKeyHook::DecodeLowLevelKey(std::uintptr_t wParam) {
 void TCPKeyHook::DecodeStandardKey(std::uintptr_t wParam, std::intptr_t lParam) {
   TKeyStates states{};
   TKeyNames names{};
-  platform::KeyboardState keyboard{};
-  platform_.keyboardState(keyboard);
   const auto vk = static_cast<std::uint32_t>(wParam);
   const auto word = static_cast<std::uint32_t>(lParam);
   states.KeyInfo.vkCode = vk;
@@ -256,21 +262,16 @@ void TCPKeyHook::DecodeStandardKey(std::uintptr_t wParam, std::intptr_t lParam) 
   states.AltDown = bit(word, 29);
   states.MenuKey = bit(word, 28);
   states.ExtendedKey = bit(word, 24);
-  states.CtrlDown = highBit(platform_.keyState(platform::kVkControl));
-  states.ShiftDown = highBit(platform_.keyState(platform::kVkShift));
+  states.CtrlDown = held_[kVkControl];
+  states.ShiftDown = held_[kVkShift];
   CountRepeat(states);
-
-  std::array<char16_t, kKeyNameUnits> nameBuffer{};
-  platform_.keyNameText(static_cast<std::int32_t>(word), nameBuffer.data(),
-                        static_cast<int>(kKeyNameUnits));
-  names.KeyExtName = nameBuffer;
-
-  states.DeadKey = bit(platform_.mapVirtualKeyEx(vk, kMapVkToChar, FKeyboardLayoutHandle), 31);
-  Translation t =
-      translateKey(platform_, vk, word, keyboard, FKeyboardLayoutHandle, states.DeadKey);
-  names.KeyChar = t.first;
-  states.DeadKey = t.count < 0;
-  states.DoubleKey = t.count == 2;
+  if (states.KeyDown) {
+    const Translation t = translate(vk);
+    names.KeyChar = t.character;
+    states.DeadKey = t.count < 0;
+    states.DoubleKey = t.count == 2;
+  }
+  follow(vk, states.KeyDown);
 
   states.InjectedKey = false;
   states.KeyInfo.flags = 0;

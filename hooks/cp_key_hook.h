@@ -4,6 +4,15 @@
 // system-wide keyboard hook, receives the library's report of every
 // keystroke on a hidden window of its own, decodes each report into a
 // TKeyStates and a TKeyNames record and calls OnKey with them.
+//
+// Decoding asks the system nothing: the reports run on the thread that
+// Windows waits for before any application sees a key, so a query there
+// delays every key on the desktop. The keys held (the modifiers among them)
+// and the Caps Lock toggle follow from the reports themselves, and a key's
+// character comes from a table of the keyboard layout built when the hook
+// starts. Building it translates with ToUnicodeEx's flag that leaves the
+// keyboard state alone, so a dead key the user has typed into an
+// application stays pending for that application.
 
 #include <array>
 #include <cstdint>
@@ -13,6 +22,7 @@
 
 #include "hooks/hook_library_handle.h"
 #include "platform/hook_platform.h"
+#include "platform/keys_down.h"
 
 namespace korimo::hooks {
 
@@ -35,11 +45,11 @@ struct TKeyStates {
   TKbDllHookStruct KeyInfo{};
 };
 
-constexpr std::size_t kKeyNameUnits = 101;
-
 struct TKeyNames {
-  char16_t KeyChar = 0;                              // first unit of the translation, 0 if none
-  std::array<char16_t, kKeyNameUnits> KeyExtName{};  // display name, zero-terminated
+  // The first unit of the key's character on the keyboard layout, with the
+  // modifiers and Caps Lock as they stand; 0 for a release and for a key
+  // without one.
+  char16_t KeyChar = 0;
 };
 
 class TCPKeyHook;
@@ -97,6 +107,10 @@ class TCPKeyHook {
   // Consecutive key-down reports since the last release (auto-repeats only
   // in the classic mode).
   std::int32_t keyRepeatCounter() const { return keyRepeatCounter_; }
+  // The keys the user holds, as the reports so far say (the key being
+  // reported included), and whether Caps Lock is on.
+  const platform::KeysDown& keysDown() const { return held_; }
+  bool capsLockOn() const { return capsLock_; }
 
  private:
   bool LoadHookLibrary();
@@ -107,6 +121,18 @@ class TCPKeyHook {
   void DecodeStandardKey(std::uintptr_t wParam, std::intptr_t lParam);
   void CountRepeat(TKeyStates& states);
   void watchRawKey(std::intptr_t lParam);
+  // The keys held and Caps Lock as the system has them: when the hook
+  // starts, and after it was gone for a while.
+  void readKeyboard();
+  void buildTranslations();
+  // The character table's entry for the key with the modifiers as held now.
+  struct Translation {
+    char16_t character = 0;
+    std::int8_t count = 0;  // ToUnicodeEx's result: -1 dead key, 0 none, 1 or 2 units
+  };
+  Translation translate(std::uint32_t vk) const;
+  // A report of vk down or up: the keys held and Caps Lock follow it.
+  void follow(std::uint32_t vk, bool down);
 
   platform::HookPlatform& platform_;
   HookLibraryHandle library_;
@@ -129,6 +155,11 @@ class TCPKeyHook {
   int unreportedRawKeys_ = 0;
   int hookReinstalls_ = 0;
   std::int32_t keyRepeatCounter_ = 0;
+  platform::KeysDown held_;
+  bool capsLock_ = false;
+  // By modifier level (bit 0 Shift, bit 1 Caps Lock, bit 2 Ctrl) and key.
+  static constexpr std::size_t kLevels = 8;
+  std::array<std::array<Translation, 256>, kLevels> translations_{};
 };
 
 }  // namespace korimo::hooks

@@ -89,6 +89,9 @@ bool TCPMouseHook::Start_MouseHook() {
   bool started = exports_.Start(FWindowHandle, FUserHookMsg, FHookFilters);
   if (started) {
     FEnabled = true;
+    // Raw input watches over the hook: see watchRawClick.
+    if (!rawInputRegistered_) rawInputRegistered_ = platform_.registerRawMouse(FWindowHandle);
+    lastReportTick_ = platform_.tickCount();
     std::int32_t x = 0;
     std::int32_t y = 0;
     platform_.cursorPos(x, y);
@@ -121,8 +124,11 @@ bool TCPMouseHook::UpdateHook() {
 
 std::intptr_t TCPMouseHook::HookWindowProc(std::uint32_t message, std::uintptr_t wParam,
                                            std::intptr_t lParam) {
-  if (message != FUserHookMsg)
+  if (message != FUserHookMsg) {
+    if (message == platform::kWmInput) watchRawClick(lParam);
     return platform_.defWindowProc(FWindowHandle, message, wParam, lParam);
+  }
+  lastReportTick_ = platform_.tickCount();
   std::intptr_t answer = 1;
   HookLibraryHandle::ReportScope report(library_);
   try {
@@ -133,6 +139,24 @@ std::intptr_t TCPMouseHook::HookWindowProc(std::uint32_t message, std::uintptr_t
     platform_.reportError("unknown error in the mouse handler");
   }
   return answer;
+}
+
+// Windows removes a low-level hook that keeps it waiting too long, without
+// telling anyone; clicks then stop ending the syllable being typed, and its
+// next key would take back characters wherever the caret went. Raw input
+// still sees every click of a mouse: one that arrives while the hook has
+// reported nothing for a while means the hook is gone, and it is installed
+// again. (Every report, moves included, refreshes the time, and a click's
+// report comes before its raw input.)
+void TCPMouseHook::watchRawClick(std::intptr_t lParam) {
+  if (!FEnabled || !platform_.rawMouseClick(lParam)) return;
+  constexpr std::uint32_t kSlackMs = 250;
+  if (platform_.tickCount() - lastReportTick_ <= kSlackMs) return;
+  exports_.Stop();  // the library's record of the removed hook
+  FEnabled = exports_.Start(FWindowHandle, FUserHookMsg, FHookFilters);
+  lastReportTick_ = platform_.tickCount();
+  ++hookReinstalls_;
+  if (FOnHookLost) FOnHookLost(*this, FEnabled);
 }
 
 void TCPMouseHook::DecodeMouseMessage(std::uintptr_t wParam, std::intptr_t& answer) {

@@ -35,6 +35,10 @@ class TCPMouseHook;
 
 using TMouseHookedEvent =
     std::function<void(TCPMouseHook& Sender, const TMouseStates& AMouseStates)>;
+// Told when a click reached the desktop without a report (Windows had
+// removed the hook); the hook has been installed again (reinstalled true)
+// or could not be (false: no more clicks arrive).
+using TMouseHookLostEvent = std::function<void(TCPMouseHook& Sender, bool reinstalled)>;
 
 class TCPMouseHook {
  public:
@@ -84,6 +88,9 @@ class TCPMouseHook {
 
   const TMouseHookedEvent& OnMouse() const { return FOnMouse; }
   void SetOnMouse(TMouseHookedEvent handler) { FOnMouse = std::move(handler); }
+  void SetOnHookLost(TMouseHookLostEvent handler) { FOnHookLost = std::move(handler); }
+  // How often the hook was found removed and installed again.
+  int hookReinstalls() const { return hookReinstalls_; }
 
   // The last pointer position in normalized units.
   std::uint16_t lastNormX() const { return lastNormX_; }
@@ -97,6 +104,7 @@ class TCPMouseHook {
   bool UnloadHookLibrary();
   std::intptr_t HookWindowProc(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
   void DecodeMouseMessage(std::uintptr_t wParam, std::intptr_t& answer);
+  void watchRawClick(std::intptr_t lParam);
 
   platform::HookPlatform& platform_;
   HookLibraryHandle library_;
@@ -109,6 +117,10 @@ class TCPMouseHook {
   bool FEnabled = false;
   TMouseHookFilters FHookFilters{};
   TMouseHookedEvent FOnMouse;
+  TMouseHookLostEvent FOnHookLost;
+  bool rawInputRegistered_ = false;
+  std::uint32_t lastReportTick_ = 0;
+  int hookReinstalls_ = 0;
   std::uint16_t lastNormX_ = 0;
   std::uint16_t lastNormY_ = 0;
 };

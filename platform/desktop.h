@@ -5,6 +5,8 @@
 // simulated desktop for tests.
 
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 
 #include "platform/input_codes.h"
@@ -28,12 +30,28 @@ struct KeyboardInput {
   friend bool operator==(const KeyboardInput&, const KeyboardInput&) = default;
 };
 
+// Where typing goes in a window's thread (GetGUIThreadInfo): the control that
+// has the keyboard focus and the caret it shows. A program that draws its own
+// caret (a browser) shows none: caretWindow is then no window.
+struct FocusPlace {
+  WindowHandle focus = kNoWindow;
+  WindowHandle caretWindow = kNoWindow;
+  // The caret's rectangle in caretWindow's client coordinates.
+  std::int32_t caretLeft = 0;
+  std::int32_t caretTop = 0;
+  std::int32_t caretBottom = 0;
+
+  friend bool operator==(const FocusPlace&, const FocusPlace&) = default;
+};
+
 class Desktop {
  public:
   virtual ~Desktop() = default;
 
-  // SendInput with one keyboard record; returns the number of events inserted.
-  virtual unsigned sendInput(const KeyboardInput& input) = 0;
+  // SendInput with all the records in one call, so that nothing the user
+  // types comes between them; returns the number of events Windows inserted
+  // (fewer than given when input is blocked).
+  virtual unsigned sendInput(std::span<const KeyboardInput> records) = 0;
   // GetClassNameW; empty when the window does not exist.
   virtual std::u16string className(WindowHandle window) = 0;
   // The same into a buffer the caller keeps, so that asking on every key
@@ -49,6 +67,12 @@ class Desktop {
   // without a word for a window of a process with higher rights (one run as
   // administrator). Asked when the foreground window changes.
   virtual bool acceptsInjectedInput(WindowHandle window) = 0;
+  // Whether the window belongs to this program's own process (its menus,
+  // dialogs and message boxes among them).
+  virtual bool isOwnProcessWindow(WindowHandle window) = 0;
+  // The focus and caret of the thread of the window; nullopt when the
+  // platform cannot tell.
+  virtual std::optional<FocusPlace> focusPlace(WindowHandle window) = 0;
 };
 
 }  // namespace korimo::platform

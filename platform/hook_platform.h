@@ -176,24 +176,26 @@ class HookPlatform {
                                       std::uintptr_t wParam, std::intptr_t lParam) = 0;
   // RegisterWindowMessageW.
   virtual std::uint32_t registerWindowMessage(std::u16string_view name) = 0;
-  // The application's standard report of an error that escaped a handler.
+  // The report of an error that escaped a handler. It is shown once the
+  // report being handled has been answered: a message box inside a hook
+  // report would keep every key on the desktop waiting, until Windows
+  // removes the hook.
   virtual void reportError(std::string_view message) = 0;
 
   // --- keyboard
   // GetAsyncKeyState, held bit (0x8000) only: the "pressed since the last
   // query" bit would make a long-released key or button read as held.
   virtual std::int16_t asyncKeyState(int vk) = 0;
-  virtual std::int16_t keyState(int vk) = 0;             // GetKeyState
-  virtual bool keyboardState(KeyboardState& state) = 0;  // GetKeyboardState
-  // MapVirtualKeyExW / MapVirtualKeyW.
+  virtual std::int16_t keyState(int vk) = 0;  // GetKeyState
+  // MapVirtualKeyExW.
   virtual std::uint32_t mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType,
                                         LayoutHandle layout) = 0;
-  virtual std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) = 0;
-  // GetKeyNameTextW into buffer (size units, zero-terminated); the length.
-  virtual int keyNameText(std::int32_t lParam, char16_t* buffer, int size) = 0;
-  // ToAsciiEx: translation into buffer (at least 2 units); -1 dead key, 0 none, 1 or 2 characters.
-  virtual int toAsciiEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state,
-                        char16_t* buffer, std::uint32_t flags, LayoutHandle layout) = 0;
+  // ToUnicodeEx into buffer (size units): -1 dead key, 0 none, else the
+  // number of units. Without kToUnicodeKeepState in flags the translation
+  // changes the keyboard state that applications translate with (a dead key
+  // left pending, or one pending taken).
+  virtual int toUnicodeEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state,
+                          char16_t* buffer, int size, std::uint32_t flags, LayoutHandle layout) = 0;
   virtual LayoutHandle keyboardLayout() = 0;        // GetKeyboardLayout(0)
   virtual std::u16string keyboardLayoutName() = 0;  // GetKeyboardLayoutNameW
 
@@ -204,6 +206,13 @@ class HookPlatform {
   // GetRawInputData of the WM_INPUT message being handled: a key typed on a
   // keyboard device; nullopt for anything else (input a program injected).
   virtual std::optional<RawKey> rawKeyboardInput(std::intptr_t lParam) = 0;
+  // The same for the mouse: its raw input goes to window.
+  virtual bool registerRawMouse(WindowHandle window) = 0;
+  // Whether the WM_INPUT message being handled is a button press or a wheel
+  // turn of a mouse device.
+  virtual bool rawMouseClick(std::intptr_t lParam) = 0;
+  // GetTickCount: milliseconds, for telling reports and raw input apart.
+  virtual std::uint32_t tickCount() = 0;
 
   // --- mouse and screen
   virtual int screenWidth() = 0;                                 // GetSystemMetrics(SM_CXSCREEN)

@@ -10,6 +10,8 @@ namespace korimo::platform {
 // ---- virtual-key codes
 using VirtualKey = std::uint16_t;
 constexpr VirtualKey kVkLButton = 0x01;
+constexpr VirtualKey kVkRButton = 0x02;
+constexpr VirtualKey kVkMButton = 0x04;
 constexpr VirtualKey kVkBack = 0x08;
 constexpr VirtualKey kVkTab = 0x09;
 constexpr VirtualKey kVkReturn = 0x0D;
@@ -61,7 +63,11 @@ constexpr VirtualKey kVkOem5 = 0xDC;       // \|
 constexpr VirtualKey kVkOem6 = 0xDD;       // ]}
 constexpr VirtualKey kVkOem7 = 0xDE;       // '"
 constexpr VirtualKey kVkPacket = 0xE7;     // a Unicode character typed by SendInput
-constexpr VirtualKey kVkNone = 0xFF;       // no key: sent by some keyboards and drivers
+// A code no keyboard layout gives a key: pressed and released while the user
+// holds Alt, it keeps the application from taking the Alt release alone as a
+// wish to open its menu bar.
+constexpr VirtualKey kVkUnassigned = 0xE8;
+constexpr VirtualKey kVkNone = 0xFF;  // no key: sent by some keyboards and drivers
 
 // ---- window messages
 constexpr std::uint32_t kWmNull = 0x0000;
@@ -92,12 +98,20 @@ constexpr std::uint32_t kWmMouseHWheel = 0x020E;
 constexpr std::uint32_t kWmUser = 0x0400;
 
 // ---- flags of the keyboard records
-constexpr std::uint32_t kInputKeyboard = 1;    // INPUT_KEYBOARD
-constexpr std::uint32_t kKeyEventKeyUp = 2;    // KEYEVENTF_KEYUP
-constexpr std::uint32_t kKeyEventUnicode = 4;  // KEYEVENTF_UNICODE
+constexpr std::uint32_t kInputKeyboard = 1;        // INPUT_KEYBOARD
+constexpr std::uint32_t kKeyEventExtendedKey = 1;  // KEYEVENTF_EXTENDEDKEY
+constexpr std::uint32_t kKeyEventKeyUp = 2;        // KEYEVENTF_KEYUP
+constexpr std::uint32_t kKeyEventUnicode = 4;      // KEYEVENTF_UNICODE
 constexpr std::uint32_t kLlkhfExtended = 0x01;
 constexpr std::uint32_t kLlkhfInjected = 0x10;
 constexpr std::uint32_t kLlkhfUp = 0x80;
+
+// ---- keyboard translation
+constexpr std::uint32_t kMapVkToVsc = 0;   // MAPVK_VK_TO_VSC
+constexpr std::uint32_t kMapVkToChar = 2;  // MAPVK_VK_TO_CHAR
+// ToUnicodeEx flag: the translation leaves the keyboard state (a pending dead
+// key) as it was (Windows 10 1607 and later; older versions ignore it).
+constexpr std::uint32_t kToUnicodeKeepState = 0x4;
 
 // ---- mouse_event flags
 constexpr std::uint32_t kMouseEventMove = 0x0001;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,15 +56,29 @@ class ShellPlatform {
   virtual bool deleteRegistryValue(Hive hive, std::u16string_view key,
                                    std::u16string_view name) = 0;
 
-  // LoadKeyboardLayoutW: the layout handle, 0 when none is returned.
+  // LoadKeyboardLayoutW: the input locale (HKL) of the layout loaded, 0 when
+  // none is returned.
   virtual std::uintptr_t loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) = 0;
+  // GetKeyboardLayoutList: the input locales loaded, the user's first.
+  virtual std::vector<std::uintptr_t> keyboardLayoutList() = 0;
+  // GetKeyboardLayout of the window's thread: the input locale it types with.
+  virtual std::uintptr_t windowInputLocale(WindowHandle window) = 0;
   virtual bool postMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) = 0;
   // GetVersionExW; nullopt when it fails.
   virtual std::optional<VersionInfo> version() = 0;
-  // ShellExecuteW(owner, verb, file, no parameters, no directory, SW_SHOWNORMAL).
-  virtual void shellExecute(WindowHandle owner, std::u16string_view verb,
-                            std::u16string_view file) = 0;
+  // Runs work on a thread of its own and returns when it has finished; the
+  // calling thread handles its messages meanwhile. The thread that serves
+  // the hooks must never wait for anything that can take long (Windows
+  // removes a hook that keeps it waiting, and every key on the desktop lags
+  // until then): starting a program, and files the user chose (a network
+  // path can take seconds), go through here.
+  virtual void runOffThread(const std::function<void()>& work) = 0;
+  // ShellExecuteW(owner, verb, file, parameters, no directory, SW_SHOWNORMAL),
+  // with COM ready on the calling thread as ShellExecute needs. Starting a
+  // program can take long: call it inside runOffThread.
+  virtual void shellExecute(WindowHandle owner, std::u16string_view verb, std::u16string_view file,
+                            std::u16string_view parameters = {}) = 0;
   virtual bool setForegroundWindow(WindowHandle window) = 0;
   // MessageBoxW with an Ok button, modal to owner (none: to nothing).
   virtual void messageBox(WindowHandle owner, std::u16string_view text,
@@ -84,7 +99,7 @@ class ShellPlatform {
   virtual bool fileExists(const std::filesystem::path& path) = 0;
   // CopyFileW, replacing an existing destination: true when every byte has
   // been copied; false when the source cannot be read or the destination
-  // cannot be created or written.
+  // cannot be created or written. Call it inside runOffThread.
   virtual bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
   // Ends the message loop once the running handler returns.
   virtual void terminateApplication() = 0;

@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "engine/globalroutines.h"
+#include "platform/scope_exit.h"
 #include "xml/xml_document.h"
 
 namespace korimo {
@@ -291,7 +292,8 @@ void TForm4Model::registerRun() {
 }
 
 bool TForm4Model::okkClick() {
-  registerRun();  // stays done when a check fails
+  if (importing_) return false;  // Ok waits for the import in hand
+  registerRun();                 // stays done when a check fails
   std::u16string why;
   if (refusal(why)) {
     message(why);
@@ -331,11 +333,26 @@ bool TForm4Model::integrityycheck(const std::filesystem::path& path) {
 }
 
 void TForm4Model::importtClick() {
+  if (importing_) return;  // the dialog stays usable while an import reads its file
+  importing_ = true;
+  ScopeExit done([this] { importing_ = false; });
   const std::optional<std::filesystem::path> chosen = shell_.getOpenFileName(
       owner_, u"Import a Keymap", u"Keymap files (*.xml)|*.xml", opdiaFileName_);
   if (!chosen) return;
   opdiaFileName_ = chosen->u16string();  // kept for the next import when this one is refused
-  if (!integrityycheck(*chosen)) {
+  // The file may lie on a slow disk or share: it is read, checked and copied
+  // away from the thread that serves the hooks.
+  bool usable = false;
+  std::optional<xml::XmlDocument> document;
+  shell_.runOffThread([&] {
+    usable = integrityycheck(*chosen);
+    try {
+      if (usable) document = xml::XmlDocument::load(*chosen);
+    } catch (const std::exception&) {
+      document.reset();
+    }
+  });
+  if (!usable) {
     message(u"Integrity check failed. File could not be imported");
     return;
   }
@@ -360,7 +377,9 @@ void TForm4Model::importtClick() {
       }
     }
   }
-  if (!shell_.copyFile(*chosen, destination)) {
+  bool copied = false;
+  shell_.runOffThread([&] { copied = shell_.copyFile(*chosen, destination); });
+  if (!copied) {
     message(u"File could not be imported.");
     opdiaFileName_.clear();
     return;
@@ -370,12 +389,6 @@ void TForm4Model::importtClick() {
 
   // The row's texts come from the file's Header. A file without them (start-up
   // will not load it without a Header) shows its own name and "Unknown".
-  std::optional<xml::XmlDocument> document;
-  try {
-    document = xml::XmlDocument::load(*chosen);
-  } catch (const std::exception&) {
-    document.reset();
-  }
   KeymapRow row;
   row.filename = destination.filename().u16string();
   row.language = headerText(document ? &*document : nullptr, u"Language");

@@ -130,6 +130,7 @@ class TForm4Model {
   std::function<void()> restartApplication_;
   platform::WindowHandle owner_ = platform::kNoWindow;
   std::u16string opdiaFileName_;
+  bool importing_ = false;
 };
 
 // The text a toggle key shows: "Alt+3 ◊", "F5 ◊", "None ◊". key is the

@@ -98,10 +98,6 @@ void TForm1::GetFilesCount(CatalogueSource source) {
     } catch (const LoaderStop& stop) {
       startupProblems.push_back(u"config.xml stops short: an entry has no " + stop.element +
                                 u"; the keymaps after it are left out");
-    } catch (const LocaleError&) {
-      startupProblems.push_back(
-          u"the keyboard-layout values under HKEY_CURRENT_USER\\SOFTWARE\\Vantrel\\Korimo are "
-          u"not numbers; the keymaps after the first such one are left out");
     } catch (const std::exception&) {
     }
   }
@@ -214,7 +210,7 @@ void TForm1::loadCatalogue(const xml::XmlDocument& document,
                                        required(entry, u"Keyboard").value() + u" " +
                                        required(entry, u"Encoding").value();
     c.mmenu.append(keyName(*n) + u"  " + description, name);
-    language.deriveInputLocaleString(tables.loadingKeymap);
+    language.resolveInputLocale(tables.loadingKeymap, tables.cell(tables.loadingKeymap, kKeys, 0));
     ++tables.loadingKeymap;
   }
 }
@@ -228,6 +224,7 @@ void TForm1::createHookComponents() {
   mouseHook_->SetDisableMouse(false);
   mouseHook_->SetOnMouse(
       [this](hooks::TCPMouseHook&, const hooks::TMouseStates& states) { OnMouseEvent(states); });
+  mouseHook_->SetOnHookLost([this](hooks::TCPMouseHook&, bool) { mouseHookLost(); });
 
   keyHook_ = std::make_unique<hooks::TCPKeyHook>(hooks);
   keyHook_->SetUserHookMsg(hooks.registerWindowMessage(u"keyhook_msg"));

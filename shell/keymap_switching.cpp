@@ -33,7 +33,7 @@ void TForm1::set_environ(std::u16string name) {
     name = c.mmenu[1].Hint;
   }
   const int keymap = static_cast<int>(item);
-  if (c.textServices) language.switchInputLanguage(engine.tables.cell(keymap, kKeys, 0));
+  if (c.textServices) language.switchInputLanguage(keymap);
   c.mmenu.check(item);
   c.trayHint = c.mmenu[item].caption;
   engine.keymap.activate(keymap);
@@ -42,12 +42,12 @@ void TForm1::set_environ(std::u16string name) {
   preview.previewPage = -1;
   engine.windows.currentEntry->keymap = name;
   keymapOn = true;
+  typingProblem.clear();
   preview.emptify();
   c.seticon(true);
   engine.composition.setallnull();
   activeKeymapName = name;
-  if (engine.windows.targetWindow != platform::kNoWindow)
-    platforms_.shell.setForegroundWindow(engine.windows.targetWindow);
+  giveFocusBack();
   osk.keyitup(engine.keymap);
   changed(ViewPart::Tray | ViewPart::KeymapMenu | ViewPart::KeyPreview | ViewPart::Keyboard);
 }
@@ -63,7 +63,7 @@ void TForm1::set_environ(std::u16string name) {
 // The key preview keeps its listing until a keymap is switched on again.
 void TForm1::switchOff(bool fullSequence) {
   Catalogue& c = catalogue;
-  language.restoreDefaultInputLanguage();
+  language.restoreInputLanguage();
   c.mmenu.check(0);
   if (fullSequence) engine.windows.currentEntry->keymap = u"****";
   keymapOn = false;
@@ -76,16 +76,27 @@ void TForm1::switchOff(bool fullSequence) {
     changed(ViewPart::Tray | ViewPart::KeymapMenu);
     return;
   }
-  if (engine.windows.targetWindow != platform::kNoWindow)
-    platforms_.shell.setForegroundWindow(engine.windows.targetWindow);
+  giveFocusBack();
   osk.keyitup(engine.keymap);
   changed(ViewPart::Tray | ViewPart::KeymapMenu | ViewPart::KeyPreview | ViewPart::Keyboard);
+}
+
+// The window typed into gets the focus back (from the tray menu, say); a
+// dialog or message box of the program that the user is working in keeps it.
+void TForm1::giveFocusBack() {
+  const platform::WindowHandle target = engine.windows.targetWindow;
+  if (target == platform::kNoWindow) return;
+  const platform::WindowHandle front = platforms_.desktop.foregroundWindow();
+  if (front != target && front != engine.windows.ownWindow &&
+      (engine.windows.isOwnWindow(front) || platforms_.desktop.isOwnProcessWindow(front)))
+    return;
+  platforms_.shell.setForegroundWindow(target);
 }
 
 bool TForm1::foregroundCheck() {
   WindowKeymapList& windows = engine.windows;
   const platform::WindowHandle fg = platforms_.desktop.foregroundWindow();
-  if (windows.isOwnWindow(fg)) return true;
+  if (windows.isOwnWindow(fg) || platforms_.desktop.isOwnProcessWindow(fg)) return true;
   if (fg == windows.targetWindow || fg == platform::kNoWindow) return false;
   windows.targetWindow = fg;
   const bool accepts = platforms_.desktop.acceptsInjectedInput(fg);

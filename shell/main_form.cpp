@@ -5,9 +5,10 @@
 namespace korimo {
 
 TForm1::TForm1(Platforms platforms, platform::WindowHandle ownWindow)
-    : engine(platforms.desktop, ownWindow),
-      language(platforms.shell, engine.tables, engine.windows, catalogue),
-      platforms_(platforms) {}
+    : engine(ownWindow),
+      language(platforms.shell, engine.windows, catalogue),
+      platforms_(platforms),
+      output_(platforms.desktop) {}
 
 TForm1::~TForm1() { FormDestroy(); }
 
@@ -60,6 +61,10 @@ void TForm1::hookLost(bool reinstalled) {
   hookProblem = u"Vantrel Korimo cannot type: Windows removed its keyboard hook";
   changed(ViewPart::Tray);
 }
+
+// Windows removed the mouse hook: a click went by unseen, and the caret may
+// have gone with it.
+void TForm1::mouseHookLost() { engine.composition.setallnull(); }
 
 // Once, in one message box, however many there are.
 void TForm1::reportStartupProblems() {

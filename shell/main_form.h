@@ -13,6 +13,7 @@
 //   tray_commands.cpp    the tray icon's clicks and the menu commands
 // and tray_menus.h says what the tray icon and its menus show.
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -27,6 +28,7 @@
 #include "platform/desktop.h"
 #include "platform/hook_platform.h"
 #include "platform/shell_platform.h"
+#include "platform/text_output.h"
 #include "preview/key_preview.h"
 #include "shell/catalogue.h"
 #include "shell/core_observer.h"
@@ -140,26 +142,32 @@ class TForm1 {
   // of a process with higher rights (run as administrator), which Windows
   // keeps injected input from. Its keys are then let through unchanged.
   bool targetAcceptsInput = true;
+  // Why the last text could not be typed (Windows took fewer records than
+  // sent: another program blocks input), shown by the tray until typing
+  // works again; empty when it works.
+  std::u16string typingProblem;
   // What start-up could not do (an unreadable configuration, a keymap left
   // out and why, a hook that did not start), told once in one message box.
   std::vector<std::u16string> startupProblems;
 
  private:
-  // The state of the toggle keys between and during key events.
+  // The state of the toggle keys during a key event.
   struct ToggleState {
     bool composableKey = false;     // per event: the key may take part in composition
     bool noModifiers = false;       // per event, mode 2: no Ctrl, Alt or Windows key
     bool toggleKeyPressed = false;  // per event, mode 2: an assigned toggle key, no modifiers
-    bool togglePending = false;     // the previous event switched keymaps
     bool toggleSwitching = false;   // set_environ runs for a toggle or the checked menu item
-    int toggleSlot = 0;             // the Alt digit or function-key slot being toggled
-    std::uint32_t altKeyUsed = platform::kVkLMenu;
   };
+  // What became of a key's presses since it went down: a release is
+  // withheld exactly when its presses were, so that Windows and the
+  // applications never see a key down that the user has let go.
+  enum class PressFate : std::uint8_t { None, Withheld, Passed };
 
   // start-up
   void startUp(std::optional<CatalogueSource> source);
   void startHooks();
   void hookLost(bool reinstalled);
+  void mouseHookLost();
   void reportStartupProblems();
   // the catalogue loader
   CatalogueSource programFolderSource();
@@ -170,21 +178,29 @@ class TForm1 {
   // keymap switching
   static KeyHandler handlerFor(int toggleMode, bool surround);
   void switchOff(bool fullSequence);
+  void giveFocusBack();
   // True when one of the program's own windows is in front.
   bool foregroundCheck();
-  // key handlers and toggle keys
-  void handleKey(int toggleMode, bool surround);
+  // key handlers and toggle keys; each decides whether the key is withheld
+  bool handleKey(int toggleMode, bool surround);
   void wrefresh(int toggleMode, bool surround);
-  void toggleStepAlt();
-  void toggleStepFunctionKey();
+  bool composeKey(bool surround);
+  bool toggleStepAlt();
+  bool toggleStepFunctionKey();
   bool istky(std::uint32_t vk) const;
-  void onlyaltup();
   void setDisableKeyboard(bool disable);
-  bool windowsKeyDown();
+  bool windowsKeyDown() const;
+  // The change of the target's text that the engine worked out, made on the
+  // desktop; false when Windows did not take it.
+  bool applyChange();
+  // Whether the focus or the caret (now) left the place where the last
+  // change was made (a click the mouse hook did not see, say).
+  bool caretMoved(const std::optional<platform::FocusPlace>& now) const;
   // views
   void changed(ViewParts parts);
 
   Platforms platforms_;
+  platform::TextOutput output_;
   std::unique_ptr<hooks::TCPKeyHook> keyHook_;
   std::unique_ptr<hooks::TCPMouseHook> mouseHook_;
   KeyHandler installedHandler_ = KeyHandler::OnKeyPressed;
@@ -196,6 +212,10 @@ class TForm1 {
   char16_t lastKeyChar = 0;
   hooks::TKeyStates lastKeyStates;
   ToggleState toggle_;
+  std::array<PressFate, 256> pressFates_{};
+  bool leftButtonDown_ = false;  // as the mouse reports say
+  // Where the focus and the caret were when the last change was made.
+  std::optional<platform::FocusPlace> lastPlace_;
 };
 
 }  // namespace korimo

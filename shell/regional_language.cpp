@@ -11,9 +11,6 @@ namespace {
 using platform::Hive;
 using platform::RegistryValue;
 
-constexpr char16_t kPreloadKey[] = u"Keyboard Layout\\Preload";
-constexpr char16_t kSubstitutesKey[] = u"Keyboard Layout\\Substitutes";
-
 std::u16string lowerHex(std::uint32_t value, std::size_t minDigits) {
   char buffer[16];
   auto end = std::to_chars(buffer, buffer + sizeof buffer, value, 16).ptr;
@@ -31,11 +28,18 @@ std::optional<std::uint32_t> hexField(std::u16string_view text) {
   }
 }
 
-std::uint32_t packedNumber(const RegistryValue& value, const std::u16string& name) {
+// The packed layout number the locale tool wrote, or nullopt when the value
+// is not a number.
+std::optional<std::uint32_t> packedNumber(const RegistryValue& value) {
   if (value.type == RegistryValue::Type::Dword) return value.number;
   if (auto number = parseInteger(value.text)) return static_cast<std::uint32_t>(*number);
-  throw LocaleError("registry value " + xml::utf16ToUtf8(name) + " is not a number");
+  return std::nullopt;
 }
+
+std::uint16_t languageOf(std::uintptr_t locale) { return static_cast<std::uint16_t>(locale); }
+
+constexpr char16_t kPreloadKey[] = u"Keyboard Layout\\Preload";
+constexpr char16_t kSubstitutesKey[] = u"Keyboard Layout\\Substitutes";
 
 }  // namespace
 
@@ -58,73 +62,84 @@ bool RegionalLanguage::indianSupportInstalled() {
 
 bool RegionalLanguage::isloadingtodo() { return !(localesDone() && indianSupportInstalled()); }
 
-std::u16string RegionalLanguage::inputLocaleFor(std::u16string_view lcid) {
-  const std::u16string& d = defaultLayoutId;
-  const std::u16string fallback = d + d;
-  std::u16string language = catalogue_.textServices ? std::u16string(lcid) : fallback;
-
-  auto value = shell_.readRegistry(Hive::CurrentUser, kProductKey, language);
-  if (!value) return fallback;
-
-  // The packed number's odd hexadecimal digits lead the layout identifier to
-  // load; its even digits, after an "f", form the input language's high word.
-  auto attempt = [&](const RegistryValue& packed,
-                     const std::u16string& name) -> std::optional<std::u16string> {
-    std::u16string h = lowerHex(packedNumber(packed, name), 7);
-    std::u16string layout = {h[0], h[2], h[4], h[6]};
-    if (shell_.loadKeyboardLayout(layout + name, platform::kKlfNoTellShell) == 0)
-      return std::nullopt;
-    return std::u16string{u'f', h[1], h[3], h[5]} + name;
-  };
-  if (auto found = attempt(*value, language)) return *found;
-
-  auto retry = shell_.readRegistry(Hive::CurrentUser, kProductKey, d);
-  if (!retry) throw LocaleError("registry value " + xml::utf16ToUtf8(d) + " is missing");
-  if (auto found = attempt(*retry, d)) return *found;
-  return fallback;
+std::uintptr_t RegionalLanguage::inputLocaleFor(std::u16string_view lcid) {
+  const std::optional<std::uint32_t> number = hexField(lcid);
+  if (!number) return 0;
+  const auto language = static_cast<std::uint16_t>(*number);
+  // The packed number's odd hexadecimal digits lead the identifier of the
+  // layout the locale tool chose; the language's own four digits end it.
+  if (auto value = shell_.readRegistry(Hive::CurrentUser, kProductKey, lcid)) {
+    if (auto packed = packedNumber(*value)) {
+      const std::u16string h = lowerHex(*packed, 7);
+      const std::u16string layout = std::u16string{h[0], h[2], h[4], h[6]} + std::u16string(lcid);
+      const std::uintptr_t locale = shell_.loadKeyboardLayout(layout, platform::kKlfNoTellShell);
+      if (locale != 0 && languageOf(locale) == language) return locale;
+    }
+  }
+  for (std::uintptr_t locale : shell_.keyboardLayoutList())
+    if (languageOf(locale) == language) return locale;
+  // The language's first layout, when Windows has it registered but not loaded.
+  const std::uintptr_t first =
+      shell_.loadKeyboardLayout(u"0000" + std::u16string(lcid), platform::kKlfNoTellShell);
+  return first != 0 && languageOf(first) == language ? first : 0;
 }
 
-void RegionalLanguage::deriveInputLocaleString(int keymap) {
-  tables_.setHeader(keymap, kKeys, inputLocaleFor(tables_.cell(keymap, kKeys, 0)));
+void RegionalLanguage::resolveInputLocale(int keymap, std::u16string_view lcid) {
+  const auto k = static_cast<std::size_t>(keymap);
+  if (keymapLocales_.size() <= k) keymapLocales_.resize(k + 1, 0);
+  keymapLocales_[k] = catalogue_.textServices ? inputLocaleFor(lcid) : 0;
+}
+
+std::uintptr_t RegionalLanguage::keymapInputLocale(int keymap) const {
+  const auto k = static_cast<std::size_t>(keymap);
+  return k < keymapLocales_.size() ? keymapLocales_[k] : 0;
 }
 
 void RegionalLanguage::activateDefaultLayout() {
-  if (!defaultLanguage()) return;
-  shell_.loadKeyboardLayout(u"0000" + defaultLayoutId, platform::kKlfActivate);
+  if (defaultLayoutId.size() != 8 || !hexField(defaultLayoutId)) return;
+  shell_.loadKeyboardLayout(defaultLayoutId, platform::kKlfActivate);
 }
 
-std::optional<std::uint16_t> RegionalLanguage::defaultLanguage() const {
-  auto value = hexField(defaultLayoutId);
-  if (!value) return std::nullopt;
-  return static_cast<std::uint16_t>(*value & 0xFFFF);
+// WM_INPUTLANGCHANGEREQUEST as Windows sends it: no flags (the next and
+// previous flags are for the hot keys that step through the list), and an
+// input locale that is loaded. The window's default procedure switches and
+// tells it with WM_INPUTLANGCHANGE itself.
+void RegionalLanguage::request(platform::WindowHandle window, std::uintptr_t locale) {
+  shell_.postMessage(window, platform::kWmInputLangChangeRequest, 0,
+                     static_cast<std::intptr_t>(locale));
 }
 
-void RegionalLanguage::requestLanguage(platform::WindowHandle window, std::uintptr_t wParam,
-                                       std::intptr_t lParam) {
-  if (window == platform::kNoWindow) return;  // no target known yet
-  shell_.postMessage(window, platform::kWmInputLangChangeRequest, wParam, lParam);
-  shell_.postMessage(window, platform::kWmInputLangChange, wParam, lParam);
+void RegionalLanguage::switchInputLanguage(int keymap) {
+  const platform::WindowHandle window = windows_.targetWindow;
+  const std::uintptr_t locale = keymapInputLocale(keymap);
+  if (window == platform::kNoWindow) return;
+  if (locale == 0) {
+    // Windows has no layout of this language: the window goes back to its own.
+    restoreInputLanguage();
+    return;
+  }
+  auto it = switched_.find(window);
+  if (it == switched_.end()) {
+    const std::uintptr_t own = shell_.windowInputLocale(window);
+    if (own == locale) return;  // it types with that one already
+    it = switched_.emplace(window, Switched{own, 0}).first;
+  }
+  if (it->second.requested == locale) return;
+  it->second.requested = locale;
+  request(window, locale);
 }
 
-void RegionalLanguage::switchInputLanguage(std::u16string_view inputLocale) {
-  auto hi = hexField(inputLocale.substr(0, 4));
-  auto lo = inputLocale.size() >= 8 ? hexField(inputLocale.substr(4, 4)) : std::nullopt;
-  if (!hi || !lo) return;  // no layout to name: no request
-  std::uint32_t language = *lo & 0xFFFF;
-  requestLanguage(windows_.targetWindow, language,
-                  static_cast<std::intptr_t>((*hi << 16) | language));
+void RegionalLanguage::restoreInputLanguage() {
+  auto it = switched_.find(windows_.targetWindow);
+  if (it == switched_.end()) return;
+  if (it->second.original != 0) request(it->first, it->second.original);
+  switched_.erase(it);
 }
 
-void RegionalLanguage::restoreDefaultInputLanguage() {
-  if (auto lo = defaultLanguage())
-    requestLanguage(windows_.targetWindow, *lo,
-                    static_cast<std::intptr_t>((std::uint32_t{*lo} << 16) | *lo));
-}
-
-void RegionalLanguage::broadcastDefaultInputLanguage() {
-  if (auto lo = defaultLanguage())
-    requestLanguage(platform::kBroadcast, *lo,
-                    static_cast<std::intptr_t>((std::uint32_t{*lo} << 16) | *lo));
+void RegionalLanguage::restoreSwitchedWindows() {
+  for (const auto& [window, switched] : switched_)
+    if (switched.original != 0) request(window, switched.original);
+  switched_.clear();
 }
 
 int RegionalLanguage::windowsVersionClass() {
@@ -149,8 +164,8 @@ int RegionalLanguage::windowsVersionClass() {
 }
 
 void RegionalLanguage::launchLocaleTool() {
-  shell_.shellExecute(windows_.ownWindow, u"open",
-                      (shell_.executableFolder() / std::u16string(kLocaleTool)).u16string());
+  const std::u16string tool = (shell_.executableFolder() / std::u16string(kLocaleTool)).u16string();
+  shell_.runOffThread([&] { shell_.shellExecute(windows_.ownWindow, u"open", tool); });
 }
 
 void RegionalLanguage::regionalLanguageCheck() {

@@ -1,14 +1,16 @@
 #pragma once
-// The input language of the target window: each keymap's language is derived
-// at start-up from registry values that the locale tool writes, the target
-// is asked to switch to it, and start-up checks the platform's support for
-// Indian languages.
+// The input language of the windows typed into: each keymap's language is
+// resolved at start-up to an input locale Windows has loaded (the layout the
+// locale tool chose for it, from the registry values it writes), a window is
+// asked to type with it when a keymap is switched on there, and given back
+// the input locale it had when the keymap goes off and when the program
+// ends. Start-up also checks the platform's support for Indian languages.
 
 #include <cstdint>
-#include <stdexcept>
+#include <map>
 #include <string>
+#include <vector>
 
-#include "engine/keymap_tables.h"
 #include "engine/window_keymaps.h"
 #include "platform/shell_platform.h"
 #include "shell/catalogue.h"
@@ -21,32 +23,36 @@ inline constexpr char16_t kLanguagePackKey[] =
 inline constexpr char16_t kApplicationTitle[] = u"Vantrel Korimo";
 inline constexpr char16_t kLocaleTool[] = u"Vantrellocale.exe";
 
-// A registry value the derivation needs is missing or not a number; it ends
-// the start-up loader.
-class LocaleError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 class RegionalLanguage {
  public:
-  RegionalLanguage(platform::ShellPlatform& shell, KeymapTables& tables,
-                   const WindowKeymapList& windows, const Catalogue& catalogue)
-      : shell_(shell), tables_(tables), windows_(windows), catalogue_(catalogue) {}
+  RegionalLanguage(platform::ShellPlatform& shell, const WindowKeymapList& windows,
+                   const Catalogue& catalogue)
+      : shell_(shell), windows_(windows), catalogue_(catalogue) {}
 
   std::u16string readDefaultLayoutId();
   bool isloadingtodo();
-  // The input-locale string for an LCID: "f", three digits and the LCID when
-  // a layout of the language loads, else the default layout twice. Raises
-  // LocaleError when a value it must read is missing or not a number.
-  std::u16string inputLocaleFor(std::u16string_view lcid);
-  // Rewrites keymap k's LCID cell into its input-locale string.
-  void deriveInputLocaleString(int keymap);
+  // The input locale (HKL) for a keymap's language, its LCID as hexadecimal
+  // text: the layout the locale tool chose for the language, loaded, when it
+  // is of that language; else the first layout of the language that Windows
+  // has loaded, or has registered and loads now; 0 when there is none
+  // (nothing is then asked for).
+  std::uintptr_t inputLocaleFor(std::u16string_view lcid);
+  // Keymap k's input locale, resolved once when it is catalogued.
+  void resolveInputLocale(int keymap, std::u16string_view lcid);
+  std::uintptr_t keymapInputLocale(int keymap) const;
+  // The program's own thread types with the default layout (the one the
+  // keyboard hook translates with).
   void activateDefaultLayout();
 
-  void switchInputLanguage(std::u16string_view inputLocale);
-  void restoreDefaultInputLanguage();
-  void broadcastDefaultInputLanguage();
+  // Asks the window typed into for keymap k's input locale, unless it
+  // already has it from us; a keymap whose language Windows has no layout
+  // for gives the window back its own.
+  void switchInputLanguage(int keymap);
+  // Gives the window typed into the input locale it had before we switched
+  // it; a window we never switched is left as it is.
+  void restoreInputLanguage();
+  // The same for every window we switched: at exit and restart.
+  void restoreSwitchedWindows();
 
   int windowsVersionClass();
   void regionalLanguageCheck();
@@ -55,18 +61,20 @@ class RegionalLanguage {
   bool loadUnassignedLayouts = true;
 
  private:
-  // The default layout's language, or nullopt when there is no preloaded
-  // layout ("False"): the requests that need it are then not made.
-  std::optional<std::uint16_t> defaultLanguage() const;
-  void requestLanguage(platform::WindowHandle window, std::uintptr_t wParam, std::intptr_t lParam);
+  void request(platform::WindowHandle window, std::uintptr_t locale);
   bool localesDone();
   bool indianSupportInstalled();
   void launchLocaleTool();
 
   platform::ShellPlatform& shell_;
-  KeymapTables& tables_;
   const WindowKeymapList& windows_;
   const Catalogue& catalogue_;
+  std::vector<std::uintptr_t> keymapLocales_;  // by catalogue number
+  struct Switched {
+    std::uintptr_t original = 0;   // what the window had before
+    std::uintptr_t requested = 0;  // what we asked for last
+  };
+  std::map<platform::WindowHandle, Switched> switched_;
 };
 
 }  // namespace korimo

@@ -51,15 +51,16 @@ void TForm1::arrowClick(KeyPreview::Arrow arrow) {
 
 void TForm1::Exit1Click() {
   ending_ = true;
-  language.broadcastDefaultInputLanguage();
+  language.restoreSwitchedWindows();
   platforms_.shell.terminateApplication();
 }
 
 void TForm1::restartApplication() {
   ending_ = true;
-  platforms_.shell.shellExecute(engine.windows.ownWindow, u"open",
-                                platforms_.shell.moduleFileName().u16string());
-  language.broadcastDefaultInputLanguage();
+  const std::u16string self = platforms_.shell.moduleFileName().u16string();
+  platforms_.shell.runOffThread(
+      [&] { platforms_.shell.shellExecute(engine.windows.ownWindow, u"open", self); });
+  language.restoreSwitchedWindows();
   platforms_.shell.terminateApplication();
 }
 
@@ -101,7 +102,9 @@ void TForm1::VisitHelppage1Click() {
         u"Vantrel Korimo");
     return;
   }
-  platforms_.shell.shellExecute(engine.windows.ownWindow, u"open", page.u16string());
+  const std::u16string file = page.u16string();
+  platforms_.shell.runOffThread(
+      [&] { platforms_.shell.shellExecute(engine.windows.ownWindow, u"open", file); });
 }
 
 }  // namespace korimo

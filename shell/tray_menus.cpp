@@ -40,6 +40,8 @@ TrayLook trayLook(const TForm1& core) {
   look.tooltip = core.hookProblem.empty() ? core.catalogue.trayHint : core.hookProblem;
   if (core.hookProblem.empty() && paused)
     look.tooltip = u"Paused: the window in front runs as administrator - " + look.tooltip;
+  else if (core.hookProblem.empty() && !core.typingProblem.empty())
+    look.tooltip = core.typingProblem + u" - " + look.tooltip;
   if (look.tooltip.size() > kTooltipUnits) {
     std::size_t cut = kTooltipUnits;
     // Never leave half of a surrogate pair at the end.

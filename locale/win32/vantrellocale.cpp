@@ -5,9 +5,11 @@
 #include <windows.h>
 
 #include "locale/locale_tool.h"
+#include "platform/win32/dll_search.h"
 #include "platform/win32/win32_shell.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  korimo::platform::win32::restrictLibrarySearch();
   korimo::platform::win32::Win32Shell shell;
   return korimo::locale_tool::runLocaleTool(shell);
 }

@@ -1,5 +1,6 @@
 #include "platform/sim/sim_desktop.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace korimo::platform::sim {
@@ -8,7 +9,16 @@ namespace {
 bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
+constexpr std::int32_t kCharacterWidth = 8;
+constexpr std::int32_t kLineHeight = 16;
+
 }  // namespace
+
+ClusterMarkTest clusterMarksFor(std::u16string_view className) {
+  const Deletion deletion = deletionFor(className);
+  if (deletion == Deletion::Backspace) return {};
+  return [deletion](char32_t cp) { return isClusterMark(deletion, cp); };
+}
 
 std::size_t TextField::previousCodePoint(std::size_t at) const {
   if (at == 0) return 0;
@@ -35,25 +45,63 @@ bool TextField::isMarkAt(std::size_t at) const {
   return marks_ && at < text_.size() && marks_(codePointAt(at));
 }
 
-void TextField::insert(char16_t unit) { text_.insert(caret_++, 1, unit); }
+std::u16string TextField::eraseSelection() {
+  const std::size_t from = std::min(anchor_, caret_);
+  const std::size_t to = std::max(anchor_, caret_);
+  std::u16string taken = text_.substr(from, to - from);
+  text_.erase(from, to - from);
+  caret_ = anchor_ = from;
+  return taken;
+}
+
+void TextField::moveTo(std::size_t at) { caret_ = anchor_ = std::min(at, text_.size()); }
+
+void TextField::insert(char16_t unit) {
+  eraseSelection();
+  text_.insert(caret_++, 1, unit);
+  anchor_ = caret_;
+}
 
 void TextField::backspace() {
+  if (hasSelection()) {
+    eraseSelection();
+    return;
+  }
   std::size_t from = previousCodePoint(caret_);
   text_.erase(from, caret_ - from);
-  caret_ = from;
+  caret_ = anchor_ = from;
 }
 
-void TextField::left() {
+void TextField::left(bool shift) {
+  if (!shift && hasSelection()) {
+    moveTo(std::min(anchor_, caret_));
+    return;
+  }
   caret_ = previousCodePoint(caret_);
   while (caret_ > 0 && isMarkAt(caret_)) caret_ = previousCodePoint(caret_);
+  if (!shift) anchor_ = caret_;
 }
 
-void TextField::right() {
+void TextField::right(bool shift) {
+  if (!shift && hasSelection()) {
+    moveTo(std::max(anchor_, caret_));
+    return;
+  }
   caret_ = nextCodePoint(caret_);
   while (caret_ < text_.size() && isMarkAt(caret_)) caret_ = nextCodePoint(caret_);
+  if (!shift) anchor_ = caret_;
 }
 
-void TextField::deleteForward() {
+void TextField::deleteForward(bool shift, std::u16string* clipboard) {
+  if (hasSelection()) {
+    std::u16string taken = eraseSelection();
+    if (shift && clipboard) *clipboard = std::move(taken);
+    return;
+  }
+  if (shift) {
+    backspace();
+    return;
+  }
   std::size_t to = nextCodePoint(caret_);
   while (to < text_.size() && isMarkAt(to)) to = nextCodePoint(to);
   text_.erase(caret_, to - caret_);
@@ -95,30 +143,34 @@ std::u16string SimDesktop::className(WindowHandle window) {
   return it == windows_.end() ? std::u16string() : it->second.className;
 }
 
-void SimDesktop::applyKey(std::uint16_t vk, char16_t character) {
+void SimDesktop::deliver(std::uint16_t vk, bool down, char16_t character, bool shift) {
   auto it = windows_.find(foreground_);
-  if (it == windows_.end()) return;
+  if (it == windows_.end() || !down) return;
   TextField& f = it->second.field;
   switch (vk) {
     case kVkBack: f.backspace(); break;
-    case kVkLeft: f.left(); break;
-    case kVkRight: f.right(); break;
+    case kVkLeft: f.left(shift); break;
+    case kVkRight: f.right(shift); break;
     case kVkHome: f.home(); break;
     case kVkEnd: f.end(); break;
-    case kVkDelete: f.deleteForward(); break;
+    case kVkDelete: f.deleteForward(shift, &clipboard); break;
     case kVkReturn: f.insert(u'\r'); break;
     case kVkTab: f.insert(u'\t'); break;
+    case kVkPacket: f.insert(character); break;
     default:
       if (character >= 0x20 && character != 0x7F) f.insert(character);
       break;
   }
 }
 
-void SimDesktop::userKey(std::uint16_t vk, char16_t character) { applyKey(vk, character); }
-
 void SimDesktop::setElevated(WindowHandle window, bool elevated) {
   auto it = windows_.find(window);
   if (it != windows_.end()) it->second.elevated = elevated;
+}
+
+void SimDesktop::setOwnProcess(WindowHandle window, bool own) {
+  auto it = windows_.find(window);
+  if (it != windows_.end()) it->second.ownProcess = own;
 }
 
 bool SimDesktop::acceptsInjectedInput(WindowHandle window) {
@@ -126,21 +178,47 @@ bool SimDesktop::acceptsInjectedInput(WindowHandle window) {
   return it == windows_.end() || !it->second.elevated;
 }
 
-unsigned SimDesktop::sendInput(const KeyboardInput& input) {
-  // Windows drops injected input for a window with higher rights, silently.
-  if (!acceptsInjectedInput(foreground_)) return 1;
-  if (onInjected) onInjected(input);
-  if (input.type != kInputKeyboard) return 0;
-  if (input.dwFlags & kKeyEventKeyUp) return 1;
-  if (input.wVk == 0) {
-    if (input.dwFlags & kKeyEventUnicode) {
-      auto it = windows_.find(foreground_);
-      if (it != windows_.end()) it->second.field.insert(input.wScan);
+bool SimDesktop::isOwnProcessWindow(WindowHandle window) {
+  auto it = windows_.find(window);
+  return it != windows_.end() && it->second.ownProcess;
+}
+
+std::optional<FocusPlace> SimDesktop::focusPlace(WindowHandle window) {
+  auto it = windows_.find(window);
+  if (it == windows_.end()) return std::nullopt;
+  const TextField& f = it->second.field;
+  const std::u16string& text = f.text();
+  const std::size_t lineStart = text.rfind(u'\r', f.caret() == 0 ? 0 : f.caret() - 1);
+  const std::size_t column =
+      lineStart == std::u16string::npos || f.caret() == 0 ? f.caret() : f.caret() - lineStart - 1;
+  const auto lines = std::count(text.begin(), text.begin() + f.caret(), u'\r');
+  FocusPlace place;
+  place.focus = place.caretWindow = window;
+  place.caretLeft = static_cast<std::int32_t>(column) * kCharacterWidth;
+  place.caretTop = static_cast<std::int32_t>(lines) * kLineHeight;
+  place.caretBottom = place.caretTop + kLineHeight;
+  return place;
+}
+
+unsigned SimDesktop::sendInput(std::span<const KeyboardInput> records) {
+  if (inputBlocked) return 0;
+  for (const KeyboardInput& input : records) {
+    // Windows drops injected input for a window with higher rights, silently.
+    if (!acceptsInjectedInput(foreground_)) continue;
+    if (onInjected) onInjected(input);
+    if (input.type != kInputKeyboard) continue;
+    const bool up = (input.dwFlags & kKeyEventKeyUp) != 0;
+    if (input.wVk == kVkLShift || input.wVk == kVkRShift || input.wVk == kVkShift) {
+      injectedShift_ = !up;
+      continue;
     }
-    return 1;
+    if (input.wVk == 0 && (input.dwFlags & kKeyEventUnicode)) {
+      deliver(kVkPacket, !up, static_cast<char16_t>(input.wScan), injectedShift_);
+      continue;
+    }
+    deliver(input.wVk, !up, 0, injectedShift_);
   }
-  applyKey(input.wVk, 0);
-  return 1;
+  return static_cast<unsigned>(records.size());
 }
 
 }  // namespace korimo::platform::sim

@@ -1,7 +1,8 @@
 #pragma once
 // A simulated desktop: top-level windows with handles and class names, one
-// text field per window, and synthetic input applied to the focused field the
-// way applications apply it.
+// text field per window, and keys applied to the focused field the way
+// applications apply them, with the modifiers Windows holds at the time:
+// Shift+Left selects, Shift+Delete cuts the selection to the clipboard.
 
 #include <functional>
 #include <map>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "platform/desktop.h"
+#include "platform/text_output.h"
 
 namespace korimo::platform::sim {
 
@@ -18,30 +20,46 @@ namespace korimo::platform::sim {
 // by code point.
 using ClusterMarkTest = std::function<bool(char32_t)>;
 
+// How a window of this class edits: the browser classes by clusters of a
+// base and the marks that TextOutput deletes with it, others code point by
+// code point (no test).
+ClusterMarkTest clusterMarksFor(std::u16string_view className);
+
+// A text field that edits as Windows' Edit control does: a caret, and a
+// selection that Shift with the arrow keys makes.
 class TextField {
  public:
   explicit TextField(ClusterMarkTest marks = {}) : marks_(std::move(marks)) {}
 
-  void insert(char16_t unit);
-  void backspace();  // the code point before the caret
-  void left();       // one code point, or one cluster
-  void right();
-  void deleteForward();  // the code point after the caret, or one cluster
-  void home() { caret_ = 0; }
-  void end() { caret_ = text_.size(); }
+  void insert(char16_t unit);  // replaces the selection
+  void backspace();            // the selection, or the code point before the caret
+  void left(bool shift = false);
+  void right(bool shift = false);
+  // Delete: the selection, or the code point (or cluster) after the caret.
+  // Shift+Delete cuts the selection into the clipboard; without a selection
+  // it takes the character before the caret.
+  void deleteForward(bool shift = false, std::u16string* clipboard = nullptr);
+  void home() { moveTo(0); }
+  void end() { moveTo(text_.size()); }
+  // The user clicks at a place in the text.
+  void moveTo(std::size_t at);
 
   const std::u16string& text() const { return text_; }
   std::size_t caret() const { return caret_; }
+  bool hasSelection() const { return anchor_ != caret_; }
 
  private:
   std::size_t previousCodePoint(std::size_t at) const;
   std::size_t nextCodePoint(std::size_t at) const;
   char32_t codePointAt(std::size_t at) const;
   bool isMarkAt(std::size_t at) const;
+  // Removes the selection; the caret goes to where it began.
+  std::u16string eraseSelection();
 
   ClusterMarkTest marks_;
   std::u16string text_;
   std::size_t caret_ = 0;
+  std::size_t anchor_ = 0;  // the other end of the selection; the caret when there is none
 };
 
 class SimDesktop : public Desktop {
@@ -53,36 +71,51 @@ class SimDesktop : public Desktop {
   void focus(WindowHandle window) { foreground_ = window; }
   // A window of a process with higher rights: injected input does not reach it.
   void setElevated(WindowHandle window, bool elevated);
+  // A window of the program's own process (a message box, say).
+  void setOwnProcess(WindowHandle window, bool own);
   void close(WindowHandle window);
 
   TextField& field(WindowHandle window);
   const std::u16string& text(WindowHandle window) { return field(window).text(); }
 
-  // A key the user typed and the application received: applied to the
-  // foreground window's field like an injected press of the same key.
-  void userKey(std::uint16_t vk, char16_t character);
+  // A key event that reached the foreground window's application, with the
+  // modifiers Windows holds: what its text field makes of it.
+  void deliver(std::uint16_t vk, bool down, char16_t character, bool shift);
+  // A key the user typed, without modifiers.
+  void userKey(std::uint16_t vk, char16_t character) { deliver(vk, true, character, false); }
 
+  // The clipboard's text.
+  std::u16string clipboard;
+  // While set, SendInput inserts nothing, as when another program blocks input.
+  bool inputBlocked = false;
   // Called for every injected record, before it is applied.
   std::function<void(const KeyboardInput&)> onInjected;
 
-  unsigned sendInput(const KeyboardInput& input) override;
+  // Records applied in order; the Shift presses among them count as held
+  // for the keys after them.
+  unsigned sendInput(std::span<const KeyboardInput> records) override;
   std::u16string className(WindowHandle window) override;
   void readClassName(WindowHandle window, std::u16string& into) override;
   WindowHandle foregroundWindow() override { return foreground_; }
   bool windowExists(WindowHandle window) override { return windows_.contains(window); }
   bool acceptsInjectedInput(WindowHandle window) override;
+  bool isOwnProcessWindow(WindowHandle window) override;
+  // The window is its own focused control; its caret is 8 units wide a
+  // character and 16 high a line.
+  std::optional<FocusPlace> focusPlace(WindowHandle window) override;
 
  private:
   struct Window {
     std::u16string className;
     TextField field;
     bool elevated = false;
+    bool ownProcess = false;
   };
-  void applyKey(std::uint16_t vk, char16_t character);
 
   std::map<WindowHandle, Window> windows_;
   WindowHandle foreground_ = kNoWindow;
   WindowHandle nextHandle_ = 0x10010;
+  bool injectedShift_ = false;  // Shift as the records sent so far left it
 };
 
 }  // namespace korimo::platform::sim

@@ -4,8 +4,20 @@
 // ones: a report is sent to the component's hidden window and answered
 // before the event goes on, the event is then withheld or passed by the
 // flags the library was last given, and injected keys pass unreported while
-// the injected flag is off. Key state follows the simulated keys; the
-// keyboard layout is US English, with dead keys a test may add.
+// the injected flag is off. The keyboard layout is US English, with dead
+// keys a test may add.
+//
+// It is as strict as Windows where Windows is stricter than it looks:
+// - the system's key state follows the key events that passed the hooks, so
+//   a release withheld after its press passed leaves the key down for every
+//   program (stuckKeys);
+// - the dead-key state is one for the keyboard: a translation without
+//   ToUnicodeEx's keep-state flag takes a dead key the application left
+//   pending, as Windows does;
+// - injected keys combine with the modifiers Windows holds;
+// - the thread that serves the hooks must answer each report at once: a
+//   modal call inside a report, or the thread kept busy longer than the
+//   hook timeout, makes Windows remove both hooks without a word.
 
 #include <cstdint>
 #include <functional>
@@ -67,9 +79,22 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   void removeLibrary(std::u16string_view fileName);
 
   // ---- the keyboard
-  // Windows removes the keyboard hook without telling the program (a
-  // handler that took too long); the library still thinks it installed.
+  // Windows removes a hook without telling the program (a handler that
+  // took too long); the library still thinks it installed.
   void loseKeyboardHook() { keyHook_.installed = false; }
+  void loseMouseHook() { mouseHook_.installed = false; }
+  bool keyboardHookInstalled() const { return keyHook_.installed; }
+  bool mouseHookInstalled() const { return mouseHook_.installed; }
+  // How long Windows waits for a hook's thread (LowLevelHooksTimeout, at
+  // most a second since Windows 10 1709).
+  static constexpr std::uint32_t kHookTimeoutMs = 1000;
+  // The thread that serves the hooks did something that took ms: keys and
+  // the mouse waited meanwhile, and past the timeout Windows removed the hooks.
+  void threadBlocked(std::uint32_t ms);
+  // The thread that serves the hooks entered a modal loop (a message box):
+  // inside a report that report waits for the user, past any timeout.
+  void modalLoop();
+  bool inReport() const { return !keyHook_.frames.empty() || !mouseHook_.frames.empty(); }
   void press(std::uint32_t vk);    // key down (an auto-repeat if already down)
   void release(std::uint32_t vk);  // key up
   void type(std::uint32_t vk) {
@@ -80,13 +105,21 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   // the characters that may follow.
   void addDeadKey(std::uint32_t vk, char16_t spacing, std::map<char16_t, char16_t> combined);
   bool deadKeyPending() const { return pendingDead_ != 0; }
+  // Down as the system has it (what every program reads).
   bool held(std::uint32_t vk) const { return (keys_[vk & 0xFF] & 0x80) != 0; }
+  // Down in the user's hands.
+  bool physicallyHeld(std::uint32_t vk) const { return physical_[vk & 0xFF]; }
+  // Keys the system has down that the user released: each one stuck.
+  std::vector<std::uint32_t> stuckKeys() const;
   std::vector<DeliveredKey> deliveredKeys;
   // A thread without the keyboard focus (a program watching others through
   // a low-level hook) sees its own keyboard state (GetKeyState,
   // GetKeyboardState) two events behind the keyboard; with the focus it is
   // current. GetAsyncKeyState is always current.
   bool threadHasFocus = false;
+  // Queries of the keyboard's state and translations asked for: each a
+  // round trip to the system on Windows.
+  int keyboardQueries = 0;
   std::u16string layoutName = u"00000409";
 
   // ---- the mouse and screen
@@ -97,6 +130,8 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   WindowHandle windowUnderPointer = 0x20020;
   void moveMouse(std::int32_t x, std::int32_t y);
   void mouseButton(std::uint32_t message);  // a button or wheel message at the pointer
+  // The clock of the key and mouse records, in milliseconds.
+  std::uint32_t now() const { return clock_; }
   std::vector<DeliveredMouse> deliveredMouse;
   std::vector<MouseEventCall> mouseEventCalls;
   std::vector<bool> showCursorCalls;
@@ -127,17 +162,17 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   void reportError(std::string_view message) override { errors.emplace_back(message); }
   std::int16_t asyncKeyState(int vk) override;
   std::int16_t keyState(int vk) override;
-  bool keyboardState(KeyboardState& state) override;
   std::uint32_t mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType,
                                 LayoutHandle layout) override;
-  std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
-  int keyNameText(std::int32_t lParam, char16_t* buffer, int size) override;
-  int toAsciiEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state, char16_t* buffer,
-                std::uint32_t flags, LayoutHandle layout) override;
+  int toUnicodeEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state,
+                  char16_t* buffer, int size, std::uint32_t flags, LayoutHandle layout) override;
   LayoutHandle keyboardLayout() override { return kUsLayout; }
   std::u16string keyboardLayoutName() override { return layoutName; }
   bool registerRawKeyboard(WindowHandle window) override;
   std::optional<RawKey> rawKeyboardInput(std::intptr_t lParam) override;
+  bool registerRawMouse(WindowHandle window) override;
+  bool rawMouseClick(std::intptr_t) override { return rawClick_; }
+  std::uint32_t tickCount() override { return clock_; }
   int screenWidth() override { return width; }
   int screenHeight() override { return height; }
   bool cursorPos(std::int32_t& x, std::int32_t& y) override;
@@ -147,7 +182,7 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   bool swapMouseButton(bool swap) override;
 
   // ---- Desktop: the program's own output goes through the hooks first
-  unsigned sendInput(const KeyboardInput& input) override;
+  unsigned sendInput(std::span<const KeyboardInput> records) override;
   std::u16string className(WindowHandle window) override;
   void readClassName(WindowHandle window, std::u16string& into) override {
     if (desktop)
@@ -158,6 +193,8 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   WindowHandle foregroundWindow() override;
   bool windowExists(WindowHandle window) override;
   bool acceptsInjectedInput(WindowHandle window) override;
+  bool isOwnProcessWindow(WindowHandle window) override;
+  std::optional<FocusPlace> focusPlace(WindowHandle window) override;
 
   static constexpr LayoutHandle kUsLayout = 0x04090409;
 
@@ -195,6 +232,10 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   bool keyEvent(std::uint32_t vk, bool up, bool injected, std::uintptr_t extra, char16_t unicode);
   bool mouseReport(std::uint32_t message, std::int32_t x, std::int32_t y, std::uintptr_t extra);
   void setKey(std::uint32_t vk, bool down);
+  // The character an application's TranslateMessage makes of a key press.
+  char16_t applicationCharacter(std::uint32_t vk);
+  int translate(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state, char16_t* buffer,
+                int size, std::uint32_t flags);
 
   std::map<WindowHandle, MessageProc> windows_;
   WindowHandle nextWindow_ = 0x30030;
@@ -205,11 +246,14 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   KeyHookState keyHook_;
   MouseHookState mouseHook_;
   std::uint8_t keys_[256] = {};
+  bool physical_[256] = {};
   std::uint8_t previousKeys_[256] = {};  // before the last event
   std::uint8_t threadKeys_[256] = {};    // the thread's view while unfocused
   std::map<std::uint32_t, DeadKey> deadKeys_;
   WindowHandle rawKeyboardWindow_ = kNoWindow;
   std::optional<RawKey> rawKey_;  // the raw input being reported
+  WindowHandle rawMouseWindow_ = kNoWindow;
+  bool rawClick_ = false;
   std::uint32_t pendingDead_ = 0;
   // The time of an event, in milliseconds: events come a quick typist's 40 ms apart.
   static constexpr std::uint32_t kEventSpacingMs = 40;

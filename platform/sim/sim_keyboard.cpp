@@ -64,7 +64,9 @@ bool SimHookPlatform::keyEvent(std::uint32_t vk, bool up, bool injected, std::ui
     h.frames.push_back(&record);
     reportAnswers.push_back(sendMessage(h.window, h.message, message, 0));
     h.frames.pop_back();
-    withheld = h.disable;
+    // A hook Windows removed while it kept the key waiting decides nothing:
+    // the key goes on.
+    withheld = h.installed && h.disable;
   } else if (h.installed && !h.lowLevel) {
     // The classic hook: the keystroke-flag word of the window message.
     std::uint32_t word = 1u | (usScanCode(vk) << 16) | (usExtended(vk) ? 1u << 24 : 0u) |
@@ -83,23 +85,25 @@ bool SimHookPlatform::keyEvent(std::uint32_t vk, bool up, bool injected, std::ui
     rawKey_.reset();
   }
   // With Alt held a key is a system key: a text field types nothing for it.
-  if (desktop && !up && !(system && !altKey)) {
-    if (unicode) {
-      KeyboardInput in;
-      in.wScan = unicode;
-      in.dwFlags = kKeyEventUnicode;
-      desktop->sendInput(in);
-    } else {
-      // The application that has the focus translates with the keyboard as
-      // it is now; only the program's own thread lags behind it.
-      KeyboardState state;
-      std::copy(std::begin(keys_), std::end(keys_), state.begin());
-      char16_t buffer[3] = {};
-      int n = toAsciiEx(vk, usScanCode(vk), state, buffer, 0, kUsLayout);
-      desktop->userKey(static_cast<std::uint16_t>(vk), n == 1 ? buffer[0] : char16_t{0});
-    }
+  if (desktop && !(system && !altKey)) {
+    const bool shift = held(kVkShift);
+    if (unicode)
+      desktop->deliver(kVkPacket, !up, unicode, shift);
+    else
+      desktop->deliver(static_cast<std::uint16_t>(vk), !up, up ? 0 : applicationCharacter(vk),
+                       shift);
   }
   return true;
+}
+
+// The application that has the focus translates with the keyboard as it is
+// now (its TranslateMessage), and with the one dead-key state.
+char16_t SimHookPlatform::applicationCharacter(std::uint32_t vk) {
+  KeyboardState state;
+  std::copy(std::begin(keys_), std::end(keys_), state.begin());
+  char16_t buffer[4] = {};
+  const int n = translate(vk, usScanCode(vk), state, buffer, 4, 0);
+  return n == 1 ? buffer[0] : char16_t{0};
 }
 
 bool SimHookPlatform::registerRawKeyboard(WindowHandle window) {
@@ -109,26 +113,47 @@ bool SimHookPlatform::registerRawKeyboard(WindowHandle window) {
 
 std::optional<RawKey> SimHookPlatform::rawKeyboardInput(std::intptr_t) { return rawKey_; }
 
-void SimHookPlatform::press(std::uint32_t vk) { keyEvent(vk, false, false, 0, 0); }
-void SimHookPlatform::release(std::uint32_t vk) { keyEvent(vk, true, false, 0, 0); }
+void SimHookPlatform::press(std::uint32_t vk) {
+  physical_[vk & 0xFF] = true;
+  keyEvent(vk, false, false, 0, 0);
+}
+void SimHookPlatform::release(std::uint32_t vk) {
+  physical_[vk & 0xFF] = false;
+  keyEvent(vk, true, false, 0, 0);
+}
+
+std::vector<std::uint32_t> SimHookPlatform::stuckKeys() const {
+  std::vector<std::uint32_t> stuck;
+  for (std::uint32_t vk = 1; vk < 256; ++vk) {
+    // The generic modifiers follow their sides.
+    if (vk == kVkShift || vk == kVkControl || vk == kVkMenu) continue;
+    if ((keys_[vk] & 0x80) && !physical_[vk]) stuck.push_back(vk);
+  }
+  return stuck;
+}
+
+void SimHookPlatform::threadBlocked(std::uint32_t ms) {
+  clock_ += ms;
+  if (ms <= kHookTimeoutMs) return;
+  keyHook_.installed = false;
+  mouseHook_.installed = false;
+}
+
+void SimHookPlatform::modalLoop() {
+  if (!inReport()) return;
+  keyHook_.installed = false;
+  mouseHook_.installed = false;
+}
 
 std::int16_t SimHookPlatform::asyncKeyState(int vk) {
+  ++keyboardQueries;
   return (keys_[vk & 0xFF] & 0x80) ? static_cast<std::int16_t>(0x8000) : std::int16_t{0};
 }
 
 std::int16_t SimHookPlatform::keyState(int vk) {
+  ++keyboardQueries;
   std::uint8_t k = (threadHasFocus ? keys_ : threadKeys_)[vk & 0xFF];
   return static_cast<std::int16_t>(((k & 0x80) ? 0xFF80 : 0) | (k & 0x01));
-}
-
-bool SimHookPlatform::keyboardState(KeyboardState& state) {
-  const std::uint8_t* keys = threadHasFocus ? keys_ : threadKeys_;
-  std::copy(keys, keys + 256, state.begin());
-  return true;
-}
-
-std::uint32_t SimHookPlatform::mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
-  return mapType == 0 ? usScanCode(code) : 0;
 }
 
 std::uint32_t SimHookPlatform::mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType,
@@ -142,33 +167,35 @@ std::uint32_t SimHookPlatform::mapVirtualKeyEx(std::uint32_t code, std::uint32_t
   return k->letter() ? k->vk : k->plain;
 }
 
-int SimHookPlatform::keyNameText(std::int32_t lParam, char16_t* buffer, int size) {
-  auto word = static_cast<std::uint32_t>(lParam);
-  const char* name = usKeyNameText((word >> 16) & 0xFF, ((word >> 24) & 1) != 0);
-  if (size <= 0) return 0;
-  int n = 0;
-  for (; name && name[n] && n < size - 1; ++n) buffer[n] = static_cast<char16_t>(name[n]);
-  buffer[n] = 0;
-  return n;
+int SimHookPlatform::toUnicodeEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state,
+                                 char16_t* buffer, int size, std::uint32_t flags, LayoutHandle) {
+  ++keyboardQueries;
+  return translate(vk, scan, state, buffer, size, flags);
 }
 
-int SimHookPlatform::toAsciiEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state,
-                               char16_t* buffer, std::uint32_t, LayoutHandle) {
-  if (scan & 0x8000) return 0;  // a key release
+int SimHookPlatform::translate(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state,
+                               char16_t* buffer, int size, std::uint32_t flags) {
+  if (scan & 0x8000 || size < 2) return 0;  // a key release
+  // Without the flag the translation changes the one dead-key state.
+  const bool keepState = (flags & kToUnicodeKeepState) != 0;
+  std::uint32_t pending = pendingDead_;
   const bool shift = (state[kVkShift] & 0x80) != 0;
   const bool caps = (state[kVkCapital] & 0x01) != 0;
   const bool ctrl = (state[kVkControl] & 0x80) != 0;
   const bool alt = (state[kVkMenu] & 0x80) != 0;
 
+  auto settle = [&](std::uint32_t after) {
+    if (!keepState) pendingDead_ = after;
+  };
   if (auto dead = deadKeys_.find(vk); dead != deadKeys_.end() && !ctrl) {
-    if (pendingDead_) {
+    if (pending) {
       // Two dead keys: both spacing characters, nothing left pending.
-      buffer[0] = deadKeys_.at(pendingDead_).spacing;
+      buffer[0] = deadKeys_.at(pending).spacing;
       buffer[1] = dead->second.spacing;
-      pendingDead_ = 0;
+      settle(0);
       return 2;
     }
-    pendingDead_ = vk;
+    settle(vk);
     buffer[0] = dead->second.spacing;
     return -1;
   }
@@ -179,9 +206,9 @@ int SimHookPlatform::toAsciiEx(std::uint32_t vk, std::uint32_t scan, const Keybo
     c = usCharacter(vk, shift, caps);
   }
   if (c == 0) return 0;
-  if (pendingDead_) {
-    const DeadKey& d = deadKeys_.at(pendingDead_);
-    pendingDead_ = 0;
+  if (pending) {
+    const DeadKey& d = deadKeys_.at(pending);
+    settle(0);
     if (auto it = d.combined.find(c); it != d.combined.end()) {
       buffer[0] = it->second;
       return 1;
@@ -196,20 +223,22 @@ int SimHookPlatform::toAsciiEx(std::uint32_t vk, std::uint32_t scan, const Keybo
 
 // ---------------------------------------------------------------- program output
 
-unsigned SimHookPlatform::sendInput(const KeyboardInput& input) {
-  if (input.type != kInputKeyboard) return 0;
-  // Windows drops input injected for a window with higher rights, without a
-  // word: no hook sees it and it types nothing.
-  if (desktop && !desktop->acceptsInjectedInput(desktop->foregroundWindow())) return 1;
-  const bool up = (input.dwFlags & kKeyEventKeyUp) != 0;
-  // A key code with the Unicode flag is taken as a press of that key, as
-  // Windows and Wine take it; only a record without one types a character.
-  if ((input.dwFlags & kKeyEventUnicode) && input.wVk == 0) {
-    keyEvent(kVkPacket, up, true, input.dwExtraInfo, input.wScan);
-  } else {
-    keyEvent(input.wVk, up, true, input.dwExtraInfo, 0);
+unsigned SimHookPlatform::sendInput(std::span<const KeyboardInput> records) {
+  if (desktop && desktop->inputBlocked) return 0;
+  for (const KeyboardInput& input : records) {
+    if (input.type != kInputKeyboard) continue;
+    // Windows drops input injected for a window with higher rights, without
+    // a word: no hook sees it and it types nothing.
+    if (desktop && !desktop->acceptsInjectedInput(desktop->foregroundWindow())) continue;
+    const bool up = (input.dwFlags & kKeyEventKeyUp) != 0;
+    // A key code with the Unicode flag is taken as a press of that key, as
+    // Windows and Wine take it; only a record without one types a character.
+    if ((input.dwFlags & kKeyEventUnicode) && input.wVk == 0)
+      keyEvent(kVkPacket, up, true, input.dwExtraInfo, input.wScan);
+    else
+      keyEvent(input.wVk, up, true, input.dwExtraInfo, 0);
   }
-  return 1;
+  return static_cast<unsigned>(records.size());
 }
 
 std::u16string SimHookPlatform::className(WindowHandle window) {
@@ -223,6 +252,13 @@ bool SimHookPlatform::windowExists(WindowHandle window) {
 }
 bool SimHookPlatform::acceptsInjectedInput(WindowHandle window) {
   return !desktop || desktop->acceptsInjectedInput(window);
+}
+bool SimHookPlatform::isOwnProcessWindow(WindowHandle window) {
+  return desktop && desktop->isOwnProcessWindow(window);
+}
+std::optional<FocusPlace> SimHookPlatform::focusPlace(WindowHandle window) {
+  if (!desktop) return std::nullopt;
+  return desktop->focusPlace(window);
 }
 
 }  // namespace korimo::platform::sim

@@ -23,11 +23,22 @@ bool SimHookPlatform::mouseReport(std::uint32_t message, std::int32_t x, std::in
   record.hitTestCode = kHtClient;
   record.extraInfo = extra;
   bool withheld = false;
+  clock_ += kEventSpacingMs;
   MouseHookState& h = mouseHook_;
   if (h.installed) {
     h.frames.push_back(&record);
     reportAnswers.push_back(sendMessage(h.window, h.message, message, 0));
     h.frames.pop_back();
+  }
+  // Raw input sees every press and wheel turn of a mouse device.
+  const bool click = message == kWmLButtonDown || message == kWmRButtonDown ||
+                     message == kWmMButtonDown || message == kWmMouseWheel;
+  if (click && extra == 0 && rawMouseWindow_ != kNoWindow) {
+    rawClick_ = true;
+    sendMessage(rawMouseWindow_, kWmInput, 0, 1);
+    rawClick_ = false;
+  }
+  if (h.installed) {
     const MouseHookFilters& f = h.filters;
     switch (message) {
       case kWmLButtonDown:
@@ -55,6 +66,11 @@ bool SimHookPlatform::mouseReport(std::uint32_t message, std::int32_t x, std::in
     cursorY = std::clamp(y, 0, height - 1);
   }
   deliveredMouse.push_back(DeliveredMouse{message, x, y, extra});
+  return true;
+}
+
+bool SimHookPlatform::registerRawMouse(WindowHandle window) {
+  rawMouseWindow_ = window;
   return true;
 }
 

@@ -73,27 +73,95 @@ bool SimShell::deleteRegistryValue(Hive hive, std::u16string_view key, std::u16s
   return true;
 }
 
+std::uintptr_t SimShell::inputLocaleOf(std::u16string_view id) {
+  const std::u16string key =
+      u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\" + std::u16string(id);
+  const bool installed =
+      std::any_of(installedLayouts.begin(), installedLayouts.end(),
+                  [&](const std::u16string& layout) { return folded(layout) == folded(id); });
+  if ((!installed && !registryKeyExists(Hive::LocalMachine, key)) || id.size() != 8) return 0;
+  std::uint32_t klid = 0;
+  for (char16_t c : id) {
+    const int digit = c >= u'0' && c <= u'9'   ? c - u'0'
+                      : c >= u'a' && c <= u'f' ? c - u'a' + 10
+                      : c >= u'A' && c <= u'F' ? c - u'A' + 10
+                                               : -1;
+    if (digit < 0) return 0;
+    klid = klid << 4 | static_cast<std::uint32_t>(digit);
+  }
+  // A layout's input locale: the language in the low word; in the high word
+  // 0xF000 and its Layout Id for a variant, else the layout's own word (the
+  // language again for a language's first layout).
+  const std::uint32_t language = klid & 0xFFFF;
+  std::uint32_t high = klid >> 16 ? klid >> 16 : language;
+  if (auto layoutId = readRegistry(Hive::LocalMachine, key, u"Layout Id")) {
+    std::uint32_t n = 0;
+    for (char16_t c : layoutId->text)
+      n = n << 4 | static_cast<std::uint32_t>(c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10);
+    high = 0xF000 | (n & 0x0FFF);
+  }
+  return static_cast<std::uintptr_t>(high << 16 | language);
+}
+
 std::uintptr_t SimShell::loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) {
   loadedLayouts.emplace_back(std::u16string(id), flags);
-  std::u16string wanted = folded(id);
-  for (std::size_t i = 0; i < installedLayouts.size(); ++i)
-    if (folded(installedLayouts[i]) == wanted) return 0x1000 + i;
-  // A layout the registry lists as installed loads too.
-  if (registryKeyExists(
-          Hive::LocalMachine,
-          u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\" + std::u16string(id)))
-    return 0x2000 + loadedLayouts.size();
-  return 0;
+  const std::uintptr_t locale = inputLocaleOf(id);
+  if (locale != 0 && std::find(loaded_.begin(), loaded_.end(), locale) == loaded_.end())
+    loaded_.push_back(locale);
+  return locale;
+}
+
+std::vector<std::uintptr_t> SimShell::keyboardLayoutList() {
+  std::vector<std::uintptr_t> list;
+  for (const std::u16string& id : installedLayouts)
+    if (std::uintptr_t locale = inputLocaleOf(id)) list.push_back(locale);
+  for (std::uintptr_t locale : loaded_)
+    if (std::find(list.begin(), list.end(), locale) == list.end()) list.push_back(locale);
+  return list;
+}
+
+std::uintptr_t SimShell::windowInputLocale(WindowHandle window) {
+  if (auto it = windowLocales.find(window); it != windowLocales.end()) return it->second;
+  const std::vector<std::uintptr_t> list = keyboardLayoutList();
+  return list.empty() ? 0 : list.front();
 }
 
 bool SimShell::postMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                            std::intptr_t lParam) {
   posted.push_back({window, message, wParam, lParam});
+  // The window's default procedure takes a request for a loaded input locale.
+  if (message == kWmInputLangChangeRequest && window != kNoWindow && window != kBroadcast) {
+    const std::vector<std::uintptr_t> list = keyboardLayoutList();
+    const auto locale = static_cast<std::uintptr_t>(lParam);
+    if (std::find(list.begin(), list.end(), locale) != list.end()) windowLocales[window] = locale;
+  }
   return window != kNoWindow;
 }
 
-void SimShell::shellExecute(WindowHandle, std::u16string_view, std::u16string_view file) {
+void SimShell::busy(std::uint32_t ms) {
+  if (ms > 0 && offThread_ == 0 && onThreadBlocked) onThreadBlocked(ms);
+}
+
+void SimShell::reach(const std::filesystem::path& path) {
+  const std::u16string text = path.u16string();
+  for (const auto& [prefix, ms] : slowPaths)
+    if (text.starts_with(prefix)) busy(ms);
+}
+
+void SimShell::runOffThread(const std::function<void()>& work) {
+  ++offThread_;
+  struct Leave {
+    int& depth;
+    ~Leave() { --depth; }
+  } leave{offThread_};
+  work();
+}
+
+void SimShell::shellExecute(WindowHandle, std::u16string_view, std::u16string_view file,
+                            std::u16string_view parameters) {
+  busy(launchMs);
   launched.emplace_back(file);
+  if (!parameters.empty()) launched.back() += u" " + std::u16string(parameters);
 }
 
 bool SimShell::setForegroundWindow(WindowHandle window) {
@@ -103,11 +171,13 @@ bool SimShell::setForegroundWindow(WindowHandle window) {
 }
 
 void SimShell::messageBox(WindowHandle, std::u16string_view text, std::u16string_view caption) {
+  if (onModal) onModal();
   messages.push_back(std::u16string(caption) + u": " + std::u16string(text));
 }
 
 bool SimShell::messageBoxYesNo(WindowHandle, std::u16string_view text,
                                std::u16string_view caption) {
+  if (onModal) onModal();
   bool yes = false;
   if (!yesNoAnswers.empty()) {
     yes = yesNoAnswers.front();
@@ -122,6 +192,7 @@ std::optional<std::filesystem::path> SimShell::getOpenFileName(WindowHandle,
                                                                std::u16string_view title,
                                                                std::u16string_view filter,
                                                                std::u16string_view fileName) {
+  if (onModal) onModal();
   openFileDialogs.push_back(std::u16string(title) + u"|" + std::u16string(filter) + u"|" +
                             std::u16string(fileName));
   std::optional<std::filesystem::path> chosen = std::move(nextOpenFile);
@@ -130,6 +201,7 @@ std::optional<std::filesystem::path> SimShell::getOpenFileName(WindowHandle,
 }
 
 bool SimShell::copyFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+  reach(from);
   if (copyFails) return false;
   std::error_code error;
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
@@ -137,6 +209,7 @@ bool SimShell::copyFile(const std::filesystem::path& from, const std::filesystem
 }
 
 bool SimShell::fileExists(const std::filesystem::path& path) {
+  reach(path);
   std::error_code ignored;
   return std::filesystem::is_regular_file(path, ignored);
 }

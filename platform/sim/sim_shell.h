@@ -26,16 +26,30 @@ class SimShell : public ShellPlatform {
   void createRegistryKey(Hive hive, std::u16string key);
 
   std::optional<VersionInfo> versionInfo = VersionInfo{2, 10, 0, u""};
-  // Layout identifiers that LoadKeyboardLayoutW finds, besides those with a
-  // key under HKLM SYSTEM\CurrentControlSet\Control\Keyboard Layouts.
+  // The layouts loaded for the user (their identifiers, the default first);
+  // LoadKeyboardLayoutW also loads those with a key under HKLM
+  // SYSTEM\CurrentControlSet\Control\Keyboard Layouts.
   std::vector<std::u16string> installedLayouts = {u"00000409"};
+  // The input locale a window types with, where a request changed it.
+  std::map<WindowHandle, std::uintptr_t> windowLocales;
+
+  // Paths that take long to reach (a slow network share): a file operation
+  // on a path that begins with one takes that many milliseconds. Starting a
+  // program takes launchMs.
+  std::vector<std::pair<std::u16string, std::uint32_t>> slowPaths;
+  std::uint32_t launchMs = 0;
+  // Told when the calling thread was kept busy that long outside
+  // runOffThread, and when it entered a modal loop (a message box, a
+  // dialog): the thread that serves the hooks must do neither inside a report.
+  std::function<void(std::uint32_t ms)> onThreadBlocked;
+  std::function<void()> onModal;
   std::filesystem::path appFolder;
   // When set, every registry write and removal fails, as for a key the user may not change.
   bool registryReadOnly = false;
 
   std::vector<std::pair<std::u16string, std::uint32_t>> loadedLayouts;
   std::vector<PostedMessage> posted;
-  std::vector<std::u16string> launched;
+  std::vector<std::u16string> launched;  // each file started, with " PARAMETERS" when given
   std::vector<std::u16string>
       messages;  // "caption: text" of each box; "-> Yes" or "-> No" after a question
   // The answers to Yes/No questions, in order; No when none is left.
@@ -59,11 +73,14 @@ class SimShell : public ShellPlatform {
                      const RegistryValue& value) override;
   bool deleteRegistryValue(Hive hive, std::u16string_view key, std::u16string_view name) override;
   std::uintptr_t loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) override;
+  std::vector<std::uintptr_t> keyboardLayoutList() override;
+  std::uintptr_t windowInputLocale(WindowHandle window) override;
   bool postMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                    std::intptr_t lParam) override;
   std::optional<VersionInfo> version() override { return versionInfo; }
-  void shellExecute(WindowHandle owner, std::u16string_view verb,
-                    std::u16string_view file) override;
+  void runOffThread(const std::function<void()>& work) override;
+  void shellExecute(WindowHandle owner, std::u16string_view verb, std::u16string_view file,
+                    std::u16string_view parameters = {}) override;
   bool setForegroundWindow(WindowHandle window) override;
   using ShellPlatform::messageBox;
   void messageBox(WindowHandle owner, std::u16string_view text,
@@ -81,10 +98,18 @@ class SimShell : public ShellPlatform {
   std::filesystem::path moduleFileName() override { return appFolder / "Korimo.exe"; }
 
  private:
+  // The input locale of a layout that exists, or 0.
+  std::uintptr_t inputLocaleOf(std::u16string_view id);
+  // An operation on path took its time.
+  void reach(const std::filesystem::path& path);
+  void busy(std::uint32_t ms);
+
   using KeyName = std::tuple<Hive, std::u16string>;
   static KeyName keyName(Hive hive, std::u16string_view key);
   std::map<KeyName, std::map<std::u16string, RegistryValue>> registry_;
   std::map<KeyName, std::u16string> spelling_;  // each key's path as first written
+  std::vector<std::uintptr_t> loaded_;          // layouts loaded since start-up
+  int offThread_ = 0;                           // depth of runOffThread calls
 };
 
 }  // namespace korimo::platform::sim

@@ -10,16 +10,27 @@ namespace {
 HWND toHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 }  // namespace
 
-unsigned Win32Desktop::sendInput(const KeyboardInput& input) {
-  INPUT record{};
-  record.type = input.type;
-  record.ki.wVk = input.wVk;
-  record.ki.wScan = input.wScan;
-  record.ki.dwFlags = input.dwFlags;
-  record.ki.time = input.time;
-  record.ki.dwExtraInfo = static_cast<ULONG_PTR>(input.dwExtraInfo);
+unsigned Win32Desktop::sendInput(std::span<const KeyboardInput> records) {
+  if (records.empty()) return 0;
+  // A key's change fits on the stack; a longer one (a long retyped cluster)
+  // goes to the heap.
+  constexpr std::size_t kOnStack = 64;
+  INPUT onStack[kOnStack];
+  std::vector<INPUT> onHeap(records.size() > kOnStack ? records.size() : 0);
+  INPUT* inputs = records.size() > kOnStack ? onHeap.data() : onStack;
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    const KeyboardInput& in = records[i];
+    INPUT& record = inputs[i];
+    record = INPUT{};
+    record.type = in.type;
+    record.ki.wVk = in.wVk;
+    record.ki.wScan = in.wScan;
+    record.ki.dwFlags = in.dwFlags;
+    record.ki.time = in.time;
+    record.ki.dwExtraInfo = static_cast<ULONG_PTR>(in.dwExtraInfo);
+  }
   // The record size is the platform's own: 40 bytes on 64-bit Windows.
-  return ::SendInput(1, &record, sizeof(INPUT));
+  return ::SendInput(static_cast<UINT>(records.size()), inputs, sizeof(INPUT));
 }
 
 std::u16string Win32Desktop::className(WindowHandle window) {
@@ -66,6 +77,27 @@ std::optional<DWORD> integrityLevel(HANDLE process) {
 }
 
 }  // namespace
+
+bool Win32Desktop::isOwnProcessWindow(WindowHandle window) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(toHwnd(window), &pid);
+  return pid != 0 && pid == ::GetCurrentProcessId();
+}
+
+std::optional<FocusPlace> Win32Desktop::focusPlace(WindowHandle window) {
+  const DWORD thread = ::GetWindowThreadProcessId(toHwnd(window), nullptr);
+  if (thread == 0) return std::nullopt;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!::GetGUIThreadInfo(thread, &info)) return std::nullopt;
+  FocusPlace place;
+  place.focus = reinterpret_cast<WindowHandle>(info.hwndFocus);
+  place.caretWindow = reinterpret_cast<WindowHandle>(info.hwndCaret);
+  place.caretLeft = info.rcCaret.left;
+  place.caretTop = info.rcCaret.top;
+  place.caretBottom = info.rcCaret.bottom;
+  return place;
+}
 
 bool Win32Desktop::acceptsInjectedInput(WindowHandle window) {
   DWORD pid = 0;

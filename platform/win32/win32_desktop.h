@@ -6,12 +6,14 @@ namespace korimo::platform::win32 {
 // Desktop over the real user32 calls.
 class Win32Desktop : public Desktop {
  public:
-  unsigned sendInput(const KeyboardInput& input) override;
+  unsigned sendInput(std::span<const KeyboardInput> records) override;
   std::u16string className(WindowHandle window) override;
   void readClassName(WindowHandle window, std::u16string& into) override;
   WindowHandle foregroundWindow() override;
   bool windowExists(WindowHandle window) override;
   bool acceptsInjectedInput(WindowHandle window) override;
+  bool isOwnProcessWindow(WindowHandle window) override;
+  std::optional<FocusPlace> focusPlace(WindowHandle window) override;
 };
 
 }  // namespace korimo::platform::win32

@@ -107,12 +107,20 @@ class Win32MessageWindow : public MessageWindow {
 
 }  // namespace
 
+constexpr UINT kShowErrors = WM_APP + 1;
+
 Win32HookPlatform::Win32HookPlatform() {
-  // Libraries this process loads without a full path come from the system
-  // folder only: never from the current folder or PATH.
-  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  ::SetDllDirectoryW(L"");
+  errorWindow_ = createMessageWindow(
+      [this](std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) -> std::intptr_t {
+        if (message == kShowErrors) {
+          showErrors();
+          return 0;
+        }
+        return ::DefWindowProcW(toHwnd(errorWindow_->handle()), message, wParam, lParam);
+      });
 }
+
+Win32HookPlatform::~Win32HookPlatform() = default;
 
 std::u16string Win32HookPlatform::executableFolder() {
   std::vector<wchar_t> buffer(MAX_PATH);
@@ -152,19 +160,29 @@ std::uint32_t Win32HookPlatform::registerWindowMessage(std::u16string_view name)
 }
 
 void Win32HookPlatform::reportError(std::string_view message) {
-  if (errorReport_) {
-    errorReport_(message);
-    return;
-  }
+  errors_.emplace_back(message);
+  // Shown once the report in hand has been answered.
+  ::PostMessageW(toHwnd(errorWindow_->handle()), kShowErrors, 0, 0);
+}
+
+void Win32HookPlatform::showErrors() {
   // The box runs its own message loop, in which further reports arrive;
-  // errors of those are not stacked up in more boxes.
+  // errors of those wait for it instead of stacking up in more boxes.
   if (reporting_) return;
   reporting_ = true;
-  std::wstring text(message.size(), L'\0');
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, message.data(), static_cast<int>(message.size()),
-                                text.data(), static_cast<int>(text.size()));
-  text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
-  ::MessageBoxW(nullptr, text.c_str(), L"Vantrel Korimo", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+  while (!errors_.empty()) {
+    const std::string message = std::move(errors_.front());
+    errors_.erase(errors_.begin());
+    if (errorReport_) {
+      errorReport_(message);
+      continue;
+    }
+    std::wstring text(message.size(), L'\0');
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, message.data(), static_cast<int>(message.size()),
+                                  text.data(), static_cast<int>(text.size()));
+    text.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    ::MessageBoxW(nullptr, text.c_str(), L"Vantrel Korimo", MB_OK | MB_ICONERROR);
+  }
   reporting_ = false;
 }
 
@@ -176,27 +194,16 @@ std::int16_t Win32HookPlatform::asyncKeyState(int vk) {
 }
 std::int16_t Win32HookPlatform::keyState(int vk) { return ::GetKeyState(vk); }
 
-bool Win32HookPlatform::keyboardState(KeyboardState& state) {
-  return ::GetKeyboardState(state.data()) != 0;
-}
-
 std::uint32_t Win32HookPlatform::mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType,
                                                  LayoutHandle layout) {
   return ::MapVirtualKeyExW(code, mapType, reinterpret_cast<HKL>(layout));
 }
 
-std::uint32_t Win32HookPlatform::mapVirtualKey(std::uint32_t code, std::uint32_t mapType) {
-  return ::MapVirtualKeyW(code, mapType);
-}
-
-int Win32HookPlatform::keyNameText(std::int32_t lParam, char16_t* buffer, int size) {
-  return ::GetKeyNameTextW(lParam, reinterpret_cast<LPWSTR>(buffer), size);
-}
-
-int Win32HookPlatform::toAsciiEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state,
-                                 char16_t* buffer, std::uint32_t flags, LayoutHandle layout) {
-  return ::ToAsciiEx(vk, scan, state.data(), reinterpret_cast<LPWORD>(buffer), flags,
-                     reinterpret_cast<HKL>(layout));
+int Win32HookPlatform::toUnicodeEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state,
+                                   char16_t* buffer, int size, std::uint32_t flags,
+                                   LayoutHandle layout) {
+  return ::ToUnicodeEx(vk, scan, state.data(), reinterpret_cast<LPWSTR>(buffer), size, flags,
+                       reinterpret_cast<HKL>(layout));
 }
 
 LayoutHandle Win32HookPlatform::keyboardLayout() {
@@ -230,14 +237,43 @@ bool Win32HookPlatform::swapMouseButton(bool swap) {
   return ::SwapMouseButton(swap ? TRUE : FALSE) != 0;
 }
 
-bool Win32HookPlatform::registerRawKeyboard(WindowHandle window) {
+namespace {
+
+// A device of the generic desktop controls (usage 2 mouse, 6 keyboard) sends
+// its raw input to window, also while the program is in the background.
+bool registerRawDevice(USHORT usage, HWND window) {
   RAWINPUTDEVICE device{};
-  device.usUsagePage = 0x01;  // generic desktop controls
-  device.usUsage = 0x06;      // keyboard
+  device.usUsagePage = 0x01;
+  device.usUsage = usage;
   device.dwFlags = RIDEV_INPUTSINK;
-  device.hwndTarget = toHwnd(window);
+  device.hwndTarget = window;
   return ::RegisterRawInputDevices(&device, 1, sizeof device) != FALSE;
 }
+
+}  // namespace
+
+bool Win32HookPlatform::registerRawKeyboard(WindowHandle window) {
+  return registerRawDevice(0x06, toHwnd(window));
+}
+
+bool Win32HookPlatform::registerRawMouse(WindowHandle window) {
+  return registerRawDevice(0x02, toHwnd(window));
+}
+
+bool Win32HookPlatform::rawMouseClick(std::intptr_t lParam) {
+  RAWINPUT input{};
+  UINT size = sizeof input;
+  if (::GetRawInputData(reinterpret_cast<HRAWINPUT>(lParam), RID_INPUT, &input, &size,
+                        sizeof(RAWINPUTHEADER)) == static_cast<UINT>(-1))
+    return false;
+  // Injected input has no device.
+  if (input.header.dwType != RIM_TYPEMOUSE || input.header.hDevice == nullptr) return false;
+  constexpr USHORT kPresses = RI_MOUSE_LEFT_BUTTON_DOWN | RI_MOUSE_RIGHT_BUTTON_DOWN |
+                              RI_MOUSE_MIDDLE_BUTTON_DOWN | RI_MOUSE_WHEEL;
+  return (input.data.mouse.usButtonFlags & kPresses) != 0;
+}
+
+std::uint32_t Win32HookPlatform::tickCount() { return ::GetTickCount(); }
 
 std::optional<RawKey> Win32HookPlatform::rawKeyboardInput(std::intptr_t lParam) {
   RAWINPUT input{};

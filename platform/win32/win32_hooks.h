@@ -1,17 +1,22 @@
 #pragma once
+#include <string>
+#include <vector>
+
 #include "platform/hook_platform.h"
 
 namespace korimo::platform::win32 {
 
-// HookPlatform over the real calls. Creating it restricts the process's own
-// library search to the system folder (SetDefaultDllDirectories), and the
-// hook libraries are loaded by full path only.
+// HookPlatform over the real calls. The hook libraries are loaded by full
+// path only.
 class Win32HookPlatform : public HookPlatform {
  public:
   Win32HookPlatform();
+  ~Win32HookPlatform() override;
+  Win32HookPlatform(const Win32HookPlatform&) = delete;
+  Win32HookPlatform& operator=(const Win32HookPlatform&) = delete;
 
   // Replaces the default error report (a message box captioned with the
-  // application title).
+  // application title, shown after the report being handled).
   void setErrorReport(std::function<void(std::string_view)> report) {
     errorReport_ = std::move(report);
   }
@@ -25,17 +30,17 @@ class Win32HookPlatform : public HookPlatform {
   void reportError(std::string_view message) override;
   std::int16_t asyncKeyState(int vk) override;
   std::int16_t keyState(int vk) override;
-  bool keyboardState(KeyboardState& state) override;
   std::uint32_t mapVirtualKeyEx(std::uint32_t code, std::uint32_t mapType,
                                 LayoutHandle layout) override;
-  std::uint32_t mapVirtualKey(std::uint32_t code, std::uint32_t mapType) override;
-  int keyNameText(std::int32_t lParam, char16_t* buffer, int size) override;
-  int toAsciiEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state, char16_t* buffer,
-                std::uint32_t flags, LayoutHandle layout) override;
+  int toUnicodeEx(std::uint32_t vk, std::uint32_t scan, const KeyboardState& state,
+                  char16_t* buffer, int size, std::uint32_t flags, LayoutHandle layout) override;
   LayoutHandle keyboardLayout() override;
   std::u16string keyboardLayoutName() override;
   bool registerRawKeyboard(WindowHandle window) override;
   std::optional<RawKey> rawKeyboardInput(std::intptr_t lParam) override;
+  bool registerRawMouse(WindowHandle window) override;
+  bool rawMouseClick(std::intptr_t lParam) override;
+  std::uint32_t tickCount() override;
   int screenWidth() override;
   int screenHeight() override;
   bool cursorPos(std::int32_t& x, std::int32_t& y) override;
@@ -45,7 +50,12 @@ class Win32HookPlatform : public HookPlatform {
   bool swapMouseButton(bool swap) override;
 
  private:
+  void showErrors();
+
   std::function<void(std::string_view)> errorReport_;
+  // Errors waiting to be shown, and the hidden window they are posted to.
+  std::vector<std::string> errors_;
+  std::unique_ptr<MessageWindow> errorWindow_;
   bool reporting_ = false;  // a report is on screen: the hook keeps running meanwhile
 };
 

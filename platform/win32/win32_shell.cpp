@@ -3,8 +3,9 @@
 #include <windows.h>
 // shellapi.h needs the declarations of windows.h first.
 #include <shellapi.h>
-// commdlg.h too.
+// commdlg.h and objbase.h too.
 #include <commdlg.h>
+#include <objbase.h>
 
 #include <iterator>
 #include <vector>
@@ -127,6 +128,22 @@ std::uintptr_t Win32Shell::loadKeyboardLayout(std::u16string_view id, std::uint3
   return reinterpret_cast<std::uintptr_t>(LoadKeyboardLayoutW(wide(id).c_str(), flags));
 }
 
+std::vector<std::uintptr_t> Win32Shell::keyboardLayoutList() {
+  std::vector<std::uintptr_t> list;
+  const int count = GetKeyboardLayoutList(0, nullptr);
+  if (count <= 0) return list;
+  std::vector<HKL> layouts(static_cast<std::size_t>(count));
+  const int got = GetKeyboardLayoutList(count, layouts.data());
+  for (int i = 0; i < got; ++i) list.push_back(reinterpret_cast<std::uintptr_t>(layouts[i]));
+  return list;
+}
+
+std::uintptr_t Win32Shell::windowInputLocale(WindowHandle window) {
+  const DWORD thread = GetWindowThreadProcessId(reinterpret_cast<HWND>(window), nullptr);
+  if (thread == 0) return 0;
+  return reinterpret_cast<std::uintptr_t>(GetKeyboardLayout(thread));
+}
+
 bool Win32Shell::postMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                              std::intptr_t lParam) {
   return PostMessageW(reinterpret_cast<HWND>(window), message, wParam, lParam) != 0;
@@ -143,10 +160,58 @@ std::optional<VersionInfo> Win32Shell::version() {
                      narrow16(info.szCSDVersion, wcslen(info.szCSDVersion))};
 }
 
+namespace {
+
+struct OffThreadWork {
+  const std::function<void()>* work;
+};
+
+DWORD WINAPI runWork(LPVOID parameter) {
+  const auto* job = static_cast<OffThreadWork*>(parameter);
+  (*job->work)();
+  return 0;
+}
+
+}  // namespace
+
+void Win32Shell::runOffThread(const std::function<void()>& work) {
+  OffThreadWork job{&work};
+  HANDLE thread = CreateThread(nullptr, 0, &runWork, &job, 0, nullptr);
+  if (!thread) {
+    work();  // no thread to be had: the work runs here, as it must run somewhere
+    return;
+  }
+  // The work refers to the caller's data: whatever arrives, this returns
+  // only once it has finished. Messages are handled meanwhile; an end of the
+  // message loop asked for in the meantime is passed on afterwards.
+  std::optional<WPARAM> quit;
+  for (;;) {
+    const DWORD woke =
+        MsgWaitForMultipleObjectsEx(1, &thread, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woke == WAIT_OBJECT_0 || woke == WAIT_FAILED) break;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        quit = msg.wParam;
+        continue;
+      }
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+  if (quit) PostQuitMessage(static_cast<int>(*quit));
+}
+
 void Win32Shell::shellExecute(WindowHandle owner, std::u16string_view verb,
-                              std::u16string_view file) {
-  ShellExecuteW(reinterpret_cast<HWND>(owner), wide(verb).c_str(), wide(file).c_str(), nullptr,
-                nullptr, SW_SHOWNORMAL);
+                              std::u16string_view file, std::u16string_view parameters) {
+  // The shell may hand the file to an extension that COM starts.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  const std::wstring arguments = wide(parameters);
+  ShellExecuteW(reinterpret_cast<HWND>(owner), wide(verb).c_str(), wide(file).c_str(),
+                arguments.empty() ? nullptr : arguments.c_str(), nullptr, SW_SHOWNORMAL);
+  if (SUCCEEDED(com)) CoUninitialize();
 }
 
 bool Win32Shell::setForegroundWindow(WindowHandle window) {

@@ -13,11 +13,14 @@ class Win32Shell : public ShellPlatform {
                      const RegistryValue& value) override;
   bool deleteRegistryValue(Hive hive, std::u16string_view key, std::u16string_view name) override;
   std::uintptr_t loadKeyboardLayout(std::u16string_view id, std::uint32_t flags) override;
+  std::vector<std::uintptr_t> keyboardLayoutList() override;
+  std::uintptr_t windowInputLocale(WindowHandle window) override;
   bool postMessage(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                    std::intptr_t lParam) override;
   std::optional<VersionInfo> version() override;
-  void shellExecute(WindowHandle owner, std::u16string_view verb,
-                    std::u16string_view file) override;
+  void runOffThread(const std::function<void()>& work) override;
+  void shellExecute(WindowHandle owner, std::u16string_view verb, std::u16string_view file,
+                    std::u16string_view parameters = {}) override;
   bool setForegroundWindow(WindowHandle window) override;
   using ShellPlatform::messageBox;
   void messageBox(WindowHandle owner, std::u16string_view text,

@@ -32,6 +32,13 @@
 //   dpi CLASS               the DPI awareness of the process that owns the
 //                           top-level window of that class: unaware, system,
 //                           per-monitor or per-monitor-v2
+//   keys VK...              whether Windows holds each key down, as every
+//                           program reads it (GetAsyncKeyState): "VK down|up"
+//   clipboard [TEXT]        the clipboard's text; with TEXT, puts it there
+//   window CLASS TITLE SECONDS FILE
+//                           a top-level window of that class holding an Edit,
+//                           for SECONDS or until FILE.stop exists (a window
+//                           of a browser's class, say)
 
 #include <windows.h>
 // psapi.h needs the declarations of windows.h first.
@@ -41,6 +48,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -301,6 +310,25 @@ LRESULT CALLBACK timeNextHooks(int code, WPARAM wParam, LPARAM lParam) {
   return result;
 }
 
+// The message loop, for SECONDS or until FILE.stop exists.
+void runUntil(int seconds, const std::wstring& file) {
+  const std::wstring stop = file + L".stop";
+  const DWORD deadline = ::GetTickCount() + DWORD(seconds) * 1000;
+  const UINT_PTR watch = ::SetTimer(nullptr, 0, 100, nullptr);
+  MSG msg;
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_TIMER && msg.wParam == watch) {
+      if (LONG(::GetTickCount() - deadline) >= 0 ||
+          ::GetFileAttributesW(stop.c_str()) != INVALID_FILE_ATTRIBUTES)
+        break;
+      continue;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  ::KillTimer(nullptr, watch);
+}
+
 LRESULT CALLBACK passOn(int code, WPARAM wParam, LPARAM lParam) {
   return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -316,21 +344,7 @@ int runHook(bool timing, int seconds, const std::wstring& file) {
                                    ::GetModuleHandleW(nullptr), 0);
   if (!hook) return 1;
   say(timing ? "timing" : "hooked");
-  // It ends after SECONDS, or earlier once FILE.stop exists.
-  const std::wstring stop = file + L".stop";
-  const DWORD deadline = ::GetTickCount() + DWORD(seconds) * 1000;
-  const UINT_PTR watch = ::SetTimer(nullptr, 0, 100, nullptr);
-  MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == WM_TIMER && msg.wParam == watch) {
-      if (LONG(::GetTickCount() - deadline) >= 0 ||
-          ::GetFileAttributesW(stop.c_str()) != INVALID_FILE_ATTRIBUTES)
-        break;
-      continue;
-    }
-    ::DispatchMessageW(&msg);
-  }
-  ::KillTimer(nullptr, watch);
+  runUntil(seconds, file);
   ::UnhookWindowsHookEx(hook);
   if (timings) std::fclose(timings);
   say("done");
@@ -438,6 +452,68 @@ int dpi(const std::wstring& windowClass) {
   return 0;
 }
 
+int keys(int count, wchar_t** codes) {
+  for (int i = 0; i < count; ++i) {
+    const int vk = static_cast<int>(number(codes[i]));
+    say("%d %s", vk, (::GetAsyncKeyState(vk) & 0x8000) ? "down" : "up");
+  }
+  return 0;
+}
+
+int clipboard(const wchar_t* text) {
+  if (!::OpenClipboard(nullptr)) return 1;
+  int result = 0;
+  if (text) {
+    ::EmptyClipboard();
+    const std::size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (memory) {
+      std::memcpy(::GlobalLock(memory), text, bytes);
+      ::GlobalUnlock(memory);
+      if (!::SetClipboardData(CF_UNICODETEXT, memory)) ::GlobalFree(memory);
+    }
+  } else if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    const auto* held = static_cast<const wchar_t*>(::GlobalLock(data));
+    say("%s", utf8(held ? held : L"").c_str());
+    ::GlobalUnlock(data);
+  } else {
+    result = 1;
+  }
+  ::CloseClipboard();
+  return result;
+}
+
+LRESULT CALLBACK holderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      ::MoveWindow(::GetWindow(window, GW_CHILD), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      return 0;
+    case WM_SETFOCUS: ::SetFocus(::GetWindow(window, GW_CHILD)); return 0;
+    default: return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+int holderWindow(const std::wstring& windowClass, const std::wstring& caption, int seconds,
+                 const std::wstring& file) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = holderProc;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  wc.lpszClassName = windowClass.c_str();
+  if (!::RegisterClassExW(&wc)) return 1;
+  HWND window = ::CreateWindowExW(0, windowClass.c_str(), caption.c_str(), WS_OVERLAPPEDWINDOW, 100,
+                                  100, 500, 300, nullptr, nullptr, wc.hInstance, nullptr);
+  if (!window) return 1;
+  ::CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 500,
+                    300, window, nullptr, wc.hInstance, nullptr);
+  ::ShowWindow(window, SW_SHOW);
+  say("window");
+  runUntil(seconds, file);
+  ::DestroyWindow(window);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -471,6 +547,10 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"resources" && argc == 3) return resources(argv[2]);
   if (command == L"manifest" && argc == 3) return manifest(argv[2]);
   if (command == L"dpi" && argc == 3) return dpi(argv[2]);
+  if (command == L"keys" && argc >= 3) return keys(argc - 2, argv + 2);
+  if (command == L"clipboard" && argc <= 3) return clipboard(argc == 3 ? argv[2] : nullptr);
+  if (command == L"window" && argc == 6)
+    return holderWindow(argv[2], argv[3], _wtoi(argv[4]), argv[5]);
   say("usage: korimo_probe windows | children HWND | text TITLE | foreground | "
       "post HWND MSG WPARAM | click HWND TEXT | checked HWND TEXT | focus | listview HWND | "
       "cell HWND ROW COLUMN | memory EXE | hooktime SECONDS FILE | passhook SECONDS FILE | "

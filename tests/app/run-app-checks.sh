@@ -123,6 +123,15 @@ wine "$app/Korimo.exe" >"$work/second.log" 2>&1 &
 second=$!
 check "a second Korimo.exe ends at once" stopped "$second"
 check "the running program opens its keymap sub-menu for it" menu_open
+# The menu has the keyboard: Escape closes it. (Without a window manager the
+# keys go to the X window that has the focus: the menu's, under the pointer.)
+IFS=, read -r left top right bottom <<<"$(rect_of '#32768')"
+eval "$(xdotool mousemove $((left + 5)) $((top + 3)) getmouselocation --shell)"
+xdotool windowfocus "$WINDOW" 2>/dev/null || true
+pressed Escape
+check "Escape closes the sub-menu" menu_closed
+click_tray 1
+check "a left click on the tray icon opens the keymap sub-menu again" menu_open
 xdotool mousemove 640 700 click 1  # a click elsewhere closes it
 check "the sub-menu closes" menu_closed
 wine_focus "$pad"

@@ -9,7 +9,10 @@
 // TITLE  the start of a target window's title; its Edit child's text is
 //        printed as UTF-16 units in hex ("text 0=0061 0915", numbered in the
 //        order given) whenever it changes
-// FILE   a file whose appearance ends the run
+// FILE   a file whose appearance ends the run; when FILE.slow appears, the
+//        core starts work that takes until FILE.done appears (as a file on a
+//        slow share would), through ShellPlatform's runOffThread, as it reads
+//        a file the user chose, while keys go on
 // N      the run ends by itself after N seconds (default 60)
 //
 // Lines on stdout:
@@ -18,6 +21,7 @@
 //                                    after each key report the core handled
 //   text I=HEX                       target I's text, when it changed
 //   error MESSAGE                    an error report of the core
+//   slow work, slow work done        the slow work began, ended
 //   stopped reason=stop|deadline|quit, then done
 
 #include <windows.h>
@@ -99,8 +103,19 @@ int run(const RunOptions& options) {
     for (TargetText& target : targets) target.poll();
   };
   pollTargets();
+  const std::wstring slowFile = options.stopFile + L".slow";
+  const std::wstring doneFile = options.stopFile + L".done";
+  bool slowDone = false;
   const char* reason = korimo::wine::runMessageLoop(options.seconds, kWatchMs, [&] {
     pollTargets();
+    if (!slowDone && korimo::wine::fileExists(slowFile)) {
+      slowDone = true;
+      say("slow work");
+      shell.runOffThread([&] {
+        while (!korimo::wine::fileExists(doneFile)) ::Sleep(50);
+      });
+      say("slow work done");
+    }
     return !korimo::wine::fileExists(options.stopFile);
   });
   pollTargets();

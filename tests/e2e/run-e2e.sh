@@ -113,6 +113,27 @@ pressed BackSpace
 expect "with the engine off Backspace deletes a character" 0 "${line}xy"
 expect "the other window was left alone" 1 "abc"
 
+# --- Work that blocks (a file on a slow path: here work that lasts until
+# the script says) runs away from the thread that serves the hooks: keys
+# typed meanwhile are composed at once.
+pressed alt+8
+: >"$work/stop.slow"
+wait_for 10 '^slow work$' || true
+typed "ka"
+composed_meanwhile() {
+  wait_for 10 '^key vk=41 down=0 .*withheld=1 on=1 keymap=Tamil-Phonetic.xml pending=ka$' &&
+    ! grep -q '^slow work done$' "$log"
+}
+if composed_meanwhile; then
+  ok "while the core waits for slow work, keys are handled and composed at once"
+else
+  fail "while the core waits for slow work, keys are handled and composed at once"
+fi
+: >"$work/stop.done"
+if wait_for 10 '^slow work done$'; then ok "the slow work ends"; else fail "the slow work ends"; fi
+line+="xyக"
+expect "the text typed meanwhile is in Notepad" 0 "$line"
+
 # --- The end: the core stops by itself once asked, and shuts down cleanly.
 : >"$stop"
 stopped "the core stops when asked" stop

@@ -25,8 +25,7 @@ using testing::TempFolder;
 class CompositionTest : public ::testing::Test {
  protected:
   TempFolder folder;
-  platform::sim::SimDesktop desktop;
-  Engine engine{desktop};
+  Engine engine;
 };
 
 TEST_F(CompositionTest, ConversionKeptFromKeyToKeyMatchesTheScanFromScratch) {

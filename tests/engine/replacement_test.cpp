@@ -1,35 +1,47 @@
+// What the engine asks of the target's text for a change of its code
+// string, and the keystrokes TextOutput makes of it in a window.
 #include "engine/replacement.h"
 
 #include <gtest/gtest.h>
 
 #include "engine/engine.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/text_output.h"
 
 namespace korimo {
 namespace {
 
 using platform::KeyboardInput;
+using platform::KeysDown;
+using platform::TextChange;
 
-// An engine over a simulated desktop with one window of a given class; the
-// records it injects are kept.
+// An engine whose changes a TextOutput makes in a simulated window of a
+// given class; the records sent are kept.
 class ReplacementTest : public ::testing::Test {
  protected:
   platform::sim::SimDesktop desktop;
-  Engine engine{desktop};
+  Engine engine;
+  platform::TextOutput output{desktop};
+  KeysDown held;
   std::vector<KeyboardInput> sent;
+  platform::WindowHandle target{};
 
   void SetUp() override {
     desktop.onInjected = [this](const KeyboardInput& input) { sent.push_back(input); };
     window(u"Edit");
   }
   void window(std::u16string className) {
-    engine.windows.targetWindow = desktop.openWindow(std::move(className));
+    auto marks = platform::sim::clusterMarksFor(className);
+    target = desktop.openWindow(std::move(className), std::move(marks));
   }
-  // The events as text: a character as its hex code, a key as +VK / -VK.
-  std::string events() {
+  // The change the engine made, applied; the records as text: a character
+  // as its hex code (its press only), a key as +VK / -VK.
+  std::string apply() {
+    EXPECT_TRUE(output.apply(engine.replacement.change(), target, held));
     std::string out;
     for (const KeyboardInput& in : sent) {
       char item[16];
+      if (in.wVk == 0 && (in.dwFlags & platform::kKeyEventKeyUp)) continue;
       if (in.wVk == 0)
         std::snprintf(item, sizeof item, "%04X ", in.wScan);
       else
@@ -39,6 +51,12 @@ class ReplacementTest : public ::testing::Test {
     if (!out.empty()) out.pop_back();
     sent.clear();
     return out;
+  }
+  // The engine has typed shown at the caret.
+  void typed(std::u16string_view shown) {
+    engine.replacement.forgetShown();
+    engine.replacement.backNfront(u"", shown);
+    apply();
   }
 };
 
@@ -59,69 +77,118 @@ TEST_F(ReplacementTest, KeepsTheSharedStartDeletesAndTypesTheRest) {
   };
   for (const ReplaceCase& c : cases) {
     engine.replacement.backNfront(c.prev, c.cur);
-    EXPECT_EQ(events(), c.events) << std::string(c.prev, c.prev + std::u16string(c.prev).size());
+    EXPECT_EQ(apply(), c.events) << std::string(c.prev, c.prev + std::u16string(c.prev).size());
   }
 }
 
-TEST_F(ReplacementTest, RecordsAreExactlyTheOnesApplicationsExpect) {
+TEST_F(ReplacementTest, RecordsAreTheOnesWindowsDocumentsForInjectedKeys) {
+  typed(u"0915");
   engine.replacement.backNfront(u"0915", u"0916");
-  ASSERT_EQ(sent.size(), 3u);
-  EXPECT_EQ(sent[0], (KeyboardInput{1, 8, 0, platform::kKeyEventUnicode, 0, 0}));
-  EXPECT_EQ(sent[1], (KeyboardInput{1, 8, 0, platform::kKeyEventKeyUp, 0, 0}));
-  EXPECT_EQ(sent[2], (KeyboardInput{1, 0, 0x0916, platform::kKeyEventUnicode, 10, 0}));
+  apply();
+  const std::vector<KeyboardInput> expected = {
+      // Backspace, a real key with its scan code
+      {1, 8, 0x0E, 0, 0, 0},
+      {1, 8, 0x0E, platform::kKeyEventKeyUp, 0, 0},
+      // a character: virtual key 0, a press and a release, time 0
+      {1, 0, 0x0916, platform::kKeyEventUnicode, 0, 0},
+      {1, 0, 0x0916, platform::kKeyEventUnicode | platform::kKeyEventKeyUp, 0, 0}};
+  EXPECT_EQ(output.lastRecords().size(), expected.size());
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), output.lastRecords().begin()));
+  EXPECT_EQ(desktop.text(target), u"\u0916");
 }
 
 TEST_F(ReplacementTest, BrowserClassesDeleteWithLeftDeleteAndRetypeTheBase) {
-  window(u"Chrome_VistaFrame");
-  engine.replacement.bkspc(1, 2, u"0B950BCD");  // consonant + virama
-  EXPECT_EQ(events(), "+37 -37 +46 -46 0B95");
-  engine.replacement.bkspc(1, 2, u"0B95");
-  EXPECT_EQ(events(), "+37 -37 +46 -46");
-  // The second browser class keeps a smaller table: 0BBF is a plain character there.
-  engine.replacement.bkspc(1, 1, u"0B950BBF");
-  EXPECT_EQ(events(), "+37 -37 +46 -46");
-  engine.replacement.bkspc(1, 0, u"0B950BBF");
-  EXPECT_EQ(events(), "+37 -37 +46 -46 0B95");
-  // Two marks after the base: the whole cluster goes, so base and first mark
-  // are typed again.
-  engine.replacement.bkspc(1, 0, u"091509400902");
-  EXPECT_EQ(events(), "+37 -37 +46 -46 0915 0940");
+  struct Case {
+    const char16_t* className;
+    const char16_t* shown;
+    const char* events;
+  };
+  const Case cases[] = {
+      {u"Chrome_VistaFrame", u"0B950BCD", "+37 -37 +46 -46 0B95"},  // consonant + virama
+      {u"Chrome_VistaFrame", u"0B95", "+37 -37 +46 -46"},
+      // The second browser class keeps a smaller table: 0BBF is a plain character there.
+      {u"{1C03B488-D53B-4a81-97F8-754559640193}", u"0B950BBF", "+37 -37 +46 -46"},
+      {u"Chrome_XPFrame", u"0B950BBF", "+37 -37 +46 -46 0B95"},
+      // Two marks after the base: the whole cluster goes, so base and first
+      // mark are typed again.
+      {u"Chrome_XPFrame", u"091509400902", "+37 -37 +46 -46 0915 0940"},
+  };
+  for (const Case& c : cases) {
+    window(c.className);
+    typed(c.shown);
+    engine.replacement.backNfront(
+        c.shown, std::u16string(c.shown).substr(0, 4 * (std::u16string(c.shown).size() / 4 - 1)));
+    EXPECT_EQ(apply(), c.events);
+  }
+  // A Left and Delete are extended keys.
+  EXPECT_EQ(output.lastRecords()[0],
+            (KeyboardInput{1, 0x25, 0x4B, platform::kKeyEventExtendedKey, 0, 0}));
+}
+
+TEST_F(ReplacementTest, AnUnknownCharacterIsTakenBackWithBackspaceInEveryWindow) {
+  window(u"Chrome_XPFrame");
+  engine.replacement.takeBackUnknown();
+  EXPECT_EQ(apply(), "+8 -8");
 }
 
 TEST_F(ReplacementTest, SupplementaryKeymapsReplaceWholeTextCountingPairsOnce) {
   engine.keymap.activeSmp = true;
   engine.replacement.backNfront(u"D804DC05D804DC06", u"D804DC05");
-  EXPECT_EQ(events(), "+8 -8 +8 -8 D804 DC05");
+  EXPECT_EQ(apply(), "+8 -8 +8 -8 D804 DC05");
   EXPECT_EQ(Replacement::bkspchowmuch(u"D804DC05D804DC06D804DC07"), 3);
   EXPECT_EQ(Replacement::bkspchowmuch(u"0915094D"), 2);
 }
 
-TEST_F(ReplacementTest, MarkTablesAndWindowKinds) {
-  EXPECT_TRUE(Replacement::vowelhas(u"0bcd"));
-  EXPECT_TRUE(Replacement::vowelhas(u"0BBF"));
-  EXPECT_FALSE(Replacement::vowelhas1(u"0BBF"));
-  EXPECT_FALSE(Replacement::vowelhas(u"0915"));
-  EXPECT_FALSE(Replacement::vowelhas(u"zzzz"));
-  const Replacement& r = engine.replacement;
-  EXPECT_EQ(r.windowKind(u"Chrome_XPFrame"), 0);
-  EXPECT_EQ(r.windowKind(u"{1C03B488-D53B-4a81-97F8-754559640193}"), 1);
-  EXPECT_EQ(r.windowKind(u"Chrome_VistaFrame"), 2);
-  EXPECT_EQ(r.windowKind(u"Chrome_2003Frame"), 3);
-  EXPECT_EQ(r.windowKind(u"chrome_xpframe"), 4);
-  EXPECT_EQ(r.windowKind(u"Edit"), 4);
+TEST_F(ReplacementTest, MarkTablesAndDeletionMethods) {
+  using platform::Deletion;
+  EXPECT_TRUE(platform::isClusterMark(Deletion::ClusterAllMarks, 0x0BCD));
+  EXPECT_TRUE(platform::isClusterMark(Deletion::ClusterAllMarks, 0x0BBF));
+  EXPECT_FALSE(platform::isClusterMark(Deletion::ClusterSomeMarks, 0x0BBF));
+  EXPECT_FALSE(platform::isClusterMark(Deletion::ClusterAllMarks, 0x0915));
+  EXPECT_FALSE(platform::isClusterMark(Deletion::Backspace, 0x0BCD));
+  EXPECT_EQ(platform::deletionFor(u"Chrome_XPFrame"), Deletion::ClusterAllMarks);
+  EXPECT_EQ(platform::deletionFor(u"{1C03B488-D53B-4a81-97F8-754559640193}"),
+            Deletion::ClusterSomeMarks);
+  EXPECT_EQ(platform::deletionFor(u"Chrome_VistaFrame"), Deletion::ClusterAllMarks);
+  EXPECT_EQ(platform::deletionFor(u"Chrome_2003Frame"), Deletion::ClusterAllMarks);
+  EXPECT_EQ(platform::deletionFor(u"chrome_xpframe"), Deletion::Backspace);
+  EXPECT_EQ(platform::deletionFor(u"Edit"), Deletion::Backspace);
 }
 
 TEST_F(ReplacementTest, AGroupThatIsNotHexadecimalStopsTheReplacementQuietly) {
-  EXPECT_NO_THROW(engine.replacement.backNfront(u"0915", u"0916zzzz0917"));
-  EXPECT_EQ(events(), "+8 -8 0916");
+  typed(u"0915");
+  engine.replacement.backNfront(u"0915", u"0916zzzz0917");
+  EXPECT_EQ(apply(), "+8 -8 0916");
+  EXPECT_TRUE(engine.replacement.shownCodes().empty());
 }
 
-TEST_F(ReplacementTest, UnicodeOutputIgnoresAShortTrailingGroup) {
-  engine.output.SendunicodeKey(u"");
-  engine.output.SendunicodeKey(u"091");
-  EXPECT_EQ(events(), "");
-  engine.output.SendunicodeKey(u"D83DDE00");
-  EXPECT_EQ(events(), "D83D DE00");  // two key-down events, no key-up
+// Keys the user holds combine with injected ones: with Shift down, Left
+// selects and Delete cuts. Shift is lifted around the editing keys and
+// pressed again after them, and the clipboard stays as it was.
+TEST_F(ReplacementTest, ShiftHeldByTheUserIsLiftedAroundEditingKeys) {
+  desktop.clipboard = u"kept";
+  for (const char16_t* className : {u"Edit", u"Chrome_XPFrame"}) {
+    window(className);
+    typed(u"0915094D");
+    held.set(platform::kVkLShift, true);
+    engine.replacement.backNfront(u"0915094D", u"0916");
+    const std::string events = apply();
+    EXPECT_TRUE(events.starts_with("-160")) << events;
+    EXPECT_TRUE(events.ends_with("+160")) << events;
+    EXPECT_EQ(desktop.text(target), u"\u0916");
+    EXPECT_EQ(desktop.clipboard, u"kept");
+    held.set(platform::kVkLShift, false);
+  }
+  // Only text: nothing to lift.
+  held.set(platform::kVkRShift, true);
+  engine.replacement.backNfront(u"", u"0915");
+  EXPECT_EQ(apply(), "0915");
+}
+
+TEST_F(ReplacementTest, ARefusedSendIsReported) {
+  desktop.inputBlocked = true;
+  engine.replacement.backNfront(u"", u"0915");
+  EXPECT_FALSE(output.apply(engine.replacement.change(), target, held));
 }
 
 }  // namespace

@@ -22,7 +22,6 @@ constexpr std::uint32_t kShift = 0xA0, kRControl = 0xA3, kLControl = 0xA2, kAlt 
 struct Event {
   TKeyStates states;
   TKeyNames names;
-  std::u16string name() const { return std::u16string(names.KeyExtName.data()); }
 };
 
 class KeyHook : public ::testing::Test {
@@ -95,24 +94,27 @@ struct Decoding {
   std::vector<std::uint32_t> heldFirst;
   std::uint32_t vk;
   char16_t keyChar;
-  const char16_t* name;
   bool shift, ctrl, alt, extended;
 };
 void PrintTo(const Decoding& d, std::ostream* os) { *os << d.what; }
 
 class KeyDecoding : public KeyHook, public ::testing::WithParamInterface<Decoding> {};
 
-TEST_P(KeyDecoding, PressAndReleaseDecodeAlike) {
+// Decoding asks the system nothing: the character comes from the layout's
+// table built when the hook started, the modifiers from the reports.
+TEST_P(KeyDecoding, PressesCarryTheCharacterWithoutAskingTheSystem) {
   const Decoding& c = GetParam();
   start();
   for (auto vk : c.heldFirst) sim.press(vk);
   events.clear();
+  const int queries = sim.keyboardQueries;
   sim.type(c.vk);
+  EXPECT_EQ(sim.keyboardQueries, queries);
   ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[0].names.KeyChar, c.keyChar);
+  EXPECT_EQ(events[1].names.KeyChar, 0);  // a release is not translated
   for (const Event& e : events) {
     EXPECT_EQ(e.states.KeyInfo.vkCode, c.vk);
-    EXPECT_EQ(e.names.KeyChar, c.keyChar);
-    EXPECT_EQ(e.name(), c.name);
     EXPECT_EQ(e.states.ExtendedKey, c.extended);
     EXPECT_FALSE(e.states.DeadKey);
     EXPECT_FALSE(e.states.DoubleKey);
@@ -129,16 +131,15 @@ TEST_P(KeyDecoding, PressAndReleaseDecodeAlike) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, KeyDecoding,
-    ::testing::Values(
-        Decoding{"letter", {}, 'A', u'a', u"A", false, false, false, false},
-        Decoding{"shifted letter", {kShift}, 'A', u'A', u"A", true, false, false, false},
-        Decoding{"shifted digit", {kShift}, '1', u'!', u"1", true, false, false, false},
-        Decoding{"ctrl letter", {kLControl}, 'A', 0x01, u"A", false, true, false, false},
-        Decoding{"alt letter", {kAlt}, 'X', u'x', u"X", false, false, true, false},
-        Decoding{"arrow", {}, kLeft, 0, u"Left", false, false, false, true},
-        Decoding{"function key", {}, kF5, 0, u"F5", false, false, false, false},
-        Decoding{"right ctrl", {}, kRControl, 0, u"Right Ctrl", false, false, false, true},
-        Decoding{"insert", {}, 0x2D, 0, u"Insert", false, false, false, true}),
+    ::testing::Values(Decoding{"letter", {}, 'A', u'a', false, false, false, false},
+                      Decoding{"shifted letter", {kShift}, 'A', u'A', true, false, false, false},
+                      Decoding{"shifted digit", {kShift}, '1', u'!', true, false, false, false},
+                      Decoding{"ctrl letter", {kLControl}, 'A', 0x01, false, true, false, false},
+                      Decoding{"alt letter", {kAlt}, 'X', u'x', false, false, true, false},
+                      Decoding{"arrow", {}, kLeft, 0, false, false, false, true},
+                      Decoding{"function key", {}, kF5, 0, false, false, false, false},
+                      Decoding{"right ctrl", {}, kRControl, 0, false, false, false, true},
+                      Decoding{"insert", {}, 0x2D, 0, false, false, false, true}),
     [](const auto& info) {
       std::string n = info.param.what;
       for (char& ch : n)
@@ -233,20 +234,30 @@ TEST_F(KeyHook, CapsLockHeldDownIsNotAdjustedFor) {
   EXPECT_EQ(last().names.KeyChar, u'A');
 }
 
-TEST_F(KeyHook, ADeadKeyIsTranslatedTwiceAndLeavesNothingPending) {
-  sim.addDeadKey(kQuote, u'\'', {{u'e', u'\u00E9'}});
+TEST_F(KeyHook, CapsLockFollowsItsPressesNotItsAutoRepeats) {
   start();
-  sim.press(kQuote);
-  // The second translation meets the dead key the first one left: both
-  // spacing characters come back and nothing stays pending.
-  EXPECT_FALSE(last().states.DeadKey);
-  EXPECT_TRUE(last().states.DoubleKey);
-  EXPECT_EQ(last().names.KeyChar, u'\'');
-  EXPECT_FALSE(sim.deadKeyPending());
-  sim.release(kQuote);
-  sim.press('E');
-  EXPECT_EQ(last().names.KeyChar, u'e');
-  EXPECT_FALSE(last().states.DoubleKey);
+  sim.press(kCaps);
+  sim.press(kCaps);  // an auto-repeat
+  sim.release(kCaps);
+  EXPECT_TRUE(hook.capsLockOn());
+  sim.press('A');
+  EXPECT_EQ(last().names.KeyChar, u'A');
+  sim.type(kCaps);
+  EXPECT_FALSE(hook.capsLockOn());
+  sim.press('B');
+  EXPECT_EQ(last().names.KeyChar, u'b');
+}
+
+TEST_F(KeyHook, KeysHeldBeforeTheStartAreKnown) {
+  sim.type(kCaps);
+  sim.press(kShift);
+  sim.type('Q');  // the thread's own view of the keyboard has caught up with Caps Lock by now
+  start();
+  EXPECT_TRUE(hook.keysDown()[kShift]);
+  EXPECT_TRUE(hook.keysDown()[0x10]);  // the generic Shift follows its sides
+  EXPECT_TRUE(hook.capsLockOn());
+  sim.press('1');
+  EXPECT_EQ(last().names.KeyChar, u'!');
 }
 
 TEST_F(KeyHook, ClassicModeDecodesTheKeystrokeFlagWord) {
@@ -263,7 +274,6 @@ TEST_F(KeyHook, ClassicModeDecodesTheKeystrokeFlagWord) {
   EXPECT_EQ(s.KeyInfo.flags, 0u);
   EXPECT_EQ(s.KeyInfo.time, 0u);
   EXPECT_FALSE(s.InjectedKey);
-  EXPECT_EQ(last().name(), u"Left");
   sim.release(kLeft);
   EXPECT_FALSE(last().states.KeyDown);
 }
@@ -279,6 +289,21 @@ class KeyWithholding : public KeyHook {
   SimDesktop desktop;
   platform::WindowHandle target{};
 };
+
+// The application's own translation leaves a dead key pending; the hook's
+// decoding must not take it, or the accent is lost (Windows keeps one
+// dead-key state, which a translation without the keep-state flag changes).
+TEST_F(KeyWithholding, ADeadKeyStaysPendingForTheApplication) {
+  sim.addDeadKey(kQuote, u'\'', {{u'e', u'\u00E9'}});
+  start();
+  sim.press(kQuote);
+  EXPECT_TRUE(last().states.DeadKey);
+  EXPECT_EQ(last().names.KeyChar, u'\'');
+  sim.release(kQuote);
+  EXPECT_TRUE(sim.deadKeyPending());
+  sim.type('E');
+  EXPECT_EQ(desktop.text(target), u"\u00E9");
+}
 
 TEST_F(KeyWithholding, TheHandlerWithholdsTheVeryKeyItHandles) {
   also = [this](const TKeyStates& s) {
@@ -304,7 +329,7 @@ TEST_F(KeyWithholding, OwnOutputPassesUnreportedWhileKeysAreWithheld) {
     platform::KeyboardInput in;
     in.wScan = u'\u0915';
     in.dwFlags = platform::kKeyEventUnicode;
-    sim.sendInput(in);
+    sim.sendInput({&in, 1});
   };
   start();
   sim.type('K');
@@ -319,7 +344,7 @@ TEST_F(KeyWithholding, InjectedKeysAreReportedAndWithheldWhenAskedFor) {
   hook.UpdateHook();
   platform::KeyboardInput in;
   in.wVk = 'Z';
-  sim.sendInput(in);
+  sim.sendInput({&in, 1});
   ASSERT_EQ(events.size(), 1u);
   EXPECT_TRUE(last().states.InjectedKey);
   EXPECT_EQ(desktop.text(target), u"");
@@ -334,7 +359,7 @@ TEST_F(KeyWithholding, ANestedReportLeavesTheOuterRecordsAlone) {
       h.UpdateHook();
       platform::KeyboardInput in;
       in.wVk = 'X';
-      sim.sendInput(in);  // reported nested in this call
+      sim.sendInput({&in, 1});  // reported nested in this call
       outerAfterNested.push_back(s.KeyInfo.vkCode);
       outerAfterNested.push_back(n.KeyChar);
     }

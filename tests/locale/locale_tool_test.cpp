@@ -155,17 +155,20 @@ TEST_F(LocaleToolTest, WritesEachLanguagesLayoutThenLocalesAndSaysSoOnce) {
 
 TEST_F(LocaleToolTest, TheProgramLoadsTheChosenLayoutAndAsksForItsInputLanguage) {
   ASSERT_EQ(runLocaleTool(shell), 0);
-  KeymapTables tables;
   WindowKeymapList windows(1);
   Catalogue catalogue;
-  RegionalLanguage language(shell, tables, windows, catalogue);
-  language.defaultLayoutId = u"00000409";
-
-  EXPECT_EQ(language.inputLocaleFor(u"0439"), u"f0c00439");
-  EXPECT_EQ(language.inputLocaleFor(u"0449"), u"f0000449");
-  EXPECT_EQ(language.inputLocaleFor(u"0446"), u"0000040900000409");
+  RegionalLanguage language(shell, windows, catalogue);
+  // Each request names an input locale that exists: a variant layout's
+  // carries its Layout Id, a language's first layout the language twice,
+  // and a language without a layout gets none.
+  EXPECT_EQ(language.inputLocaleFor(u"0439"), 0xF0C00439u);
+  EXPECT_EQ(language.inputLocaleFor(u"0449"), 0x04490449u);
+  EXPECT_EQ(language.inputLocaleFor(u"0446"), 0u);
+  // Punjabi's first layout is tried too, and is not there.
   const std::vector<std::pair<std::u16string, std::uint32_t>> loaded = {
-      {u"00010439", platform::kKlfNoTellShell}, {u"00000449", platform::kKlfNoTellShell}};
+      {u"00010439", platform::kKlfNoTellShell},
+      {u"00000449", platform::kKlfNoTellShell},
+      {u"00000446", platform::kKlfNoTellShell}};
   EXPECT_EQ(shell.loadedLayouts, loaded);
 }
 

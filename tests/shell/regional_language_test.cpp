@@ -37,10 +37,9 @@ TEST(RegionalLanguageTest, WindowsVersionClass) {
       {std::nullopt, 0},  // GetVersionExW failed
   };
   platform::sim::SimShell shell;
-  KeymapTables tables;
   WindowKeymapList windows(1);
   Catalogue catalogue;
-  RegionalLanguage language(shell, tables, windows, catalogue);
+  RegionalLanguage language(shell, windows, catalogue);
   for (const VersionCase& c : cases) {
     shell.versionInfo = c.version;
     EXPECT_EQ(language.windowsVersionClass(), c.expected)

@@ -11,6 +11,7 @@
 
 #include "engine/engine.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/text_output.h"
 
 namespace korimo::testing {
 
@@ -32,11 +33,8 @@ class StreamTyper {
   // The text of a fresh window of the class after the keys ('\r' Enter,
   // '\b' Backspace, '\x1b' Escape, printable ASCII the character keys).
   std::u16string type(std::u16string_view className, std::u16string_view keys, bool surround) {
-    const int kind = engine_.replacement.windowKind(className);
-    platform::sim::ClusterMarkTest marks;
-    if (kind != kBackspaceKind) marks = [kind](char32_t cp) { return isClusterMark(kind, cp); };
     const platform::WindowHandle window =
-        desktop_.openWindow(std::u16string(className), std::move(marks));
+        desktop_.openWindow(std::u16string(className), platform::sim::clusterMarksFor(className));
     engine_.windows.targetWindow = window;
     engine_.composition.setallnull();
     for (char16_t key : keys) {
@@ -56,7 +54,10 @@ class StreamTyper {
                                               : std::uint16_t{0x41};
     const bool composable = (key >= 32 && key <= 126) || key == u'\r' || (surround && key == u'\b');
     if (composable) {
-      if (down) engine_.composeKey(vk, key, surround);
+      if (down) {
+        engine_.composeKey(vk, key, surround);
+        output_.apply(engine_.replacement.change(), engine_.windows.targetWindow, held_);
+      }
     } else {
       engine_.composition.setallnull();
     }
@@ -65,7 +66,9 @@ class StreamTyper {
   }
 
   platform::sim::SimDesktop desktop_;
-  Engine engine_{desktop_};
+  Engine engine_;
+  platform::TextOutput output_{desktop_};
+  platform::KeysDown held_;
 };
 
 }  // namespace korimo::testing

@@ -1,16 +1,8 @@
 #include "tools/korimo-cli/desktop_session.h"
 
-#include "engine/replacement.h"
 #include "platform/sim/us_keyboard.h"
 
 namespace korimo::cli {
-
-platform::sim::ClusterMarkTest clusterMarksFor(const Replacement& replacement,
-                                               std::u16string_view className) {
-  int kind = replacement.windowKind(className);
-  if (kind == kBackspaceKind) return {};
-  return [kind](char32_t cp) { return isClusterMark(kind, cp); };
-}
 
 DesktopSession::DesktopSession(std::filesystem::path appFolder)
     : ownWindow(desktop.openWindow(u"TApplication")) {
@@ -22,6 +14,9 @@ DesktopSession::DesktopSession(std::filesystem::path appFolder)
   shell.onSetForeground = [this](platform::WindowHandle window) {
     if (desktop.windowExists(window)) desktop.focus(window);
   };
+  // The program's thread serves the hooks: what keeps it busy keeps them waiting.
+  shell.onThreadBlocked = [this](std::uint32_t ms) { hooks.threadBlocked(ms); };
+  shell.onModal = [this] { hooks.modalLoop(); };
 }
 
 DesktopSession::~DesktopSession() = default;
@@ -52,7 +47,7 @@ bool DesktopSession::endIfTerminated() {
 }
 
 platform::WindowHandle DesktopSession::openWindow(std::u16string className) {
-  auto marks = clusterMarksFor(form_->engine.replacement, className);
+  auto marks = platform::sim::clusterMarksFor(className);
   return desktop.openWindow(std::move(className), std::move(marks));
 }
 

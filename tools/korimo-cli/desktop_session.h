@@ -18,11 +18,6 @@
 
 namespace korimo::cli {
 
-// How a simulated window of this class edits: browser classes move over and
-// delete clusters of a base and the marks the engine lists for that class.
-platform::sim::ClusterMarkTest clusterMarksFor(const Replacement& replacement,
-                                               std::u16string_view className);
-
 class DesktopSession {
  public:
   // The program's folder holds config.xml and Data/ (it need not exist).

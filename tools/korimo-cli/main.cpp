@@ -7,7 +7,10 @@
 #include "xml/xml_document.h"
 
 #ifdef _WIN32
+#include "platform/win32/dll_search.h"
+
 int wmain(int argc, wchar_t** argv) {
+  korimo::platform::win32::restrictLibrarySearch();
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
     try {

@@ -81,7 +81,13 @@ std::uint32_t namedKey(const std::string& name) {
                                                             {"pause", kVkPause},
                                                             {"capslock", kVkCapital},
                                                             {"scrolllock", kVkScroll},
-                                                            {"printscreen", kVkSnapshot}};
+                                                            {"printscreen", kVkSnapshot},
+                                                            {"shift", kVkLShift},
+                                                            {"rshift", kVkRShift},
+                                                            {"ctrl", kVkLControl},
+                                                            {"alt", kVkLMenu},
+                                                            {"altgr", kVkRMenu},
+                                                            {"win", kVkLWin}};
   if (auto it = keys.find(name); it != keys.end()) return it->second;
   if (name.size() >= 2 && name[0] == 'f') {
     int n = 0;
@@ -313,6 +319,23 @@ void Simulation::beforeStartUp(const std::vector<std::string>& w, const std::str
     session_.hooks.removeLibrary(utf16(w[2]));
     return;
   }
+  if (w[0] == "deadkey") {
+    // deadkey KEY SPACING BASE=RESULT...: the US key that types KEY is a
+    // dead key of the layout.
+    const std::u16string key = w.size() >= 3 ? utf16(w[1]) : u"";
+    const std::u16string spacing = w.size() >= 3 ? utf16(w[2]) : u"";
+    if (key.size() != 1 || spacing.size() != 1)
+      throw ScenarioError("usage: deadkey KEY SPACING BASE=RESULT...");
+    std::map<char16_t, char16_t> combined;
+    for (std::size_t i = 3; i < w.size(); ++i) {
+      const std::u16string pair = utf16(w[i]);
+      if (pair.size() != 3 || pair[1] != u'=')
+        throw ScenarioError("usage: deadkey KEY SPACING BASE=RESULT...");
+      combined[pair[0]] = pair[2];
+    }
+    session_.hooks.addDeadKey(sim::usKeystroke(key[0]).vk, spacing[0], std::move(combined));
+    return;
+  }
   if (w[0] == "winver") {
     if (w.size() != 4) throw ScenarioError("usage: winver PLATFORM MAJOR MINOR");
     session_.shell.versionInfo = platform::VersionInfo{
@@ -320,15 +343,24 @@ void Simulation::beforeStartUp(const std::vector<std::string>& w, const std::str
         static_cast<std::uint32_t>(std::stoul(w[3])), u""};
     return;
   }
-  // reg HIVE KEY NAME sz|dword DATA; the key may hold blanks, the name not.
+  // reg HIVE KEY NAME sz|dword DATA; the key may hold blanks, the name only
+  // in double quotes ("Layout Id").
   std::size_t type = 0;
   for (std::size_t i = 3; i < w.size() && type == 0; ++i)
     if (w[i] == "sz" || w[i] == "dword") type = i;
   if (w.size() < 4 || type == 0 || (w[1] != "HKCU" && w[1] != "HKLM"))
     throw ScenarioError("usage: reg HKCU|HKLM KEY NAME sz|dword DATA");
-  std::string key = w[2];
-  for (std::size_t i = 3; i + 1 < type; ++i) key += " " + w[i];
-  const std::string& name = w[type - 1];
+  std::string key;
+  std::string name = w[type - 1];
+  std::size_t keyWords = type - 1;
+  if (const std::size_t quote = line.find('"'); quote != std::string::npos) {
+    const std::size_t close = line.find('"', quote + 1);
+    if (close == std::string::npos) throw ScenarioError("a quoted value name has no end");
+    name = line.substr(quote + 1, close - quote - 1);
+    const std::vector<std::string> before = words(line.substr(0, quote));
+    keyWords = before.size();
+  }
+  for (std::size_t i = 2; i < keyWords; ++i) key += (key.empty() ? "" : " ") + w[i];
   std::size_t dataAt = line.find(" " + w[type] + " ", line.find(name));
   std::string data = dataAt == std::string::npos ? "" : line.substr(dataAt + w[type].size() + 2);
   RegistryValue value;
@@ -403,7 +435,7 @@ void Simulation::run(const std::string& line) {
   std::vector<std::string> w = words(line);
   if (w.empty() || w[0][0] == '#') return;
   const std::string& command = w[0];
-  if (command == "reg" || command == "winver" || command == "library")
+  if (command == "reg" || command == "winver" || command == "library" || command == "deadkey")
     return beforeStartUp(w, line);
   startUp();
   TForm1& form = this->form();
@@ -423,11 +455,14 @@ void Simulation::run(const std::string& line) {
   if (command == "window") {
     const bool elevated = w.back() == "elevated";
     if (elevated) w.pop_back();
+    const bool own = !elevated && w.back() == "own";
+    if (own) w.pop_back();
     if (w.size() != 2 && w.size() != 3)
-      throw ScenarioError("usage: window NAME [CLASS] [elevated]");
+      throw ScenarioError("usage: window NAME [CLASS] [elevated|own]");
     std::u16string className = w.size() == 3 ? utf16(w[2]) : u"Edit";
     windows_.emplace_back(w[1], session_.openWindow(std::move(className)));
     session_.desktop.setElevated(windows_.back().second, elevated);
+    session_.desktop.setOwnProcess(windows_.back().second, own);
   } else if (command == "focus") {
     need(2);
     session_.desktop.focus(windowNamed(w[1]));
@@ -442,6 +477,60 @@ void Simulation::run(const std::string& line) {
   } else if (command == "hooklost") {
     need(1);
     session_.hooks.loseKeyboardHook();
+  } else if (command == "mousehooklost") {
+    need(1);
+    session_.hooks.loseMouseHook();
+  } else if (command == "hooks") {
+    need(1);
+    const platform::sim::SimHookPlatform& h = session_.hooks;
+    out_ << "hooks: keyboard " << (h.keyboardHookInstalled() ? "installed" : "removed")
+         << ", mouse " << (h.mouseHookInstalled() ? "installed" : "removed") << "\n";
+  } else if (command == "caret") {
+    // The user clicks into the window's text at a position.
+    need(3);
+    const platform::WindowHandle window = windowNamed(w[1]);
+    session_.desktop.focus(window);
+    session_.desktop.field(window).moveTo(std::stoul(w[2]));
+    const platform::WindowHandle under = session_.hooks.windowUnderPointer;
+    session_.hooks.windowUnderPointer = window;
+    session_.hooks.mouseButton(platform::kWmLButtonDown);
+    session_.hooks.mouseButton(platform::kWmLButtonUp);
+    session_.hooks.windowUnderPointer = under;
+  } else if (command == "received") {
+    // The key events the applications received since the last look: +VK a
+    // press, -VK a release, with "i" when a program injected it; a
+    // character typed as such is U+XXXX (its press).
+    need(1);
+    const auto& delivered = session_.hooks.deliveredKeys;
+    out_ << "received:";
+    for (; receivedShown_ < delivered.size(); ++receivedShown_) {
+      const platform::sim::DeliveredKey& k = delivered[receivedShown_];
+      if (k.unicode) {
+        if (k.down) out_ << " U+" << hex(k.unicode, 4).substr(2);
+        continue;
+      }
+      out_ << " " << (k.down ? "+" : "-") << k.vk << (k.injected ? "i" : "");
+    }
+    out_ << "\n";
+  } else if (command == "clipboard") {
+    if (w.size() == 1) {
+      out_ << "clipboard: " << escaped(session_.desktop.clipboard) << "\n";
+    } else {
+      session_.desktop.clipboard = unescaped(restOf(line, "clipboard"));
+    }
+  } else if (command == "inputblocked") {
+    need(2);
+    if (w[1] != "on" && w[1] != "off") throw ScenarioError("usage: inputblocked on|off");
+    session_.desktop.inputBlocked = w[1] == "on";
+  } else if (command == "slow") {
+    // slow launch MS | slow PATH MS: starting a program, or files under PATH, take MS.
+    need(3);
+    const auto ms = static_cast<std::uint32_t>(std::stoul(w[2]));
+    if (w[1] == "launch")
+      session_.shell.launchMs = ms;
+    else
+      session_.shell.slowPaths.emplace_back(
+          platform::pathFromUtf8(w[1]).lexically_normal().u16string(), ms);
   } else if (command == "click") {
     // On a window by name, or where the pointer happens to be.
     if (w.size() > 2) throw ScenarioError("usage: click [NAME]");
@@ -539,6 +628,13 @@ void Simulation::run(const std::string& line) {
       out_ << nameOf(p.window) << " " << hex(p.message, 4) << " " << hex(p.wParam, 4) << " "
            << hex(static_cast<std::uint64_t>(p.lParam), 8) << "\n";
     }
+  } else if (command == "layouts") {
+    // The keyboard layouts the program asked Windows to load (and to activate).
+    need(1);
+    for (; layoutsShown_ < session_.shell.loadedLayouts.size(); ++layoutsShown_) {
+      const auto& [id, flags] = session_.shell.loadedLayouts[layoutsShown_];
+      out_ << ((flags & platform::kKlfActivate) ? "activate " : "load ") << escaped(id) << "\n";
+    }
   } else if (command == "launched") {
     for (; launchedShown_ < session_.shell.launched.size(); ++launchedShown_)
       out_ << escaped(session_.shell.launched[launchedShown_]) << "\n";
@@ -556,6 +652,9 @@ void Simulation::finish() {
   for (const auto& [name, handle] : windows_)
     if (session_.desktop.windowExists(handle))
       out_ << name << ": " << escaped(session_.desktop.text(handle)) << "\n";
+  // Keys Windows still holds down that the user let go: every program
+  // would take them as held.
+  for (std::uint32_t vk : session_.hooks.stuckKeys()) out_ << "stuck key " << vk << "\n";
 }
 
 }  // namespace korimo::cli

@@ -94,6 +94,8 @@ class Simulation {
   std::size_t postsShown_ = 0;
   std::size_t launchedShown_ = 0;
   std::size_t messagesShown_ = 0;
+  std::size_t receivedShown_ = 0;
+  std::size_t layoutsShown_ = 0;
 };
 
 // Texts of the output: UTF-8 with \r, \n, \t and \\ escaped.

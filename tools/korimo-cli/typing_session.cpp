@@ -47,16 +47,18 @@ void TypingSession::typeKey(char16_t c) {
   const std::size_t before = session_.hooks.deliveredKeys.size();
   session_.typeCharacter(c);
   if (!tracing_) return;
-  // What reached the window: the engine's injected records, and the typed
-  // key itself when it was let through (the Shift around it is not traced).
+  // What reached the window: the engine's injected records (a character's
+  // press and release as one line), and the typed key itself when it was
+  // let through (the user's Shift around it is not traced).
   const platform::VirtualKey typed = platform::sim::usKeystroke(c).vk;
   const auto& delivered = session_.hooks.deliveredKeys;
   for (std::size_t i = before; i < delivered.size(); ++i) {
     const platform::sim::DeliveredKey& key = delivered[i];
     char line[32];
-    if (key.injected && key.unicode)
+    if (key.injected && key.unicode) {
+      if (!key.down) continue;  // a character's release: the line is its press
       std::snprintf(line, sizeof line, "char %04X", key.unicode);
-    else if (key.injected)
+    } else if (key.injected)
       std::snprintf(line, sizeof line, "key %u %s", key.vk, key.down ? "down" : "up");
     else if (key.down && key.vk == typed)
       std::snprintf(line, sizeof line, "pass %u", key.vk);

@@ -108,8 +108,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (message == instanceMessage_ && instanceMessage_ != 0) {
-    if (wParam == kInstanceQuery)
-      return core_ && core_->ending() ? kInstanceEnding : kInstanceRunning;
+    if (wParam == kInstanceQuery) {
+      if (!core_ || !started_) return kInstanceStarting;
+      return core_->ending() ? kInstanceEnding : kInstanceRunning;
+    }
     if (wParam == kInstanceShowMenu && core_ && !menuOpen_ && core_->trayclick(TrayButton::Left))
       openKeymapMenu();
     return 0;

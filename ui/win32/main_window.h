@@ -19,12 +19,13 @@ namespace korimo::ui::win32 {
 
 // The window class by which a second instance finds the running one, and
 // the message it sends: wParam kInstanceQuery asks whether the running one
-// is ending (answer kInstanceEnding) or running (kInstanceRunning);
-// kInstanceShowMenu asks it to open its keymap sub-menu.
+// is still starting (answer kInstanceStarting), running (kInstanceRunning)
+// or ending (kInstanceEnding); kInstanceShowMenu asks it to open its keymap
+// sub-menu.
 constexpr wchar_t kMainWindowClass[] = L"VantrelKorimoMainWindow";
 constexpr wchar_t kInstanceMessageName[] = L"VantrelKorimo.Instance";
 enum : WPARAM { kInstanceQuery = 1, kInstanceShowMenu = 2 };
-enum : LRESULT { kInstanceRunning = 1, kInstanceEnding = 2 };
+enum : LRESULT { kInstanceRunning = 1, kInstanceEnding = 2, kInstanceStarting = 3 };
 
 class MainWindow : public CoreObserver {
  public:
@@ -37,6 +38,8 @@ class MainWindow : public CoreObserver {
 
   HWND handle() const { return window_; }
   void attach(TForm1& core);
+  // Start-up has finished: a second start may now ask for the menu.
+  void started() { started_ = true; }
   // Shows the tray icon as the core is now.
   void showTray();
 
@@ -59,6 +62,7 @@ class MainWindow : public CoreObserver {
   UINT instanceMessage_ = 0;
   DWORD lastKeySelect_ = 0;
   bool menuOpen_ = false;
+  bool started_ = false;
 };
 
 }  // namespace korimo::ui::win32

@@ -8,7 +8,8 @@ namespace korimo::ui::win32 {
 namespace {
 
 constexpr DWORD kAnswerMs = 2000;
-constexpr DWORD kWaitForOldMs = 20000;
+constexpr DWORD kPollMs = 200;
+constexpr DWORD kWaitMs = 20000;
 
 // The guard's name: per session (Local) and per user.
 std::wstring mutexName() {
@@ -26,21 +27,35 @@ std::optional<SingleInstance> SingleInstance::acquire() {
   if (::GetLastError() != ERROR_ALREADY_EXISTS) return SingleInstance(mutex);
 
   // Another program holds it. Running: it opens its menu and this start
-  // ends. Ending, or its window gone already: wait for it to go.
+  // ends. Still starting: wait until it runs. Ending: wait for it to go and
+  // take over.
   const UINT message = ::RegisterWindowMessageW(kInstanceMessageName);
-  HWND running = ::FindWindowW(kMainWindowClass, nullptr);
-  DWORD_PTR answer = 0;
-  if (running &&
-      ::SendMessageTimeoutW(running, message, kInstanceQuery, 0, SMTO_ABORTIFHUNG, kAnswerMs,
-                            &answer) &&
-      answer == kInstanceRunning) {
-    ::PostMessageW(running, message, kInstanceShowMenu, 0);
-    ::CloseHandle(mutex);
-    return std::nullopt;
-  }
-  const DWORD waited = ::WaitForSingleObject(mutex, kWaitForOldMs);
-  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return SingleInstance(mutex);
+  const DWORD began = ::GetTickCount();
+  do {
+    const DWORD waited = ::WaitForSingleObject(mutex, kPollMs);
+    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return SingleInstance(mutex);
+    HWND running = ::FindWindowW(kMainWindowClass, nullptr);
+    DWORD_PTR answer = 0;
+    if (running &&
+        ::SendMessageTimeoutW(running, message, kInstanceQuery, 0, SMTO_ABORTIFHUNG, kAnswerMs,
+                              &answer) &&
+        answer == kInstanceRunning) {
+      // Its menu must come to the front to close on a click elsewhere; the
+      // program the user has just started may let it.
+      DWORD process = 0;
+      ::GetWindowThreadProcessId(running, &process);
+      ::AllowSetForegroundWindow(process);
+      ::PostMessageW(running, message, kInstanceShowMenu, 0);
+      ::CloseHandle(mutex);
+      return std::nullopt;
+    }
+  } while (::GetTickCount() - began < kWaitMs);
   ::CloseHandle(mutex);
+  ::MessageBoxW(nullptr,
+                L"Vantrel Korimo is already running, but it does not answer. Wait a moment and "
+                L"start it again; if it still does not answer, end Korimo.exe in Task Manager "
+                L"first.",
+                L"Vantrel Korimo", MB_OK | MB_ICONWARNING);
   return std::nullopt;
 }
 

@@ -51,11 +51,10 @@ HWND findTarget(const std::wstring& prefix) {
 }
 
 void typeUnicode(platform::Desktop& desktop, char16_t unit) {
-  platform::KeyboardInput in;
-  in.wScan = unit;
-  in.dwFlags = platform::kKeyEventUnicode;
-  desktop.sendInput(in);
-  in.dwFlags |= platform::kKeyEventKeyUp;
+  platform::KeyboardInput in[2];
+  in[0].wScan = in[1].wScan = unit;
+  in[0].dwFlags = platform::kKeyEventUnicode;
+  in[1].dwFlags = platform::kKeyEventUnicode | platform::kKeyEventKeyUp;
   desktop.sendInput(in);
 }
 

@@ -80,7 +80,7 @@ check "a left click is reported with its button messages" \
 xdotool type --delay 40 "aB"
 wait_for 10 "$log" "^key vk=42 down=0" || true
 check "a typed letter arrives decoded" grep -q "^key vk=41 down=1 char=0061 shift=0 injected=0" "$log"
-check "its release arrives too" grep -q "^key vk=41 down=0 char=0061" "$log"
+check "its release arrives too, untranslated" grep -q "^key vk=41 down=0 char=0000" "$log"
 check "a shifted letter arrives with Shift" grep -q "^key vk=42 down=1 char=0042 shift=1 injected=0" "$log"
 
 # Q is withheld by the handler, W passes.

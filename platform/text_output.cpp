@@ -1,0 +1,218 @@
+#include "platform/text_output.h"
+
+#include <algorithm>
+#include <array>
+
+namespace korimo::platform {
+namespace {
+
+// Combining marks of the Indic blocks (vowel signs, length marks, candrabindu,
+// anusvara, visarga, nukta, virama, Devanagari accents) in stored order.
+constexpr std::uint16_t kVowlist[] = {
+    // Bengali
+    0x0981, 0x0982, 0x0983, 0x09BC, 0x09BE, 0x09BF, 0x09C0, 0x09C1, 0x09C2, 0x09C3, 0x09C4, 0x09C7,
+    0x09C8, 0x09CB, 0x09CC, 0x09CD, 0x09D7,
+    // Gurmukhi
+    0x0A01, 0x0A02, 0x0A03, 0x0A3C, 0x0A3E, 0x0A3F, 0x0A40, 0x0A41, 0x0A42, 0x0A47, 0x0A48, 0x0A4B,
+    0x0A4C, 0x0A4D,
+    // Devanagari
+    0x0901, 0x0902, 0x0903, 0x093C, 0x093E, 0x093F, 0x0940, 0x0941, 0x0942, 0x0943, 0x0944, 0x0945,
+    0x0946, 0x0947, 0x0948, 0x0949, 0x094A, 0x094B, 0x094C, 0x094D, 0x0951, 0x0952, 0x0953, 0x0954,
+    // Kannada
+    0x0C82, 0x0C83, 0x0CBC, 0x0CBE, 0x0CBF, 0x0CC0, 0x0CC1, 0x0CC2, 0x0CC3, 0x0CC4, 0x0CC6, 0x0CC7,
+    0x0CC8, 0x0CCA, 0x0CCB, 0x0CCC, 0x0CCD, 0x0CD5, 0x0CD6, 0x0CE2, 0x0CE3,
+    // Telugu
+    0x0C01, 0x0C02, 0x0C03, 0x0C3E, 0x0C3F, 0x0C40, 0x0C41, 0x0C42, 0x0C43, 0x0C44, 0x0C46, 0x0C47,
+    0x0C48, 0x0C4A, 0x0C4B, 0x0C4C, 0x0C4D,
+    // Gujarati
+    0x0A81, 0x0A82, 0x0A83, 0x0ABC, 0x0ABE, 0x0ABF, 0x0AC0, 0x0AC1, 0x0AC2, 0x0AC3, 0x0AC4, 0x0AC5,
+    0x0AC7, 0x0AC8, 0x0AC9, 0x0ACB, 0x0ACC, 0x0ACD, 0x0AE2, 0x0AE3,
+    // Malayalam
+    0x0D02, 0x0D03, 0x0D3E, 0x0D3F, 0x0D40, 0x0D41, 0x0D42, 0x0D43, 0x0D46, 0x0D47, 0x0D48, 0x0D4A,
+    0x0D4B, 0x0D4C, 0x0D4D,
+    // Tamil
+    0x0BBE, 0x0BBF, 0x0BC0, 0x0BC1, 0x0BC2, 0x0BC6, 0x0BC7, 0x0BC8, 0x0BCA, 0x0BCB, 0x0BCC, 0x0BCD};
+
+// The marks that the second browser class deletes together with their base.
+constexpr std::uint16_t kVowlist1[] = {
+    // Bengali
+    0x0981, 0x09BC, 0x09BE, 0x09C1, 0x09C2, 0x09C3, 0x09C4, 0x09CD, 0x09D7,
+    // Gurmukhi
+    0x0A01, 0x0A02, 0x0A3C, 0x0A41, 0x0A42, 0x0A47, 0x0A48, 0x0A4B, 0x0A4C, 0x0A4D,
+    // Devanagari
+    0x0901, 0x0902, 0x093C, 0x0941, 0x0942, 0x0943, 0x0944, 0x0945, 0x0946, 0x0947, 0x0948, 0x094D,
+    0x0951, 0x0952, 0x0953, 0x0954,
+    // Kannada
+    0x0CBC, 0x0CBF, 0x0CC2, 0x0CC6, 0x0CCC, 0x0CCD, 0x0CD5, 0x0CD6, 0x0CE2, 0x0CE3,
+    // Telugu
+    0x0C3E, 0x0C3F, 0x0C40, 0x0C46, 0x0C47, 0x0C48, 0x0C4A, 0x0C4B, 0x0C4C, 0x0C4D,
+    // Gujarati
+    0x0A81, 0x0A82, 0x0ABC, 0x0AC1, 0x0AC2, 0x0AC3, 0x0AC4, 0x0AC5, 0x0AC7, 0x0AC8, 0x0ACD, 0x0AE2,
+    0x0AE3,
+    // Malayalam
+    0x0D3E, 0x0D41, 0x0D42, 0x0D43, 0x0D4D,
+    // Tamil
+    0x0BBE, 0x0BC0, 0x0BCD};
+
+static_assert(std::size(kVowlist) == 140);
+static_assert(std::size(kVowlist1) == 76);
+
+template <std::size_t N>
+bool contains(const std::uint16_t (&table)[N], char32_t code) {
+  return std::find(std::begin(table), std::end(table), code) != std::end(table);
+}
+
+// The browser classes that delete whole clusters, and how.
+struct ClusterClass {
+  std::u16string_view name;
+  Deletion deletion;
+};
+constexpr std::array<ClusterClass, 4> kClusterClasses = {{
+    {u"Chrome_XPFrame", Deletion::ClusterAllMarks},
+    {u"{1C03B488-D53B-4a81-97F8-754559640193}", Deletion::ClusterSomeMarks},
+    {u"Chrome_VistaFrame", Deletion::ClusterAllMarks},
+    {u"Chrome_2003Frame", Deletion::ClusterAllMarks},
+}};
+
+bool isHigh(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLow(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// Units of the code point that ends text (two for a surrogate pair).
+std::size_t lastCodePointUnits(std::u16string_view text) {
+  const std::size_t n = text.size();
+  if (n >= 2 && isLow(text[n - 1]) && isHigh(text[n - 2])) return 2;
+  return n > 0 ? 1 : 0;
+}
+
+// The scan codes of the keys the program presses (set 1, the same on every
+// layout), and whether they are extended keys.
+struct KeyCode {
+  VirtualKey vk;
+  std::uint16_t scan;
+  bool extended;
+};
+constexpr KeyCode kKeyCodes[] = {
+    {kVkBack, 0x0E, false},    {kVkLeft, 0x4B, true},     {kVkDelete, 0x53, true},
+    {kVkLShift, 0x2A, false},  {kVkRShift, 0x36, false},  {kVkLControl, 0x1D, false},
+    {kVkRControl, 0x1D, true}, {kVkUnassigned, 0, false},
+};
+KeyCode codeOf(VirtualKey vk) {
+  for (const KeyCode& k : kKeyCodes)
+    if (k.vk == vk) return k;
+  return {vk, 0, false};
+}
+
+// Held, these change what an editing key does: Shift selects and cuts, Ctrl
+// moves and deletes by words. (Alt and the Windows keys are never held while
+// text is typed: keys pressed with them are not composed.)
+constexpr VirtualKey kEditingModifiers[] = {kVkLShift, kVkRShift, kVkLControl, kVkRControl};
+
+}  // namespace
+
+Deletion deletionFor(std::u16string_view className) {
+  for (const ClusterClass& c : kClusterClasses)
+    if (className == c.name) return c.deletion;
+  return Deletion::Backspace;
+}
+
+bool isClusterMark(Deletion deletion, char32_t codePoint) {
+  switch (deletion) {
+    case Deletion::Backspace: return false;
+    case Deletion::ClusterSomeMarks: return contains(kVowlist1, codePoint);
+    case Deletion::ClusterAllMarks: return contains(kVowlist, codePoint);
+  }
+  return false;
+}
+
+void TextOutput::key(VirtualKey vk, bool up) {
+  const KeyCode code = codeOf(vk);
+  KeyboardInput record;
+  record.wVk = vk;
+  record.wScan = code.scan;
+  record.dwFlags = (code.extended ? kKeyEventExtendedKey : 0u) | (up ? kKeyEventKeyUp : 0u);
+  records_.push_back(record);
+}
+
+void TextOutput::character(char16_t unit) {
+  KeyboardInput record;
+  record.wScan = unit;
+  record.dwFlags = kKeyEventUnicode;
+  records_.push_back(record);
+  record.dwFlags = kKeyEventUnicode | kKeyEventKeyUp;
+  records_.push_back(record);
+}
+
+void TextOutput::type(std::u16string_view text) {
+  for (char16_t unit : text) character(unit);
+}
+
+void TextOutput::takeBack(int count, Deletion deletion, std::u16string_view before) {
+  auto press = [this](VirtualKey vk) {
+    key(vk, false);
+    key(vk, true);
+  };
+  if (deletion == Deletion::Backspace) {
+    for (int i = 0; i < count; ++i) press(kVkBack);
+    return;
+  }
+  std::u16string_view work = before;
+  for (int i = 0; i < count; ++i) {
+    const std::size_t last = lastCodePointUnits(work);
+    if (last == 0) {
+      // Nothing known about the character: Backspace takes that one only.
+      press(kVkBack);
+      continue;
+    }
+    const bool mark = last == 1 && isClusterMark(deletion, work.back());
+    work.remove_suffix(last);
+    if (!mark) {
+      press(kVkLeft);
+      press(kVkDelete);
+      continue;
+    }
+    // Left + Delete takes the whole cluster: type again what stood before the
+    // deleted mark, from the cluster's base on, when the base is known.
+    std::size_t base = work.size();
+    while (base > 0 && isClusterMark(deletion, work[base - 1])) --base;
+    if (base == 0) {
+      press(kVkBack);
+      continue;
+    }
+    base -= lastCodePointUnits(work.substr(0, base));
+    press(kVkLeft);
+    press(kVkDelete);
+    type(work.substr(base));
+  }
+}
+
+bool TextOutput::send() {
+  if (records_.empty()) return true;
+  return desktop_.sendInput(records_) == records_.size();
+}
+
+bool TextOutput::apply(const TextChange& change, WindowHandle target, const KeysDown& held) {
+  records_.clear();
+  if (change.takeBack > 0) {
+    // Only taking back depends on the class, so a key that only adds text
+    // does not ask the desktop for it.
+    desktop_.readClassName(target, className_);
+    for (VirtualKey m : kEditingModifiers)
+      if (held[m]) key(m, true);
+    takeBack(change.takeBack, deletionFor(className_), change.before);
+    type(change.type);
+    for (VirtualKey m : kEditingModifiers)
+      if (held[m]) key(m, false);
+  } else {
+    type(change.type);
+  }
+  return send();
+}
+
+bool TextOutput::tap(VirtualKey vk) {
+  records_.clear();
+  key(vk, false);
+  key(vk, true);
+  return send();
+}
+
+}  // namespace korimo::platform
