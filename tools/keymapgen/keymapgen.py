@@ -2,8 +2,13 @@
 """Generates the bundled keymaps, the default configuration and the keymap guide.
 
 Reads the scheme tables in keymaps/schemes/ and writes
-  keymaps/Data/<Language>-Phonetic.xml and <Language>-InScript.xml,
+  keymaps/Data/<Language>-Phonetic.xml and <Language>-InScript.xml (for the
+  languages whose catalogue row names a column of that table),
   keymaps/config.xml and keymaps/README.md.
+
+A column of a scheme table is one keymap's cells. A column named "NAME/BASE"
+is a variant of the column BASE (to its left): a cell "·" in it is BASE's
+cell of that row, so that a variant lists only where it differs.
 
 Usage: keymapgen.py [--schemes DIR] [--out DIR]
 
@@ -27,6 +32,7 @@ ZWJ, ZWNJ = "\u200D", "\u200C"
 # names that the tables use for the invisible joiners
 TOKENS = {"<ZWJ>": ZWJ, "<ZWNJ>": ZWNJ}
 SELF, NONE = "<self>", "<none>"
+SAME = "\u00B7"  # a variant column's cell that repeats its base column's cell
 # every key of a US keyboard that types a printable character, unshifted then shifted
 UNSHIFTED = "`1234567890-=qwertyuiop[]\\asdfghjkl;'zxcvbnm,./"
 SHIFTED = "~!@#$%^&*()_+QWERTYUIOP{}|ASDFGHJKL:\"ZXCVBNM<>?"
@@ -112,14 +118,61 @@ def read_tsv(path):
 
 
 def read_catalogue(path):
+    """The languages in menu order. A row names the column of each table that
+    makes its keymap ("-": none); the phonetic cell may instead name an earlier
+    language whose phonetic keymap it shares. A catalogue with a "script"
+    column and no "phonetic"/"inscript" ones uses that column for both."""
     rows = []
     header = None
     for _n, fields in read_tsv(path):
         if header is None:
             header = fields
             continue
-        rows.append(dict(zip(header, fields)))
+        row = dict(zip(header, fields))
+        row.setdefault("phonetic", row.get("script", "-"))
+        row.setdefault("inscript", row.get("script", "-"))
+        rows.append(row)
+    names = [r["language"] for r in rows]
+    for r in rows:
+        r["shares"] = r["phonetic"] if r["phonetic"] in names else None
+        if r["shares"]:
+            r["phonetic"] = "-"
     return rows
+
+
+class Columns:
+    """The columns of one table: each one's base column, and its script."""
+
+    def __init__(self, header, first, allowed, where):
+        self.names, self.base = [], {}
+        for field in header[first:]:
+            name, _, base = field.partition("/")
+            if base and base not in self.names:
+                raise TableError(f"{where}: column {name} is a variant of {base}, which is not a column "
+                                 f"to its left")
+            self.names.append(name)
+            self.base[name] = base or None
+        self.script = {}
+        for name in self.names:
+            root = name
+            while self.base[root]:
+                root = self.base[root]
+            if root not in allowed:
+                raise TableError(f"{where}: column {root} names no script of the assigned table")
+            self.script[name] = root
+        self.fields = [f.partition("/")[0] for f in header]
+
+    def row(self, fields, where, errors):
+        """The row's cells by column, a variant's "·" replaced by its base's cell."""
+        row = dict(zip(self.fields, fields))
+        for name in self.names:
+            if row[name] == SAME:
+                if not self.base[name]:
+                    errors.append(f"{where}: column {name} has no base column to repeat")
+                    row[name] = "-"
+                else:
+                    row[name] = row[self.base[name]]
+        return row
 
 
 class Keymap:
@@ -145,9 +198,10 @@ class Keymap:
         self.entries.append((keys, text, where))
 
 
-def parse_phonetic(path, scripts, allowed, errors):
-    """-> {script: Keymap}, and the rows for the guide."""
+def parse_phonetic(path, wanted, allowed, errors):
+    """-> {column: Keymap}, the rows for the guide, the rules and the columns."""
     header = None
+    columns = None
     rules = {"literal": {}, "addak": {}, "tippi": {}}
     rows = []
     for number, fields in read_tsv(path):
@@ -165,28 +219,32 @@ def parse_phonetic(path, scripts, allowed, errors):
             continue
         if header is None:
             header = fields
-            missing = [s for s in scripts if s not in header]
+            columns = Columns(header, 2, allowed, where)
+            missing = [s for s in wanted if s not in columns.names]
             if missing:
                 raise TableError(f"{where}: no column for {', '.join(missing)}")
             continue
         if len(fields) != len(header):
             errors.append(f"{where}: {len(fields)} columns, the header has {len(header)}")
             continue
-        row = {name: expand(cell) for name, cell in zip(header, fields)}
+        row = {name: expand(cell) for name, cell in columns.row(fields, where, errors).items()}
         row["where"] = where
         row["keylist"] = row["keys"].split(" ") if row["keys"] != "-" else []
-        for s in scripts:
+        for s in columns.names:
             if row[s] != "-":
-                check_text(strip_circle(row[s]), s, allowed, where, errors)
+                check_text(strip_circle(row[s]), columns.script[s], allowed, where, errors)
         rows.append(row)
+    if columns is None:
+        raise TableError(f"{os.path.basename(path)}: no header")
 
     keymaps = {}
-    for s in scripts:
+    for s in wanted:
         keymaps[s] = build_phonetic(s, rows, rules, errors)
-    return keymaps, rows, rules
+    return keymaps, rows, rules, columns
 
 
 def build_phonetic(script, rows, rules, errors):
+    """The entries of one column (named script here, as most columns are a script)."""
     km = Keymap(f"phonetic {script}")
     vowels = []  # (keys, independent, sign, key of the row)
     virama = ""
@@ -245,37 +303,40 @@ def build_phonetic(script, rows, rules, errors):
     return km
 
 
-def parse_inscript(path, scripts, allowed, errors):
-    """-> {script: Keymap}, and the rows for the guide.
+def parse_inscript(path, wanted, allowed, errors):
+    """-> {column: Keymap}, the rows for the guide and the columns.
 
     A row whose key is one key says what that key types; a longer key is a
     sequence of keys that types its cell instead of what the keys type one by
     one. A cell is the text typed (a leading "◌" only makes a mark readable),
     <self> for the key's own character or <none> for nothing."""
     header = None
-    keymaps = {s: Keymap(f"InScript {s}") for s in scripts}
+    columns = None
+    keymaps = {}
     rows = []
     for number, fields in read_tsv(path):
         where = Source(path, number)
         if header is None:
             header = fields
-            missing = [s for s in scripts if s not in header]
             if header[0] != "key":
                 raise TableError(f"{where}: the first column of the header is key")
+            columns = Columns(header, 1, allowed, where)
+            missing = [s for s in wanted if s not in columns.names]
             if missing:
                 raise TableError(f"{where}: no column for {', '.join(missing)}")
+            keymaps = {s: Keymap(f"InScript {s}") for s in columns.names}
             continue
         if len(fields) != len(header):
             errors.append(f"{where}: {len(fields)} columns, the header has {len(header)}")
             continue
-        row = dict(zip(header, fields))
+        row = columns.row(fields, where, errors)
         row["where"] = where
         key = row["key"]
         if not key or any(not 32 < ord(c) < 127 for c in key):
             errors.append(f"{where}: the key '{key}' is not made of printable keys")
             continue
         rows.append(row)
-        for s in scripts:
+        for s in columns.names:
             cell = row[s]
             if cell == NONE:
                 continue
@@ -290,7 +351,7 @@ def parse_inscript(path, scripts, allowed, errors):
                 continue
             else:
                 text = strip_circle(expand(cell))
-                check_text(text, s, allowed, where, errors)
+                check_text(text, columns.script[s], allowed, where, errors)
             keymaps[s].add(key, text, where, errors)
     if header is None:
         raise TableError(f"{os.path.basename(path)}: no header")
@@ -299,7 +360,7 @@ def parse_inscript(path, scripts, allowed, errors):
     if missing:
         errors.append(f"{os.path.basename(path)}: no row for the keys {' '.join(missing)} "
                       f"(write {NONE} for a key that types nothing)")
-    return keymaps, rows
+    return {s: keymaps[s] for s in wanted}, rows, columns
 
 
 # ---------------------------------------------------------------- output
@@ -345,8 +406,9 @@ def config_xml(catalogue):
            "    <ToggleMode>1</ToggleMode>", "    <TKey1>0</TKey1>", "    <TKey2>0</TKey2>",
            "    <TextServices>True</TextServices>", "    <Surround>True</Surround>",
            "  </Local>", "  <Keymaps>"]
-    entries = [(lang, "Phonetic", lang["phonetic_tkey1"], lang["phonetic_tkey2"]) for lang in catalogue]
-    entries += [(lang, "InScript", "None", "None") for lang in catalogue]
+    entries = [(lang, "Phonetic", lang["phonetic_tkey1"], lang["phonetic_tkey2"])
+               for lang in catalogue if lang["phonetic"] != "-"]
+    entries += [(lang, "InScript", "None", "None") for lang in catalogue if lang["inscript"] != "-"]
     for lang, keyboard, k1, k2 in entries:
         out += ["    <Entry>",
                 f"      <Language>{esc(lang['language'])}</Language>",
@@ -375,56 +437,73 @@ def keys_md(keylist):
 FUNCTION_KEYS = ["F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12", "ScrLk"]
 
 
-def readme(catalogue, phonetic_rows, rules, inscript_rows, notes):
+def readme(catalogue, phonetic, inscript):
+    """phonetic: (rows, rules, columns) of the phonetic table; inscript: (rows, columns)."""
+    p_rows, rules, p_cols = phonetic
+    i_rows, i_cols = inscript
     out = ["# Bundled keymaps", "",
            "This file is generated by `tools/keymapgen/keymapgen.py` from the tables in",
-           "`schemes/`; edit the tables and run the generator again.", "",
-           "Every language has two keymaps in `Data/`: a phonetic one and the InScript",
-           "layout. The default `config.xml` puts the phonetic keymaps on Alt+1 to Alt+8",
-           "(F3 to F10 when toggling with function keys), Keymap off on Alt+0 (F2); the",
-           "InScript keymaps and Marathi start without a toggle key until one is assigned in",
-           "the settings.", "",
-           "| Language | Phonetic | Alt key | F key | InScript |", "|---|---|---|---|---|"]
+           "`schemes/`; edit the tables and run the generator again.", ""] + INTRO + [
+           "| Language | Script | Phonetic | Alt key | F key | InScript | LCID |",
+           "|---|---|---|---|---|---|---|"]
     for lang in catalogue:
         k1, k2 = lang["phonetic_tkey1"], lang["phonetic_tkey2"]
         alt = f"Alt+{k1}" if k1 != "None" else "none"
         fk = FUNCTION_KEYS[int(k2)] if k2 != "None" else "none"
-        out.append(f"| {lang['language']} | {file_name(lang, 'Phonetic')} | {alt} | {fk} | "
-                   f"{file_name(lang, 'InScript')} |")
-    out += [""] + notes + [""]
-    seen = set()
+        column = lang["inscript"] if lang["inscript"] != "-" else lang["phonetic"]
+        script = SCRIPT_NAMES[(i_cols if lang["inscript"] != "-" else p_cols).script[column]]
+        if lang["phonetic"] != "-":
+            phon = file_name(lang, "Phonetic")
+        elif lang["shares"]:
+            phon = f"{lang['shares']}'s"
+            alt = fk = "-"
+        else:
+            phon = alt = fk = "-"
+        ins = file_name(lang, "InScript") if lang["inscript"] != "-" else "-"
+        out.append(f"| {lang['language']} | {script} | {phon} | {alt} | {fk} | {ins} | {lang['lcid']} |")
+    out += [""] + LCID_NOTE + [""] + NOTES + [""]
+    shown = {}
     for lang in catalogue:
-        s = lang["script"]
-        if s in seen:
-            first = [c for c in catalogue if c["script"] == s][0]["language"]
-            out += [f"## {lang['language']}", "",
-                    f"{lang['language']} uses the {SCRIPT_NAMES[s]} keymaps of {first} "
-                    f"(same keys, input language {lang['lcid']}).", ""]
-            continue
-        seen.add(s)
-        out += phonetic_section(lang, phonetic_rows, rules)
-        out += inscript_section(lang, inscript_rows)
+        name = lang["language"]
+        column = lang["inscript"] if lang["inscript"] != "-" else lang["phonetic"]
+        script = (i_cols if lang["inscript"] != "-" else p_cols).script[column]
+        out += [f"## {name} ({SCRIPT_NAMES[script]})", ""]
+        if lang["shares"]:
+            out += [f"{name} is typed phonetically with the phonetic keymap of {lang['shares']}, "
+                    "whose letters are the same.", ""]
+        elif lang["phonetic"] != "-":
+            if lang["phonetic"] in shown:
+                out += [f"{file_name(lang, 'Phonetic')} has the keys of {shown[lang['phonetic']]} "
+                        f"({lang['language']}'s input language, {lang['lcid']}).", ""]
+            else:
+                shown[lang["phonetic"]] = file_name(lang, "Phonetic")
+                out += phonetic_section(lang, lang["phonetic"], p_cols.script[lang["phonetic"]], p_rows, rules)
+        if lang["inscript"] != "-":
+            out += inscript_section(lang, lang["inscript"], i_rows)
     return "\n".join(out)
 
 
-def phonetic_section(lang, rows, rules):
-    s = lang["script"]
-    out = [f"## {lang['language']} ({SCRIPT_NAMES[s]})", "",
-           f"### {lang['language']} phonetic ({file_name(lang, 'Phonetic')})", ""]
+def phonetic_section(lang, column, script, rows, rules):
+    s = column
+    out = [f"### {lang['language']} phonetic ({file_name(lang, 'Phonetic')})", ""]
     sample = [r for r in rows if r["kind"] == "consonant" and r[s] != "-"][0]
-    virama = strip_circle([r[s] for r in rows if r["kind"] == "virama"][0])
-    out += ["A consonant typed alone carries the virama; the keys of a vowel after it",
-            f"replace the virama by the vowel sign (`{sample['keylist'][0]}` {sample[s]}{virama}, "
-            f"`{sample['keylist'][0]}a` {sample[s]}). Consonants typed in a row keep the virama",
-            "between them and form conjuncts. Type `a` after a consonant for the bare",
-            "consonant, for example before a space.", ""]
+    virama = strip_circle(([r[s] for r in rows if r["kind"] == "virama"] + ["-"])[0])
+    key = sample["keylist"][0]
+    if virama != "-":
+        out += ["A consonant typed alone carries the virama; the keys of a vowel after it",
+                f"replace the virama by the vowel sign (`{key}` {sample[s]}{virama}, "
+                f"`{key}a` {sample[s]}). Consonants typed in a row keep the virama",
+                "between them and form conjuncts. Type `a` after a consonant for the bare",
+                "consonant, for example before a space.", ""]
+    else:
+        out += PHONETIC_INTRO.get(s, []) + [""]
     out += ["| Keys | Vowel | Sign after a consonant |", "|---|---|---|"]
     for r in rows:
         if r["kind"] == "vowel" and r[s] != "-":
             ind, sign = r[s].split(" ")
             sample_sign = sample[s] + strip_circle(sign)
-            out.append(f"| {keys_md(r['keylist'])} | {ind} | {sign if sign != DOTTED_CIRCLE else '(inherent)'} "
-                       f"({sample_sign}) |")
+            shown = sign if sign != DOTTED_CIRCLE else ("(inherent)" if virama != "-" else "(not written)")
+            out.append(f"| {keys_md(r['keylist'])} | {ind} | {shown} ({sample_sign}) |")
     out += ["", "| Keys | Consonant |", "|---|---|"]
     for r in rows:
         if r["kind"] == "consonant" and r[s] != "-":
@@ -444,7 +523,8 @@ def phonetic_section(lang, rows, rules):
         key, mark, short = rules["tippi"][s]
         out += [f"`{key}` after a syllable types the tippi {DOTTED_CIRCLE}{mark} after the vowels "
                 f"{', '.join('`' + k + '`' for k in short)} and the bindi otherwise.", ""]
-    lit = rules["literal"].get("all", [])
+    used = {k for r in rows if r[s] != "-" for k in r["keylist"]}
+    lit = [k for k in rules["literal"].get("all", []) if k not in used]
     out += ["", "Punctuation keys that the scheme does not use type themselves: " + md(" ".join(lit)) + "", ""]
     return out
 
@@ -457,8 +537,8 @@ def inscript_cell(key, cell):
     return md(visible(expand(cell)))
 
 
-def inscript_section(lang, rows):
-    s = lang["script"]
+def inscript_section(lang, column, rows):
+    s = column
     out = [f"### {lang['language']} InScript ({file_name(lang, 'InScript')})", "",
            "One key per character; Shift gives the second level.", "",
            "| Key | Types | Shift+Key | Types |", "|---|---|---|---|"]
@@ -474,6 +554,33 @@ def inscript_section(lang, rows):
     out += [""] + INSCRIPT_NOTES.get(s, []) + ([""] if s in INSCRIPT_NOTES else [])
     return out
 
+
+INTRO = [
+    "Most languages have two keymaps in `Data/`: a phonetic one and the InScript",
+    "layout. Konkani, Maithili, Bodo and Dogri are typed phonetically with Hindi's",
+    "phonetic keymap, whose letters are theirs, and have InScript keymaps of their",
+    "own; Manipuri (Meetei Mayek) and Santali (Ol Chiki) have InScript keymaps",
+    "only, Urdu, Kashmiri and Sindhi (Perso-Arabic) phonetic ones only. The",
+    "default `config.xml` puts the phonetic keymaps of the first eight languages on",
+    "Alt+1 to Alt+8 (F3 to F10 when toggling with function keys), Keymap off on",
+    "Alt+0 (F2); every other keymap starts without a toggle key until one is",
+    "assigned in the settings.",
+    "",
+]
+
+LCID_NOTE = [
+    "The LCID is the keymap's input language: the Windows language identifier of",
+    "its language. Urdu has 0420 and Nepali 0461, the identifiers under which",
+    "Windows registers its Urdu and Nepali keyboards (0820 and 0861, their Indian",
+    "variants, have none). Kashmiri (0460) and Sindhi (0859) have the identifiers of",
+    "their Perso-Arabic forms, Manipuri its own (0458). Maithili, Bodo, Dogri and",
+    "Santali have no Windows LCID: Windows knows them by name only. Their keymaps",
+    "carry 1000, the identifier Windows gives a language that has none",
+    "(LOCALE_CUSTOM_UNSPECIFIED); no keyboard layout is registered under it, so",
+    "switching to one of these keymaps leaves the input language as it is.",
+]
+
+PHONETIC_INTRO = {}
 
 NOTES = [
     "## The phonetic scheme",
@@ -611,24 +718,26 @@ INSCRIPT_NOTES = {
 def generate(schemes, out_dir, assigned_path):
     allowed = load_assigned(assigned_path)
     catalogue = read_catalogue(os.path.join(schemes, "catalogue.tsv"))
-    scripts = list(dict.fromkeys(lang["script"] for lang in catalogue))
-    for s in scripts:
-        if s not in allowed:
-            raise TableError(f"catalogue.tsv: unknown script {s}")
+    wanted_p = list(dict.fromkeys(lang["phonetic"] for lang in catalogue if lang["phonetic"] != "-"))
+    wanted_i = list(dict.fromkeys(lang["inscript"] for lang in catalogue if lang["inscript"] != "-"))
     errors = []
-    phonetic, phonetic_rows, rules = parse_phonetic(os.path.join(schemes, "phonetic.tsv"),
-                                                    scripts, allowed, errors)
-    inscript, inscript_rows = parse_inscript(os.path.join(schemes, "inscript.tsv"), scripts, allowed, errors)
+    phonetic, phonetic_rows, rules, p_cols = parse_phonetic(os.path.join(schemes, "phonetic.tsv"),
+                                                            wanted_p, allowed, errors)
+    inscript, inscript_rows, i_cols = parse_inscript(os.path.join(schemes, "inscript.tsv"), wanted_i,
+                                                     allowed, errors)
     if errors:
         raise TableError("\n".join(errors))
 
     files = {}
     for lang in catalogue:
-        s = lang["script"]
-        files[os.path.join("Data", file_name(lang, "Phonetic"))] = keymap_xml(lang, "Phonetic", phonetic[s])
-        files[os.path.join("Data", file_name(lang, "InScript"))] = keymap_xml(lang, "InScript", inscript[s])
+        if lang["phonetic"] != "-":
+            files[os.path.join("Data", file_name(lang, "Phonetic"))] = keymap_xml(
+                lang, "Phonetic", phonetic[lang["phonetic"]])
+        if lang["inscript"] != "-":
+            files[os.path.join("Data", file_name(lang, "InScript"))] = keymap_xml(
+                lang, "InScript", inscript[lang["inscript"]])
     files["config.xml"] = config_xml(catalogue)
-    files["README.md"] = readme(catalogue, phonetic_rows, rules, inscript_rows, NOTES)
+    files["README.md"] = readme(catalogue, (phonetic_rows, rules, p_cols), (inscript_rows, i_cols))
     for rel, text in files.items():
         path = os.path.join(out_dir, rel)
         os.makedirs(os.path.dirname(path), exist_ok=True)
