@@ -723,8 +723,9 @@ INSCRIPT_NOTES = {
     ],
     "ne": [
         "Nepali follows its Enhanced InScript table: Hindi's keys without the",
-        "candra vowels and the short e and o, which Nepali does not write (`! @ \\ |",
-        "` ~` type themselves, `z Z V B` nothing); `J` ऱ and `N` ळ as in Hindi.",
+        "candra vowels and the short e and o, which Nepali does not write (`!`, `@`,",
+        "`\\`, `|`, `` ` `` and `~` type themselves, `z Z V B` nothing); `J` ऱ and",
+        "`N` ळ as in Hindi.",
         "The half form of Nepali's `rya` is the virama and ZWJ: `jd]/e` र्‍या.",
     ],
     "sa": [
@@ -750,8 +751,8 @@ INSCRIPT_NOTES = {
     ],
     "doi": [
         "Dogri follows its Enhanced InScript table: `z` types the tone mark ʼ; no",
-        "candra vowels, short e or o (`! @ \\ | ` ~` type themselves); the nukta",
-        "letters are the letter and `]` (ज़ `p]`, ड़ `[]`).",
+        "candra vowels, short e or o (`!`, `@`, `\\`, `|`, `` ` `` and `~` type themselves); the",
+        "nukta letters are the letter and `]` (ज़ `p]`, ड़ `[]`).",
     ],
     "as": [
         "Assamese follows Bengali's keys with ৰ on `j` (`#` ◌্ৰ, `$` ৰ্) and ৱ on",
