@@ -10,6 +10,7 @@ packages=(
   wine wine64 xvfb xdotool x11-utils imagemagick
   fonts-wine fonts-liberation fonts-lohit-deva fonts-lohit-beng-bengali fonts-lohit-guru
   fonts-lohit-gujr fonts-lohit-knda fonts-lohit-telu fonts-lohit-mlym fonts-lohit-taml
+  fonts-lohit-orya fonts-lohit-beng-assamese fonts-eeyek fonts-uniol fonts-sil-lateef fonts-nafees
   python3 python3-pil clang-format
   nsis zip unzip imagemagick
   clang-14 libclang-rt-14-dev

@@ -83,6 +83,7 @@ for row, what in [
         ('<kbd>aa</kbd> <kbd>A</kbd><b>आ</b>', "Hindi aa and A type आ"),
         ('<kbd>kaa</kbd> <kbd>kA</kbd><b>का</b>', "Hindi kaa and kA type का"),
         ('<kbd>n_</kbd><b>ൻ</b>', "Malayalam n_ types the chillu ൻ"),
+        ('<kbd>kd]</kbd><b>ꯛ</b>', "Meetei Mayek kd] types the final k ꯛ"),
         ('<kbd>Alt+1</kbd></td><td><kbd>F3</kbd></td><td>Hindi-Phonetic.xml</td>',
          "Hindi phonetic on Alt+1 and F3"),
 ]:

@@ -22,11 +22,16 @@ import xml.etree.ElementTree as ET
 
 FUNCTION_KEYS = ["F2", "F3", "F4", "F5", "F6", "F7", "F8", "F9", "F10", "F11", "F12", "ScrLk"]
 LANGUAGE_TAGS = {"0439": "hi", "044e": "mr", "0445": "bn", "0446": "pa", "0447": "gu",
-                 "044b": "kn", "044a": "te", "044c": "ml", "0449": "ta", "0409": "en"}
+                 "044b": "kn", "044a": "te", "044c": "ml", "0449": "ta", "0409": "en", "0448": "or",
+                 "044d": "as", "0461": "ne", "044f": "sa", "0457": "kok", "0458": "mni", "0420": "ur",
+                 "0460": "ks", "0859": "sd"}
+# languages without a Windows LCID of their own (their keymaps carry 1000), by name
+NAME_TAGS = {"maithili": "mai", "bodo": "brx", "dogri": "doi", "santali": "sat"}
 INDIC_FONTS = ('"Nirmala UI", Mangal, Aparajita, Vrinda, Shonar Bangla, Raavi, Shruti, '
                'Tunga, Gautami, Kartika, Latha, Vijaya, "Lohit Devanagari", "Lohit Bengali", '
                '"Lohit Gurmukhi", "Lohit Gujarati", "Lohit Kannada", "Lohit Telugu", '
-               '"Lohit Malayalam", "Lohit Tamil", "Noto Sans", sans-serif')
+               '"Lohit Malayalam", "Lohit Tamil", Kalinga, "Lohit Odia", "Lohit Assamese", Eeyek, '
+               'UniOl, "Urdu Typesetting", "Segoe UI", Lateef, Nafees, "Noto Sans", sans-serif')
 
 
 class KeymapError(Exception):
@@ -200,7 +205,7 @@ table {{ border-collapse: collapse; margin: .6em 0; }}
 th, td {{ border: 1px solid #d5d5d5; padding: .25em .6em; text-align: left; vertical-align: top; }}
 th {{ background: #eef4f4; }}
 .indic, .c b {{ font-family: {INDIC_FONTS}; }}
-.c b {{ font-size: 20px; font-weight: normal; margin-left: .35em; }}
+.c b {{ font-size: 20px; font-weight: normal; margin-left: .35em; unicode-bidi: plaintext; }}
 .grid {{ border: 1px solid #e1e1e1; background: #fff; border-radius: 6px; padding: .3em .5em; }}
 .row {{ display: flex; flex-wrap: wrap; gap: .15em 1.1em; padding: .25em 0;
        border-bottom: 1px solid #f0f0f0; }}
@@ -235,6 +240,7 @@ def page(keymaps_dir, icons_dir):
         title = " ".join(x for x in (entry.get("Language"), entry.get("Keyboard")) if x) \
             or os.path.splitext(name)[0]
         keymaps.append({"file": name, "title": title, "lcid": lcid, "entries": entries,
+                        "language": entry.get("Language", ""),
                         "alt": alt_key(entry.get("TKey1", "")),
                         "fkey": function_key(entry.get("TKey2", ""))})
 
@@ -345,7 +351,7 @@ def page(keymaps_dir, icons_dir):
         out.append('<p class="note">These files in the Data folder could not be read as '
                    "keymaps: " + ", ".join(esc(b) for b in broken) + ".</p>")
     for k in keymaps:
-        tag = LANGUAGE_TAGS.get(k["lcid"].lower(), "")
+        tag = NAME_TAGS.get(k["language"].lower()) or LANGUAGE_TAGS.get(k["lcid"].lower(), "")
         toggles = ", ".join(x for x in (k["alt"], k["fkey"]) if x) or "no toggle key"
         out.append(f'<h3 id="{anchor(k["file"])}">{esc(k["title"])}</h3>')
         out.append(f'<p class="sub">{esc(k["file"])} &middot; {len(k["entries"])} key '
