@@ -128,7 +128,7 @@ TEST(WindowClasses, EndWithTheSameTextForTheSameKeys) {
       }
     }
   }
-  EXPECT_EQ(keymaps, 18);
+  EXPECT_EQ(keymaps, 35);
 }
 
 }  // namespace
