@@ -25,7 +25,7 @@ using bench::Typist;
 void composeWords(benchmark::State& state, const std::filesystem::path& keymap) {
   Typist typist;
   Engine& engine = typist.engine;
-  if (!engine.tables.integritycheck(keymap)) {
+  if (!engine.keymaps.load(1, keymap)) {
     state.SkipWithError("keymap failed to load");
     return;
   }
@@ -46,8 +46,8 @@ void BM_ComposeKey_LargeKeymap(benchmark::State& state) { composeWords(state, la
 
 void BM_LoadLargeKeymap(benchmark::State& state) {
   for (auto _ : state) {
-    KeymapTables tables;
-    benchmark::DoNotOptimize(tables.integritycheck(largeKeymap()));
+    LoadedKeymaps keymaps;
+    benchmark::DoNotOptimize(keymaps.load(1, largeKeymap()));
   }
 }
 
@@ -60,20 +60,14 @@ void BM_ComposeKey_EndOfLongSequence(benchmark::State& state) {
   const auto length = static_cast<std::size_t>(state.range(0));
   Typist typist;
   Engine& engine = typist.engine;
-  KeymapTable table;
-  for (auto& column : table) column.assign(19, u"");
-  table[kDisplay][0] = u"2";
-  table[kCharacter][0] = xml::utf8ToUtf16(std::to_string(length + 1));
-  table[kKeys][0] = u"0439";
-  table[kKeys][1] = u"a";
-  table[kKeys][2] = std::u16string(length + 1, u'a');
-  table[kCharacter][1] = table[kDisplay][1] = u"0905";
-  table[kCharacter][2] = table[kDisplay][2] = u"0906";
-  engine.tables.assign(1, table);
+  KeymapFile file;
+  file.entries = {{u"a", u"\u0905", u"\u0905"},
+                  {std::u16string(length + 1, u'a'), u"\u0906", u"\u0906"}};
+  engine.keymaps.adopt(1, file);
   engine.keymap.activate(1);
   for (auto _ : state) {
     state.PauseTiming();
-    engine.composition.setallnull();
+    engine.composition.reset();
     for (std::size_t i = 1; i < length; ++i) typist.compose('A', u'a', false);
     state.ResumeTiming();
     typist.compose('A', u'a', false);

@@ -104,15 +104,15 @@ void report(std::size_t n) {
 int compose(bool surround, const std::string& entries, std::size_t n) {
   Typist typist;
   Engine& engine = typist.engine;
-  if (!engine.tables.integritycheck(keymapOf(entries))) return 1;
+  if (!engine.keymaps.load(1, keymapOf(entries))) return 1;
   engine.keymap.activate(1);
-  engine.composition.setallnull();
+  engine.composition.reset();
   const KeyStream keys(n);
   for (std::size_t i = 0; i < keys.size(); ++i) {
     if (i == kWarmUp) startCounting();
     const char key = keys[i];
     if (key == '\b' && !surround)
-      engine.composition.setallnull();
+      engine.composition.reset();
     else
       typist.compose(key == '\b' ? platform::kVkBack : static_cast<std::uint16_t>(key),
                      static_cast<char16_t>(key), surround);
@@ -149,8 +149,8 @@ int load(const std::string& entries, std::size_t n) {
   int loaded = 0;
   const auto start = std::chrono::steady_clock::now();
   for (std::size_t i = 0; i < n; ++i) {
-    KeymapTables tables;
-    loaded += tables.integritycheck(path) ? 1 : 0;
+    LoadedKeymaps keymaps;
+    loaded += keymaps.load(1, path) ? 1 : 0;
   }
   const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
   report(n);

@@ -37,8 +37,8 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
     steps_.resize(s);
     out_.resize(step.outBefore);
     const std::u16string_view piece = std::u16string_view(source_).substr(step.pos);
-    const CodeGroups groups = keymap.characterGroups(keymap.entryRow(open_.back().range, piece));
-    out_.append(groups.data(), groups.size());
+    const std::u16string_view text = keymap.character(keymap.entryRow(open_.back().range, piece));
+    out_.append(text.data(), text.size());
     steps_.push_back({step.pos, piece.size(), step.outBefore, length});
     return;
   }
@@ -48,14 +48,12 @@ void Conversion::extend(const ActiveKeymap& keymap, char16_t key) {
   Step step{oldLength, 1, out_.size(), steps_.empty() ? 0 : steps_.back().lastEnd};
   if (keymap.maxKeysLength > 0) {
     const KeyRange range = keymap.keyRange(key);
-    if (key == u' ') {
-      out_.push_back(kSpaceGroup);
-    } else if (key == u'\r') {
-      out_.push_back(kCarriageReturnGroup);
+    if (key == u' ' || key == u'\r') {
+      out_.push_back(key);  // a space, and Enter, are themselves
     } else if (keymap.isEntry(range)) {
-      const CodeGroups groups =
-          keymap.characterGroups(keymap.entryRow(range, std::u16string_view(&key, 1)));
-      out_.append(groups.data(), groups.size());
+      const std::u16string_view text =
+          keymap.character(keymap.entryRow(range, std::u16string_view(&key, 1)));
+      out_.append(text.data(), text.size());
       step.lastEnd = length;
     }
     if (!range.empty()) open_.push_back({steps_.size(), range});
@@ -77,13 +75,13 @@ bool Conversion::convertEntry(const ActiveKeymap& keymap, std::u16string_view so
   steps_.push_back({0, source.size(), 0, source.size()});
   open_.clear();
   open_.push_back({0, range});
-  const CodeGroups groups = keymap.characterGroups(keymap.entryRow(range, source));
-  out_.assign(groups.data(), groups.size());
+  const std::u16string_view text = keymap.character(keymap.entryRow(range, source));
+  out_.assign(text.data(), text.size());
   return true;
 }
 
-const CodeString& Conversion::convert(const ActiveKeymap& keymap, std::u16string_view source,
-                                      KeyString& pendingKeys) {
+const ShortText& Conversion::convert(const ActiveKeymap& keymap, std::u16string_view source,
+                                     ShortText& pendingKeys) {
   const bool sameKeymap = generation_ == keymap.generation && generation_ != 0;
   const std::u16string_view kept = source_;
   if (!sameKeymap || source != kept) {
@@ -104,28 +102,28 @@ const CodeString& Conversion::convert(const ActiveKeymap& keymap, std::u16string
   return out_;
 }
 
-std::u16string Composition::convert_text(std::u16string_view source) {
-  CodeString codes;
-  convert_text(source, codes);
-  return groupsToText(codes);
+std::u16string Composition::convert(std::u16string_view source) {
+  ShortText text;
+  convert(source, text);
+  return std::u16string(text);
 }
 
-void Composition::convert_text(std::u16string_view source, CodeString& codes) {
+void Composition::convert(std::u16string_view source, ShortText& text) {
   if (source.empty()) {
-    codes.clear();
+    text.clear();
     return;
   }
-  codes = conversion_.convert(keymap_, source, pendingKeys);
+  text = conversion_.convert(keymap_, source, pendingKeys);
 }
 
-// After a composed key composeKeys is the sequence last converted, so its
+// After a composed key syllableKeys is the sequence last converted, so its
 // conversion is at hand. The pending keys are left to the conversion of the
-// new composeKeys, which follows every check_continuity.
+// new syllableKeys, which follows every advance.
 void Composition::convertPrevious(std::u16string_view keys) {
   if (!keys.empty() && conversion_.holds(keymap_, keys))
-    previousCodes = conversion_.output();
+    previousText = conversion_.output();
   else
-    convert_text(keys, previousCodes);
+    convert(keys, previousText);
 }
 
 KeyRange Composition::rangeOf(std::u16string_view keys) const {
@@ -138,25 +136,25 @@ KeyRange Composition::rangeOf(std::u16string_view keys) const {
 }
 
 // The first row that begins with a sequence is found by narrowing the rows
-// that begin with the sequence one key shorter: composeKeys and restartKeys
+// that begin with the sequence one key shorter: syllableKeys and restartKeys
 // keep theirs from the key before.
-void Composition::check_continuity(char16_t key) {
+void Composition::advance(char16_t key) {
   if (rangesGeneration_ != keymap_.generation || rangesGeneration_ == 0) {
-    composeRange_ = rangeOf(composeKeys);
+    syllableRange_ = rangeOf(syllableKeys);
     restartRange_ = rangeOf(restartKeys);
     rangesGeneration_ = keymap_.generation;
   }
   const KeyRange keyRange = keymap_.keyRange(key);
-  // The rows that begin with dest = composeKeys + key.
-  KeyRange dest = composeKeys.empty() ? keyRange : keymap_.narrow(composeRange_, key);
+  // The rows that begin with dest = syllableKeys + key.
+  KeyRange dest = syllableKeys.empty() ? keyRange : keymap_.narrow(syllableRange_, key);
   if (!dest.empty()) {
     // dest is a whole entry, or begins one.
-    convertPrevious(composeKeys);
-    composeKeys.push_back(key);
-    composeRange_ = dest;
+    convertPrevious(syllableKeys);
+    syllableKeys.push_back(key);
+    syllableRange_ = dest;
     if (keymap_.isEntry(dest)) {
       // The conversion that the caller asks for next, at once.
-      conversion_.convertEntry(keymap_, composeKeys, dest);
+      conversion_.convertEntry(keymap_, syllableKeys, dest);
       restartKeys.clear();
       restartRange_ = keymap_.allRows();
     } else {
@@ -170,79 +168,78 @@ void Composition::check_continuity(char16_t key) {
   const KeyRange restarted = restartKeys.empty() ? keyRange : keymap_.narrow(restartRange_, key);
   if (!restarted.empty()) {
     convertPrevious(restartKeys);
-    composeKeys = restartKeys;
-    composeKeys.push_back(key);
-    composeRange_ = restarted;
-    conversion_.convertEntry(keymap_, composeKeys, restarted);
+    syllableKeys = restartKeys;
+    syllableKeys.push_back(key);
+    syllableRange_ = restarted;
+    conversion_.convertEntry(keymap_, syllableKeys, restarted);
     restartKeys.clear();
     restartKeys.push_back(key);
     restartRange_ = keyRange;
     return;
   }
-  previousCodes.clear();
+  previousText.clear();
   restartKeys.clear();
   restartKeys.push_back(key);
-  composeKeys = restartKeys;
-  restartRange_ = composeRange_ = keyRange;
+  syllableKeys = restartKeys;
+  restartRange_ = syllableRange_ = keyRange;
 }
 
-void HistoryRing::empty(Tstruct& slot) {
-  slot.cfstr.clear();
-  slot.tsrr.clear();
-  slot.lastext.clear();
-  slot.curtext.clear();
-  slot.fill = 0;
+void StepHistory::empty(CompositionStep& slot) {
+  slot.keys.clear();
+  slot.restartKeys.clear();
+  slot.before.clear();
+  slot.after.clear();
+  slot.filled = false;
 }
 
-void HistoryRing::push(const KeyString& cf, const KeyString& ts, const CodeString& la,
-                       const CodeString& tm) {
+void StepHistory::push(const ShortText& keys, const ShortText& restartKeys, const ShortText& before,
+                       const ShortText& after) {
   // The oldest slot, whatever it held, becomes slot 0.
   head_ = (head_ + historyDepth - 1) % historyDepth;
-  Tstruct& newest = slots_[head_];
+  CompositionStep& newest = slots_[head_];
   // Copies into the buffers the slot already has.
-  newest.cfstr = cf;
-  newest.tsrr = ts;
-  newest.lastext = la;
-  newest.curtext = tm;
-  newest.fill = 1;
+  newest.keys = keys;
+  newest.restartKeys = restartKeys;
+  newest.before = before;
+  newest.after = after;
+  newest.filled = true;
 }
 
-void HistoryRing::pop() {
+void StepHistory::pop() {
   empty(slots_[head_]);  // becomes the oldest slot
   head_ = (head_ + 1) % historyDepth;
 }
 
-void HistoryRing::clear() {
-  for (Tstruct& slot : slots_) empty(slot);
+void StepHistory::clear() {
+  for (CompositionStep& slot : slots_) empty(slot);
   head_ = 0;
 }
 
-void Composition::getdownstack() {
-  const Tstruct& newest = historyStack[0];
-  if (newest.fill == 1 && historyStack[1].fill == 1) {
-    replacement_.backNfront(newest.curtext, newest.lastext);
-    const Tstruct& before = historyStack[1];
-    composeKeys = before.cfstr;
-    restartKeys = before.tsrr;
-    previousCodes = before.lastext;
-    historyStack.pop();
+void Composition::undoStep() {
+  const CompositionStep& newest = history[0];
+  if (newest.filled && history[1].filled) {
+    replacement_.replace(newest.after, newest.before);
+    const CompositionStep& before = history[1];
+    syllableKeys = before.keys;
+    restartKeys = before.restartKeys;
+    previousText = before.before;
+    history.pop();
     forgetRanges();
     return;
   }
-  if (newest.fill == 1) {
-    replacement_.backNfront(newest.curtext, newest.lastext);
-  } else {
+  if (newest.filled)
+    replacement_.replace(newest.after, newest.before);
+  else
     replacement_.takeBackUnknown();
-  }
-  setallnull();
+  reset();
 }
 
-void Composition::setallnull() {
-  emptyHistory();
+void Composition::reset() {
+  forgetHistory();
   conversion_.forget();
   replacement_.forgetShown();
-  composeKeys.clear();
-  previousCodes.clear();
+  syllableKeys.clear();
+  previousText.clear();
   restartKeys.clear();
   forgetRanges();
 }

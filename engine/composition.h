@@ -8,23 +8,20 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/code_groups.h"
+#include "engine/inline_buffer.h"
 #include "engine/lookup.h"
 #include "engine/replacement.h"
 
 namespace korimo {
 
-// A key sequence as the composition holds it: a syllable's keys in place.
-using KeyString = InlineBuffer<char16_t, 16>;
-
-// One composition step. The code strings are held as their groups
-// (code_groups.h), as previousCodes and currentCodes are.
-struct Tstruct {
-  KeyString cfstr;        // composeKeys
-  KeyString tsrr;         // restartKeys
-  CodeString lastext;     // previousCodes
-  CodeString curtext;     // currentCodes
-  std::int32_t fill = 0;  // 1 when the slot holds a step
+// One composition step, as Backspace undoes it: the syllable's keys after
+// it, and the text the syllable showed before and after it.
+struct CompositionStep {
+  ShortText keys;         // syllableKeys
+  ShortText restartKeys;  // restartKeys
+  ShortText before;       // previousText
+  ShortText after;        // currentText
+  bool filled = false;    // the slot holds a step
 };
 
 constexpr std::size_t historyDepth = 12;
@@ -34,15 +31,16 @@ constexpr std::size_t historyDepth = 12;
 // moves where slot 0 lies instead of copying every slot along, and an
 // emptied slot keeps its strings' buffers, so that recording a step costs
 // four copies into buffers already there.
-class HistoryRing {
+class StepHistory {
  public:
-  Tstruct& operator[](std::size_t slot) { return slots_[physical(slot)]; }
-  const Tstruct& operator[](std::size_t slot) const { return slots_[physical(slot)]; }
+  CompositionStep& operator[](std::size_t slot) { return slots_[physical(slot)]; }
+  const CompositionStep& operator[](std::size_t slot) const { return slots_[physical(slot)]; }
   static constexpr std::size_t size() { return historyDepth; }
 
   // Slot i takes slot i - 1 for every i from the oldest down, the oldest
   // step goes, and slot 0 holds the step given.
-  void push(const KeyString& cf, const KeyString& ts, const CodeString& la, const CodeString& tm);
+  void push(const ShortText& keys, const ShortText& restartKeys, const ShortText& before,
+            const ShortText& after);
   // Slot i takes slot i + 1, and the oldest slot is empty.
   void pop();
   // Every slot empty.
@@ -50,9 +48,9 @@ class HistoryRing {
 
  private:
   std::size_t physical(std::size_t slot) const { return (head_ + slot) % historyDepth; }
-  static void empty(Tstruct& slot);
+  static void empty(CompositionStep& slot);
 
-  std::array<Tstruct, historyDepth> slots_{};
+  std::array<CompositionStep, historyDepth> slots_{};
   std::size_t head_ = 0;  // where slot 0 lies
 };
 
@@ -72,8 +70,8 @@ class HistoryRing {
 class Conversion {
  public:
   // The conversion of source (not empty), with the pending keys it leaves.
-  const CodeString& convert(const ActiveKeymap& keymap, std::u16string_view source,
-                            KeyString& pendingKeys);
+  const ShortText& convert(const ActiveKeymap& keymap, std::u16string_view source,
+                           ShortText& pendingKeys);
   void forget() {
     source_.clear();
     generation_ = 0;
@@ -84,7 +82,7 @@ class Conversion {
            source == std::u16string_view(source_);
   }
   // The conversion of the sequence last converted.
-  const CodeString& output() const { return out_; }
+  const ShortText& output() const { return out_; }
   // Takes source, whose rows are range, as converted when source is itself
   // an entry that the greedy scan takes whole (no longer than the longest
   // key sequence, and not a lone space or carriage return): then its
@@ -107,8 +105,8 @@ class Conversion {
   void extend(const ActiveKeymap& keymap, char16_t key);
 
   unsigned generation_ = 0;  // of the keymap the conversion was made with
-  KeyString source_;
-  CodeString out_;
+  ShortText source_;
+  ShortText out_;
   // A syllable's steps in place, as its keys are.
   InlineBuffer<Step, 16> steps_;
   InlineBuffer<Open, 16> open_;
@@ -122,44 +120,40 @@ class Composition {
   // Greedy longest match from left to right; also sets pendingKeys. The
   // conversion of the last sequence is kept, so that converting it again,
   // or it plus one key, costs the same however long it is.
-  std::u16string convert_text(std::u16string_view source);
-  // The same as groups into codes, whose buffer is reused: what the key
-  // path uses.
-  void convert_text(std::u16string_view source, CodeString& codes);
-  // Advances composeKeys, restartKeys and previousCodes by one key.
-  void check_continuity(char16_t key);
-  void sendupstack(const KeyString& cf, const CodeString& la, const KeyString& ts,
-                   const CodeString& tm) {
-    historyStack.push(cf, ts, la, tm);
-  }
+  std::u16string convert(std::u16string_view source);
+  // The same into text, whose buffer is reused: what the key path uses.
+  void convert(std::u16string_view source, ShortText& text);
+  // Advances syllableKeys, restartKeys and previousText by one key.
+  void advance(char16_t key);
+  // Records the step just made, which Backspace undoes.
+  void recordStep() { history.push(syllableKeys, restartKeys, previousText, currentText); }
   // Undoes the newest step in the target and in the state.
-  void getdownstack();
-  // Ends the composition; currentCodes stays as it was.
-  void setallnull();
-  // Forgets every recorded step and keeps the live strings.
-  void emptyHistory() { historyStack.clear(); }
+  void undoStep();
+  // Ends the composition; currentText stays as it was.
+  void reset();
+  // Forgets every recorded step and keeps the live texts.
+  void forgetHistory() { history.clear(); }
 
-  KeyString composeKeys;
-  KeyString restartKeys;
-  // The code strings as groups; groupsToText gives their text.
-  CodeString previousCodes;
-  CodeString currentCodes;
-  KeyString pendingKeys;
-  HistoryRing historyStack;
+  ShortText syllableKeys;
+  ShortText restartKeys;
+  ShortText previousText;  // what the syllable showed before the key
+  ShortText currentText;   // and after it
+  ShortText pendingKeys;
+  StepHistory history;
 
  private:
-  // The rows that begin with composeKeys and with restartKeys, kept from key
+  // The rows that begin with syllableKeys and with restartKeys, kept from key
   // to key for the keymap of that generation, so that the next key narrows
   // them instead of searching the whole keymap.
   KeyRange rangeOf(std::u16string_view keys) const;
-  // previousCodes := the conversion of keys, as convert_text gives it.
+  // previousText := the conversion of keys, as convert gives it.
   void convertPrevious(std::u16string_view keys);
   void forgetRanges() { rangesGeneration_ = 0; }
 
   const ActiveKeymap& keymap_;
   Replacement& replacement_;
   Conversion conversion_;
-  KeyRange composeRange_;
+  KeyRange syllableRange_;
   KeyRange restartRange_;
   unsigned rangesGeneration_ = 0;  // of the keymap the ranges were found in; 0 none
 };

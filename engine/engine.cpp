@@ -6,23 +6,23 @@ bool Engine::composeKey(std::uint16_t vkCode, char16_t keyChar, bool surround) {
   Composition& c = composition;
   replacement.clearChange();
   if (surround && vkCode == platform::kVkBack) {
-    c.getdownstack();
+    c.undoStep();
     return false;
   }
-  c.check_continuity(keyChar);
-  c.convert_text(c.composeKeys, c.currentCodes);
-  if (surround) c.sendupstack(c.composeKeys, c.previousCodes, c.restartKeys, c.currentCodes);
+  c.advance(keyChar);
+  c.convert(c.syllableKeys, c.currentText);
+  if (surround) c.recordStep();
   bool updated = false;
-  if (c.currentCodes.size() != 1 || c.currentCodes[0] != kCarriageReturnGroup) {
-    replacement.backNfront(c.previousCodes, c.currentCodes);
+  if (c.currentText != std::u16string_view(u"\r")) {
+    replacement.replace(c.previousText, c.currentText);
     updated = true;
   } else {
     // Enter: nothing is typed; the key itself reaches the application, and
     // what stands before the new line is no longer part of a cluster.
     replacement.forgetShown();
-    if (surround) c.emptyHistory();
+    if (surround) c.forgetHistory();
   }
-  if (surround && vkCode == platform::kVkReturn) c.emptyHistory();
+  if (surround && vkCode == platform::kVkReturn) c.forgetHistory();
   return updated;
 }
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "engine/composition.h"
-#include "engine/keymap_tables.h"
+#include "engine/loaded_keymaps.h"
 #include "engine/lookup.h"
 #include "engine/replacement.h"
 #include "engine/window_keymaps.h"
@@ -28,8 +28,8 @@ class Engine {
   // calls for is in replacement.change(), empty when there is none.
   bool composeKey(std::uint16_t vkCode, char16_t keyChar, bool surround);
 
-  KeymapTables tables;
-  ActiveKeymap keymap{tables};
+  LoadedKeymaps keymaps;
+  ActiveKeymap keymap{keymaps};
   WindowKeymapList windows;
   Replacement replacement;
   Composition composition;

@@ -1,7 +1,5 @@
 #include "engine/globalroutines.h"
 
-#include "engine/code_groups.h"
-
 namespace korimo {
 namespace {
 
@@ -24,14 +22,6 @@ std::int32_t hexToInt(std::u16string_view text) {
     value = value * 16 + static_cast<std::uint32_t>(d);
   }
   return static_cast<std::int32_t>(value);
-}
-
-std::u16string hexToText(std::u16string_view codes) {
-  std::u16string text;
-  text.reserve(groupCount(codes));
-  for (std::size_t g = 0; g < groupCount(codes); ++g)
-    text.push_back(static_cast<char16_t>(hexToInt(group(codes, g))));
-  return text;
 }
 
 std::optional<std::int32_t> parseInteger(std::u16string_view text) {
@@ -57,35 +47,6 @@ std::u16string trimmed(std::u16string_view text) {
   while (first < last && text[first] <= u' ') ++first;
   while (last > first && text[last - 1] <= u' ') --last;
   return std::u16string(text.substr(first, last - first));
-}
-
-bool isHexGroups(std::u16string_view text, std::size_t width) {
-  if (width == 0 || text.size() % width != 0) return false;
-  for (char16_t c : text)
-    if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f')))
-      return false;
-  return true;
-}
-
-std::u16string unitToHex(char16_t unit) {
-  static constexpr char16_t digits[] = u"0123456789ABCDEF";
-  return {digits[(unit >> 12) & 0xF], digits[(unit >> 8) & 0xF], digits[(unit >> 4) & 0xF],
-          digits[unit & 0xF]};
-}
-
-std::u16string groupsToText(CodeGroups groups) {
-  static constexpr char16_t upper[] = u"0123456789ABCDEF";
-  static constexpr char16_t lower[] = u"0123456789abcdef";
-  std::u16string text;
-  text.reserve(4 * groups.size());
-  for (const CodeGroup g : groups) {
-    if (g & kNotHexGroup) throw ConversionError("not a hexadecimal digit");
-    for (int digit = 3; digit >= 0; --digit) {
-      const unsigned value = (g >> (4 * digit)) & 0xF;
-      text.push_back(((g >> (16 + digit)) & 1) ? lower[value] : upper[value]);
-    }
-  }
-  return text;
 }
 
 }  // namespace korimo

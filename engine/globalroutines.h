@@ -21,23 +21,12 @@ class ConversionError : public std::runtime_error {
 // read as a 32-bit value). Empty or other text raises ConversionError.
 std::int32_t hexToInt(std::u16string_view text);
 
-// One character per complete group of four hexadecimal digits, in order; a
-// trailing shorter group is ignored.
-std::u16string hexToText(std::u16string_view codes);
-
 // Text read as a decimal 32-bit integer (leading blanks and a sign allowed),
 // or nullopt when it is not one.
 std::optional<std::int32_t> parseInteger(std::u16string_view text);
 
 // Text without white space and control characters at either end.
 std::u16string trimmed(std::u16string_view text);
-
-// The hexadecimal text of one UTF-16 unit, four upper-case digits.
-std::u16string unitToHex(char16_t unit);
-
-// Whether text is made of whole groups of `width` hexadecimal digits (an
-// empty text is).
-bool isHexGroups(std::u16string_view text, std::size_t width);
 
 // The value of a hexadecimal digit, or -1.
 inline int hexDigitValue(char16_t c) {

@@ -128,4 +128,7 @@ class InlineBuffer {
   std::unique_ptr<T[]> heap_;
 };
 
+// A short text held in place: a syllable's keys, or the text it shows.
+using ShortText = InlineBuffer<char16_t, 16>;
+
 }  // namespace korimo

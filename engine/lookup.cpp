@@ -2,17 +2,17 @@
 
 #include <algorithm>
 
-#include "engine/globalroutines.h"
-
 namespace korimo {
 
 void ActiveKeymap::activate(int keymap) {
   activeKeymap = keymap;
   ++generation;
-  entryCount = tables_.entryCount(keymap);
+  keymap_ = &keymaps_[keymap];
+  const Keymap& k = *keymap_;
+  entryCount = k.entryCount();
   paddedCount = paddedCountFor(entryCount);
-  maxKeysLength = tables_.longestKeys(keymap);
-  activeSmp = tables_.keymapSmp[static_cast<std::size_t>(keymap)];
+  maxKeysLength = k.longestKeys();
+  activeSmp = k.smp;
   keyRanges_.fill(KeyRange{});
   lastRange_ = {0, -1, -1};
 }
@@ -23,14 +23,12 @@ KeyRange ActiveKeymap::findKeyRange(char16_t key) const {
   return range;
 }
 
-int ActiveKeymap::BinSearch(std::u16string_view key) const {
+int ActiveKeymap::findRow(std::u16string_view key) const {
   int lo = 1;
   int hi = entryCount;
-  if (hi < lo) return -1;
-  const KeymapSlot& s = slot();
   while (lo <= hi) {
-    int mid = (lo + hi) / 2;
-    std::u16string_view probe = s.keys(s.rows[static_cast<std::size_t>(mid - 1)]);
+    const int mid = (lo + hi) / 2;
+    const std::u16string_view probe = keys(mid);
     if (probe == key) return mid;
     if (probe < key)
       lo = mid + 1;
@@ -40,28 +38,14 @@ int ActiveKeymap::BinSearch(std::u16string_view key) const {
   return -1;
 }
 
-std::u16string ActiveKeymap::convv(std::u16string_view key) const {
-  int row = BinSearch(key);
-  return row == -1 ? std::u16string() : hexToText(display(row));
-}
-
-int ActiveKeymap::firstRowBeginningWith(std::u16string_view prefix) const {
-  int lo = 1;
-  int hi = entryCount + 1;  // lower bound in rows 1..entryCount
-  while (lo < hi) {
-    int mid = lo + (hi - lo) / 2;
-    if (keys(mid) < prefix)
-      lo = mid + 1;
-    else
-      hi = mid;
-  }
-  if (lo <= entryCount && keys(lo).starts_with(prefix)) return lo;
-  return -1;
+std::u16string_view ActiveKeymap::displayOf(std::u16string_view key) const {
+  const int row = findRow(key);
+  return row == -1 ? std::u16string_view() : display(row);
 }
 
 KeyRange ActiveKeymap::search(KeyRange range, char16_t key) const {
   const auto depth = static_cast<std::size_t>(range.depth);
-  const KeymapSlot& s = slot();
+  const Keymap& k = keymap();
   // Within the range, the sequence itself sorts first (it has no key at
   // depth), then the rows by their key at depth: the rows with key follow
   // the first row whose key there is not below it, and end before the
@@ -92,17 +76,15 @@ KeyRange ActiveKeymap::search(KeyRange range, char16_t key) const {
     const int end = boundary(lo, std::min(lo + step, range.last + 1), true);
     return KeyRange{first, end - 1, range.depth + 1};
   };
-  if (depth < KeymapSlot::kHeadKeys) {
-    const std::uint64_t* heads = s.heads.data();
-    const unsigned shift = static_cast<unsigned>(21 * (KeymapSlot::kHeadKeys - 1 - depth));
-    lastNarrowed_ =
-        search([&](int p) { return static_cast<std::uint32_t>(heads[p] >> shift) & 0x1FFFFF; });
-  } else {
-    const KeymapSlot::Row* rows = s.rows.data();
-    const char16_t* text = s.text.data();
+  if (depth < Keymap::kHeadKeys) {
+    const unsigned shift = static_cast<unsigned>(21 * (Keymap::kHeadKeys - 1 - depth));
     lastNarrowed_ = search([&](int p) {
-      const KeymapSlot::Row& row = rows[p];
-      return row.keysLength <= depth ? 0u : std::uint32_t{text[row.at + depth]} + 1;
+      return static_cast<std::uint32_t>(k.head(static_cast<std::size_t>(p)) >> shift) & 0x1FFFFF;
+    });
+  } else {
+    lastNarrowed_ = search([&](int p) {
+      const std::u16string_view keys = k.keys(static_cast<std::size_t>(p));
+      return keys.size() <= depth ? 0u : std::uint32_t{keys[depth]} + 1;
     });
   }
   lastRange_ = range;

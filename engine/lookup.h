@@ -5,12 +5,13 @@
 #include <string>
 #include <string_view>
 
-#include "engine/keymap_tables.h"
+#include "engine/loaded_keymaps.h"
 
 namespace korimo {
 
-// Rows first..last of the sorted table whose Keys begin with the same depth
-// keys: a node of the trie that the sorted rows make. Empty when first > last.
+// Rows first..last (from 1) of the active keymap's sorted entries whose key
+// sequences begin with the same depth keys: a node of the trie that the
+// sorted entries make. Empty when first > last.
 struct KeyRange {
   int first = 1;
   int last = 0;
@@ -20,27 +21,24 @@ struct KeyRange {
 
 class ActiveKeymap {
  public:
-  explicit ActiveKeymap(const KeymapTables& tables) : tables_(tables) {}
+  explicit ActiveKeymap(const LoadedKeymaps& keymaps) : keymaps_(keymaps), keymap_(&keymaps[0]) {}
 
-  // Takes the figures of keymap k from its header row and its SMP flag.
+  // Keymap number k becomes the active one.
   void activate(int keymap);
   // No keymap active, as before the first activate.
   void deactivate() {
+    keymap_ = &keymaps_[0];
     activeKeymap = entryCount = paddedCount = maxKeysLength = 0;
     activeSmp = false;
     keyRanges_.fill(KeyRange{});
     lastRange_ = {0, -1, -1};
   }
 
-  // Row of the active keymap whose Keys equal key exactly, or -1. When rows
-  // repeat a sequence, the one the halving probes meet first.
-  int BinSearch(std::u16string_view key) const;
-  // The Display text of the entry for key, or empty.
-  std::u16string convv(std::u16string_view key) const;
-  // First row, in sorted order, whose Keys begin with prefix, or -1. The rows
-  // that begin with a sequence follow each other from its lower bound, so
-  // this halves instead of scanning.
-  int firstRowBeginningWith(std::u16string_view prefix) const;
+  // Row of the active keymap whose key sequence is keys exactly, or -1.
+  // When rows repeat a sequence, the one the halving probes meet first.
+  int findRow(std::u16string_view keys) const;
+  // What the entry for keys shows, or empty.
+  std::u16string_view displayOf(std::u16string_view keys) const;
 
   // Every row, as the range of the empty sequence.
   KeyRange allRows() const { return {1, entryCount, 0}; }
@@ -63,35 +61,20 @@ class ActiveKeymap {
     if (key < keyRanges_.size() && keyRanges_[key].depth != 0) return keyRanges_[key];
     return findKeyRange(key);
   }
-  // The row BinSearch gives for the sequence of range, which is an entry:
+  // The row findRow gives for the sequence of range, which is an entry:
   // the range's first row unless the keymap repeats the sequence, when the
   // halving probes decide which of the repeats it is.
   int entryRow(KeyRange range, std::u16string_view sequence) const {
     const bool repeated = range.first < range.last &&
                           keys(range.first + 1).size() == static_cast<std::size_t>(range.depth);
-    return repeated ? BinSearch(sequence) : range.first;
+    return repeated ? findRow(sequence) : range.first;
   }
 
-  // The cells of row (1..entryCount) of the active keymap's sorted table.
-  std::u16string_view keys(int row) const {
-    const KeymapSlot& s = slot();
-    return s.keys(s.rows[static_cast<std::size_t>(row - 1)]);
-  }
-  std::u16string_view character(int row) const {
-    const KeymapSlot& s = slot();
-    return s.character(s.rows[static_cast<std::size_t>(row - 1)]);
-  }
-  std::u16string_view display(int row) const {
-    const KeymapSlot& s = slot();
-    return s.display(s.rows[static_cast<std::size_t>(row - 1)]);
-  }
-  // The row's Character as the groups the engine types.
-  CodeGroups characterGroups(int row) const {
-    const KeymapSlot& s = slot();
-    return s.characterGroups(s.rows[static_cast<std::size_t>(row - 1)]);
-  }
-  const KeymapSlot& slot() const { return tables_.slot(activeKeymap); }
-  const KeymapTables& tables() const { return tables_; }
+  // The texts of row (1..entryCount) of the active keymap's sorted entries.
+  std::u16string_view keys(int row) const { return keymap().keys(index(row)); }
+  std::u16string_view character(int row) const { return keymap().sorted(index(row)).character; }
+  std::u16string_view display(int row) const { return keymap().sorted(index(row)).display; }
+  const Keymap& keymap() const { return *keymap_; }
 
   int activeKeymap = 0;
   // Counts activations, so that what was worked out for one keymap is not
@@ -103,7 +86,9 @@ class ActiveKeymap {
   bool activeSmp = false;
 
  private:
-  const KeymapTables& tables_;
+  static std::size_t index(int row) { return static_cast<std::size_t>(row - 1); }
+  const LoadedKeymaps& keymaps_;
+  const Keymap* keymap_;  // the active one, asked for on every key
   KeyRange findKeyRange(char16_t key) const;
   KeyRange search(KeyRange range, char16_t key) const;
   // keyRange of the keys below 128, found on first use; depth 0 when not yet.

@@ -5,92 +5,67 @@
 namespace korimo {
 namespace {
 
-bool isHigh(std::int32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLow(std::int32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool isHigh(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool isLow(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-// Groups of the code point that ends codes (two for a surrogate pair).
-template <typename Groups>
-std::size_t lastCodePointGroups(const Groups& codes) {
-  const std::size_t groups = codes.size();
-  if (groups >= 2 && isLow(codes.unit(groups - 1)) && isHigh(codes.unit(groups - 2))) return 2;
-  return groups > 0 ? 1 : 0;
-}
-
-// The units of the groups as text; false at a group that is not
-// hexadecimal, where the text stops.
-template <typename Groups>
-bool appendUnits(const Groups& codes, std::u16string& text) {
-  for (std::size_t g = 0; g < codes.size(); ++g) {
-    const std::int32_t unit = codes.unit(g);
-    if (unit < 0) return false;
-    text.push_back(static_cast<char16_t>(unit));
-  }
-  return true;
+// Units of the code point that ends text (two for a surrogate pair).
+std::size_t lastCodePointUnits(std::u16string_view text) {
+  const std::size_t n = text.size();
+  if (n >= 2 && isLow(text[n - 1]) && isHigh(text[n - 2])) return 2;
+  return n > 0 ? 1 : 0;
 }
 
 }  // namespace
 
-template <typename Groups>
-int Replacement::characters(const Groups& codes) {
-  int count = 0;
-  for (std::size_t g = 0; g < codes.size(); ++g) {
-    const std::int32_t value = codes.unit(g);
-    if (value < 0xD800 || value > 0xDBFF) ++count;
-  }
-  return count;
+int Replacement::characterCount(std::u16string_view text) {
+  return static_cast<int>(
+      std::count_if(text.begin(), text.end(), [](char16_t u) { return !isHigh(u); }));
 }
 
-void Replacement::takeBackShown(int count) {
-  if (count <= 0) return;
-  before_.clear();
-  appendUnits(PackedGroups{shown_}, before_);
-  change_.takeBack = count;
-  change_.before = before_;
-  for (int i = 0; i < count && !shown_.empty(); ++i)
-    shown_.resize(shown_.size() - lastCodePointGroups(PackedGroups{shown_}));
+std::u16string_view Replacement::shown() const {
+  return forgotten_ ? std::u16string_view() : std::u16string_view(shown_);
+}
+
+// The change in hand may still read shown_: it is cleared when the next
+// change is worked out.
+void Replacement::forgetShown() {
+  forgotten_ = true;
+  pendingTakeBack_ = 0;
+  pendingType_ = false;
+}
+
+void Replacement::settleShown() {
+  if (forgotten_) shown_.clear();
+  forgotten_ = false;
+  for (; pendingTakeBack_ > 0 && !shown_.empty(); --pendingTakeBack_)
+    shown_.resize(shown_.size() - lastCodePointUnits(shown_));
+  pendingTakeBack_ = 0;
+  if (pendingType_) shown_ += typed_;
+  pendingType_ = false;
+  if (shown_.size() > 2 * kShownLimit) shown_.erase(0, shown_.size() - kShownLimit);
 }
 
 void Replacement::takeBackUnknown() {
+  forgetShown();
   change_ = {};
   change_.takeBack = 1;
-  forgetShown();
 }
 
-template <typename Groups>
-void Replacement::typeShown(const Groups& codes) {
-  typed_.clear();
-  if (!appendUnits(codes, typed_)) {
-    // A group that is not hexadecimal (a keymap the load check would have
-    // refused): what comes before it is typed, and what the target shows
-    // is no longer known.
-    change_.type = typed_;
-    shown_.clear();
-    return;
-  }
-  change_.type = typed_;
-  codes.appendTo(shown_);
-  if (shown_.size() > 2 * kShownLimit) shown_.eraseFront(shown_.size() - kShownLimit);
-}
-
-template <typename Groups>
-void Replacement::replace(const Groups& prev, const Groups& cur) {
+void Replacement::replace(std::u16string_view before, std::u16string_view after) {
+  settleShown();
   change_ = {};
-  if (keymap_.activeSmp) {
-    takeBackShown(characters(prev));
-    typeShown(cur);
-    return;
-  }
-  const std::size_t oldCount = prev.size();
-  const std::size_t newCount = cur.size();
+  // A keymap typing supplementary characters replaces the whole text, a
+  // character at a time; the others keep what the two texts share.
   std::size_t shared = 0;
-  while (shared < std::min(oldCount, newCount) && prev.same(shared, cur, shared)) ++shared;
-  takeBackShown(static_cast<int>(oldCount - shared));
-  typeShown(cur.from(shared));
+  if (!keymap_.activeSmp)
+    while (shared < std::min(before.size(), after.size()) && before[shared] == after[shared])
+      ++shared;
+  change_.takeBack = characterCount(before.substr(shared));
+  change_.before = shown_;
+  typed_.assign(after.substr(shared));
+  change_.type = typed_;
+  pendingTakeBack_ = change_.takeBack;
+  pendingType_ = true;
 }
-
-template void Replacement::replace(const TextGroups&, const TextGroups&);
-template void Replacement::replace(const PackedGroups&, const PackedGroups&);
-template int Replacement::characters(const TextGroups&);
-template int Replacement::characters(const PackedGroups&);
 
 }  // namespace korimo

@@ -1,7 +1,7 @@
-// The keymap load check on any file: it loads or refuses with a reason, both
-// checks agree, and a loaded keymap has the tables the engine relies on
-// (header figures, sorted rows, empty padding rows) and types the same text
-// in every window class.
+// The keymap check on any file: it loads or refuses with a reason, and a
+// loaded keymap has what the engine relies on (its entries sorted by key
+// sequence, the file's entries all there, the limits kept) and types the
+// same text in every window class.
 
 #include <algorithm>
 #include <cstddef>
@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/keymap_tables.h"
+#include "engine/loaded_keymaps.h"
 #include "fuzz/fuzz_support.h"
 #include "tests/support/stream_typer.h"
 
@@ -18,34 +18,29 @@ namespace {
 
 using namespace korimo;
 
-void checkTables(const KeymapTables& tables) {
-  const int n = tables.entryCount(1);
-  const int padded = paddedCountFor(n);
-  fuzz::check(n >= 0 && static_cast<std::size_t>(n) <= kMaxKeymapEntries, "entry count");
-  std::size_t longest = 0;
-  using Row = std::tuple<std::u16string, std::u16string, std::u16string>;
-  std::vector<Row> sortedRows, fileRows;
-  for (const KeymapTablesView* t : {&tables.keymapTables, &tables.keymapTablesCopy}) {
-    const KeymapTable table = (*t)[1].strings();
-    for (const auto& column : table)
-      fuzz::check(column.size() == static_cast<std::size_t>(padded) + 1, "slot size");
-    for (int row = n + 1; row <= padded; ++row)
-      for (const auto& column : table)
-        fuzz::check(column[static_cast<std::size_t>(row)].empty(), "padding rows are empty");
-    for (int row = 1; row <= n; ++row) {
-      const auto r = static_cast<std::size_t>(row);
-      (t == &tables.keymapTables ? sortedRows : fileRows)
-          .emplace_back(table[kKeys][r], table[kDisplay][r], table[kCharacter][r]);
-      longest = std::max(longest, table[kKeys][r].size());
-      if (t == &tables.keymapTables && row > 1)
-        fuzz::check(!keysLess(table[kKeys][r], table[kKeys][r - 1]), "rows sorted by Keys");
-    }
+void checkKeymap(const Keymap& keymap, const KeymapFile& file) {
+  const auto n = static_cast<std::size_t>(keymap.entryCount());
+  fuzz::check(n == file.entries.size() && n <= kMaxKeymapEntries, "entry count");
+  std::vector<KeymapEntry> sorted, inFileOrder;
+  for (std::size_t i = 0; i < n; ++i) {
+    const Keymap::Entry s = keymap.sorted(i);
+    const Keymap::Entry f = keymap.inFileOrder(i);
+    sorted.push_back(
+        {std::u16string(s.keys), std::u16string(s.display), std::u16string(s.character)});
+    inFileOrder.push_back(
+        {std::u16string(f.keys), std::u16string(f.display), std::u16string(f.character)});
+    if (i > 0) fuzz::check(!keysLess(s.keys, keymap.sorted(i - 1).keys), "sorted by key sequence");
   }
-  fuzz::check(static_cast<std::size_t>(tables.longestKeys(1)) == longest, "longest key");
-  fuzz::check(longest <= kMaxKeyLength, "key length limit");
-  std::sort(sortedRows.begin(), sortedRows.end());
-  std::sort(fileRows.begin(), fileRows.end());
-  fuzz::check(sortedRows == fileRows, "the sorted table holds the file's rows");
+  fuzz::check(inFileOrder == file.entries, "the file order is the file's");
+  fuzz::check(static_cast<std::size_t>(keymap.longestKeys()) == file.longestKeys(), "longest key");
+  fuzz::check(file.longestKeys() <= kMaxKeyLength, "key length limit");
+  auto byAll = [](const KeymapEntry& a, const KeymapEntry& b) {
+    return std::tie(a.keys, a.display, a.character) < std::tie(b.keys, b.display, b.character);
+  };
+  std::vector<KeymapEntry> fileEntries = file.entries;
+  std::sort(sorted.begin(), sorted.end(), byAll);
+  std::sort(fileEntries.begin(), fileEntries.end(), byAll);
+  fuzz::check(sorted == fileEntries, "the sorted entries are the file's");
 }
 
 }  // namespace
@@ -53,24 +48,21 @@ void checkTables(const KeymapTables& tables) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::filesystem::path path = fuzz::Scratch::folder() / "keymap.xml";
   fuzz::writeFile(path, fuzz::bytesOf(data, size));
-  KeymapTables tables;
   std::string why;
-  const bool loaded = tables.integritycheck(path, &why);
-  KeymapTables checked;
-  fuzz::check(checked.integritycheck1(path) == loaded, "both checks agree");
-  if (!loaded) {
+  const std::optional<KeymapFile> file = readKeymapFile(path, &why);
+  if (!file) {
     fuzz::check(!why.empty(), "a refusal has a reason");
     return 0;
   }
-  checkTables(tables);
+  const Keymap keymap(*file);
+  checkKeymap(keymap, *file);
 
   // Its own sequences, typed one after another, then undone.
   testing::StreamTyper typer;
   fuzz::check(typer.load(path), "the keymap loads again");
   std::u16string keys;
-  const auto& fileKeys = tables.keymapTablesCopy[1][kKeys];
-  for (int row = 1; row <= tables.entryCount(1) && keys.size() < 64; ++row)
-    for (char16_t key : fileKeys[static_cast<std::size_t>(row)])
+  for (std::size_t i = 0; i < file->entries.size() && keys.size() < 64; ++i)
+    for (char16_t key : file->entries[i].keys)
       if (key >= 32 && key <= 126) keys.push_back(key);
   keys += u"\b\b\b";
   for (bool surround : {false, true}) {

@@ -72,7 +72,7 @@ void typeEverywhere(testing::StreamTyper& typer, std::string_view stream, bool s
 
   // The printable keys as one growing sequence, converted key by key.
   Composition& composition = typer.engine().composition;
-  composition.setallnull();
+  composition.reset();
   std::u16string source;
   for (char16_t key : keys) {
     if (key < 32 || source.size() >= 80) continue;
@@ -80,10 +80,10 @@ void typeEverywhere(testing::StreamTyper& typer, std::string_view stream, bool s
     std::u16string expectedPending, pending;
     const std::u16string reference =
         testing::referenceConvert(typer.engine().keymap, source, expectedPending);
-    fuzz::check(composition.convert_text(source) == reference, "conversion kept from key to key");
+    fuzz::check(composition.convert(source) == reference, "conversion kept from key to key");
     fuzz::check(composition.pendingKeys == expectedPending, "pending keys");
   }
-  composition.setallnull();
+  composition.reset();
 }
 
 }  // namespace

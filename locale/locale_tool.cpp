@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "engine/keymap_tables.h"
+#include "engine/keymap_file.h"
 #include "settings/configuration.h"
 #include "shell/regional_language.h"
 
@@ -78,20 +78,21 @@ KeymapLanguages keymapLanguages(const std::filesystem::path& appFolder) {
                    [&](const auto& a, const auto& b) { return place(a) < place(b); });
 
   for (const std::filesystem::path& file : files) {
-    KeymapTables check;
     std::u16string fileName = file.filename().u16string();
-    if (!check.integritycheck1(file) || !isLanguageId(check.validatedLcid)) {
+    const std::optional<KeymapFile> keymap = readKeymapFile(file);
+    if (!keymap || !isLanguageId(keymap->lcid)) {
       result.refused.push_back(fileName);
       continue;
     }
+    const std::u16string& lcid = keymap->lcid;
     std::size_t at = place(file);
     std::u16string name =
         at < configured.size() && !configured[at].second.empty() ? configured[at].second : fileName;
-    auto language = std::find_if(
-        result.languages.begin(), result.languages.end(),
-        [&](const LanguageChoice& l) { return folded(l.lcid) == folded(check.validatedLcid); });
+    auto language =
+        std::find_if(result.languages.begin(), result.languages.end(),
+                     [&](const LanguageChoice& l) { return folded(l.lcid) == folded(lcid); });
     if (language == result.languages.end())
-      language = result.languages.insert(result.languages.end(), {check.validatedLcid, {}, {}});
+      language = result.languages.insert(result.languages.end(), {lcid, {}, {}});
     if (std::find(language->names.begin(), language->names.end(), name) == language->names.end())
       language->names.push_back(name);
   }

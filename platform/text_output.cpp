@@ -156,22 +156,23 @@ std::size_t lastCodePointUnits(std::u16string_view text) {
   return n > 0 ? 1 : 0;
 }
 
-// The scan codes of the keys the program presses (set 1, the same on every
-// layout), and whether they are extended keys.
-struct KeyCode {
-  VirtualKey vk;
-  std::uint16_t scan;
-  bool extended;
-};
-constexpr KeyCode kKeyCodes[] = {
-    {kVkBack, 0x0E, false},    {kVkLeft, 0x4B, true},     {kVkDelete, 0x53, true},
-    {kVkLShift, 0x2A, false},  {kVkRShift, 0x36, false},  {kVkLControl, 0x1D, false},
-    {kVkRControl, 0x1D, true}, {kVkUnassigned, 0, false},
-};
-KeyCode codeOf(VirtualKey vk) {
-  for (const KeyCode& k : kKeyCodes)
-    if (k.vk == vk) return k;
-  return {vk, 0, false};
+// The scan code of a key the program presses (set 1, the same on every
+// layout), with the extended flag where the key is an extended one.
+KeyboardInput keyRecord(VirtualKey vk, bool up) {
+  KeyboardInput record;
+  record.wVk = vk;
+  record.dwFlags = up ? kKeyEventKeyUp : 0u;
+  switch (vk) {
+    case kVkBack: record.wScan = 0x0E; break;
+    case kVkLeft: record.wScan = 0x4B, record.dwFlags |= kKeyEventExtendedKey; break;
+    case kVkDelete: record.wScan = 0x53, record.dwFlags |= kKeyEventExtendedKey; break;
+    case kVkLShift: record.wScan = 0x2A; break;
+    case kVkRShift: record.wScan = 0x36; break;
+    case kVkLControl: record.wScan = 0x1D; break;
+    case kVkRControl: record.wScan = 0x1D, record.dwFlags |= kKeyEventExtendedKey; break;
+    default: break;
+  }
+  return record;
 }
 
 // Held, these change what an editing key does: Shift selects and cuts, Ctrl
@@ -199,26 +200,20 @@ bool isClusterMark(Deletion deletion, char32_t codePoint) {
   return false;
 }
 
-void TextOutput::key(VirtualKey vk, bool up) {
-  const KeyCode code = codeOf(vk);
-  KeyboardInput record;
-  record.wVk = vk;
-  record.wScan = code.scan;
-  record.dwFlags = (code.extended ? kKeyEventExtendedKey : 0u) | (up ? kKeyEventKeyUp : 0u);
-  records_.push_back(record);
-}
-
-void TextOutput::character(char16_t unit) {
-  KeyboardInput record;
-  record.wScan = unit;
-  record.dwFlags = kKeyEventUnicode;
-  records_.push_back(record);
-  record.dwFlags = kKeyEventUnicode | kKeyEventKeyUp;
-  records_.push_back(record);
-}
+void TextOutput::key(VirtualKey vk, bool up) { records_.push_back(keyRecord(vk, up)); }
 
 void TextOutput::type(std::u16string_view text) {
-  for (char16_t unit : text) character(unit);
+  const std::size_t at = records_.size();
+  records_.resize(at + 2 * text.size());
+  KeyboardInput* record = records_.data() + at;
+  for (char16_t unit : text) {
+    record->wScan = unit;
+    record->dwFlags = kKeyEventUnicode;
+    ++record;
+    record->wScan = unit;
+    record->dwFlags = kKeyEventUnicode | kKeyEventKeyUp;
+    ++record;
+  }
 }
 
 void TextOutput::takeBack(int count, Deletion deletion, std::u16string_view before) {

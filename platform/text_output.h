@@ -67,7 +67,6 @@ class TextOutput {
 
  private:
   void key(VirtualKey vk, bool up);
-  void character(char16_t unit);
   void type(std::u16string_view text);
   void takeBack(int count, Deletion deletion, std::u16string_view before);
   bool send();

@@ -2,28 +2,20 @@
 
 #include <algorithm>
 
-#include "engine/globalroutines.h"
-
 namespace korimo {
 namespace {
 
-std::u16string_view fileOrderCell(const ActiveKeymap& keymap, Column column, int row) {
-  return keymap.tables().keymapTablesCopy[static_cast<std::size_t>(keymap.activeKeymap)][column]
-                                         [static_cast<std::size_t>(row)];
+// Entry row (from 1) of the active keymap in file order; the rows past its
+// entries, up to the last page, are empty.
+Keymap::Entry fileEntry(const ActiveKeymap& keymap, int row) {
+  if (row < 1 || row > keymap.entryCount) return {};
+  return keymap.keymap().inFileOrder(static_cast<std::size_t>(row - 1));
 }
 
 std::u16string stripBlanks(std::u16string_view cell) {
   std::u16string text(cell);
   std::erase_if(text, [](char16_t c) { return c == u' ' || c == u'\r' || c == u'\n'; });
   return text;
-}
-
-std::u16string shown(std::u16string_view display) {
-  try {
-    return hexToText(display);
-  } catch (const ConversionError&) {
-    return {};
-  }
 }
 
 }  // namespace
@@ -38,19 +30,19 @@ void KeyPreview::fillitup(const ActiveKeymap& keymap, std::u16string_view pendin
   previewPage = -1;
   int cell = 0;
   for (int row = 1; row <= keymap.entryCount && cell < kCells; ++row) {
-    const std::u16string_view rowKeys = fileOrderCell(keymap, kKeys, row);
-    if (!rowKeys.starts_with(pendingKeys)) continue;
-    keys[static_cast<std::size_t>(cell)] = rowKeys;
-    characters[static_cast<std::size_t>(cell)] = shown(fileOrderCell(keymap, kDisplay, row));
+    const Keymap::Entry entry = fileEntry(keymap, row);
+    if (!entry.keys.starts_with(pendingKeys)) continue;
+    keys[static_cast<std::size_t>(cell)] = entry.keys;
+    characters[static_cast<std::size_t>(cell)] = entry.display;
     ++cell;
   }
 }
 
 void KeyPreview::browse(const ActiveKeymap& keymap, int page) {
   for (int i = 0; i < kCells; ++i) {
-    int row = page * kCells + i + 1;
-    keys[static_cast<std::size_t>(i)] = stripBlanks(fileOrderCell(keymap, kKeys, row));
-    characters[static_cast<std::size_t>(i)] = shown(fileOrderCell(keymap, kDisplay, row));
+    const Keymap::Entry entry = fileEntry(keymap, page * kCells + i + 1);
+    keys[static_cast<std::size_t>(i)] = stripBlanks(entry.keys);
+    characters[static_cast<std::size_t>(i)] = entry.display;
   }
 }
 

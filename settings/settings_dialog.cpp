@@ -5,6 +5,7 @@
 #include <tuple>
 
 #include "engine/globalroutines.h"
+#include "engine/keymap_file.h"
 #include "platform/scope_exit.h"
 #include "xml/xml_document.h"
 
@@ -78,14 +79,6 @@ std::u16string errorText(const std::exception& error) {
   } catch (const xml::XmlError&) {
     return u"The configuration file could not be read or written.";
   }
-}
-
-// A Header child's text; empty when the file or the element is not there.
-std::u16string headerText(const xml::XmlDocument* document, std::u16string_view name) {
-  if (!document) return {};
-  const xml::XmlElement* header = document->root().childByName(u"Header");
-  const xml::XmlElement* child = header ? header->childByName(name) : nullptr;
-  return child ? trimmed(child->value()) : std::u16string();
 }
 
 }  // namespace
@@ -311,27 +304,6 @@ bool TForm4Model::okkClick() {
   return true;
 }
 
-bool TForm4Model::integrityycheck(const std::filesystem::path& path) {
-  try {
-    const xml::XmlDocument document = xml::XmlDocument::load(path);
-    const xml::XmlElement* data = document.root().childByName(u"Data");
-    if (!data) return false;
-    for (std::size_t i = 0; i < data->childCount(); ++i) {
-      const xml::XmlElement& entry = data->child(i);
-      const xml::XmlElement* display = entry.childByName(u"Display");
-      const xml::XmlElement* character = entry.childByName(u"Character");
-      const xml::XmlElement* keys = entry.childByName(u"Keys");
-      if (!display || !character || !keys) return false;
-      if (!isHexGroups(display->value(), 4) || !isHexGroups(character->value(), 4) ||
-          !isHexGroups(keys->value(), 2))
-        return false;
-    }
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
 void TForm4Model::importtClick() {
   if (importing_) return;  // the dialog stays usable while an import reads its file
   importing_ = true;
@@ -341,18 +313,11 @@ void TForm4Model::importtClick() {
   if (!chosen) return;
   opdiaFileName_ = chosen->u16string();  // kept for the next import when this one is refused
   // The file may lie on a slow disk or share: it is read, checked and copied
-  // away from the thread that serves the hooks.
-  bool usable = false;
-  std::optional<xml::XmlDocument> document;
-  shell_.runOffThread([&] {
-    usable = integrityycheck(*chosen);
-    try {
-      if (usable) document = xml::XmlDocument::load(*chosen);
-    } catch (const std::exception&) {
-      document.reset();
-    }
-  });
-  if (!usable) {
+  // away from the thread that serves the hooks. The check is the one the
+  // start-up loader makes: a keymap imported here is one it will load.
+  std::optional<KeymapFile> keymap;
+  shell_.runOffThread([&] { keymap = readKeymapFile(*chosen); });
+  if (!keymap) {
     message(u"Integrity check failed. File could not be imported");
     return;
   }
@@ -387,13 +352,13 @@ void TForm4Model::importtClick() {
   message(u"File imported successfully.");
   if (!addRow) return;
 
-  // The row's texts come from the file's Header. A file without them (start-up
-  // will not load it without a Header) shows its own name and "Unknown".
+  // The row's texts come from the file's Header; where it has none, the
+  // file's own name and "Unknown".
   KeymapRow row;
   row.filename = destination.filename().u16string();
-  row.language = headerText(document ? &*document : nullptr, u"Language");
-  row.keyboard = headerText(document ? &*document : nullptr, u"Keyboard");
-  row.encoding = headerText(document ? &*document : nullptr, u"Encoding");
+  row.language = trimmed(keymap->language);
+  row.keyboard = trimmed(keymap->keyboard);
+  row.encoding = trimmed(keymap->encoding);
   if (row.language.empty()) row.language = destination.stem().u16string();
   if (row.keyboard.empty()) row.keyboard = u"Unknown";
   if (row.encoding.empty()) row.encoding = u"Unknown";

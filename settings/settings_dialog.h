@@ -113,9 +113,6 @@ class TForm4Model {
   Configuration filluplist() const;
   void filluptree(const Configuration& configuration);
   bool runValueExists();
-  // The import's check of a keymap file: every entry of its Data has
-  // hexadecimal Display and Character groups of four and Keys groups of two.
-  static bool integrityycheck(const std::filesystem::path& path);
   // The name the open-file dialog shows when it opens next.
   const std::u16string& opdiaFileName() const { return opdiaFileName_; }
 

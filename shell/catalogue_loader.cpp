@@ -66,16 +66,15 @@ void TForm1::GetFilesCount() { GetFilesCount(programFolderSource()); }
 void TForm1::GetFilesCount(CatalogueSource source) {
   // A second run builds the catalogue afresh, with the engine off.
   catalogue = Catalogue{};
-  engine.tables = KeymapTables{};
+  engine.keymaps = LoadedKeymaps{};
   engine.keymap.deactivate();
-  engine.composition.setallnull();
+  engine.composition.reset();
   keymapOn = false;
   activeKeymapName = u"****";
   startupProblems.clear();
   if (!source.problem.empty())
     startupProblems.push_back(source.problem + u"; no keymap is available");
 
-  engine.tables.loadingKeymap = 1;
   // The global settings. A missing, broken or cut-short file ends the
   // loading here: what it did give stays, the rest keeps the readers'
   // defaults, and no keymap is catalogued.
@@ -101,7 +100,6 @@ void TForm1::GetFilesCount(CatalogueSource source) {
     } catch (const std::exception&) {
     }
   }
-  catalogue.keymapCount = engine.tables.loadingKeymap - 1;
   language.activateDefaultLayout();
   // The components exist whatever the loader met, so that the Keymap-off
   // key and the tray keep working.
@@ -142,7 +140,6 @@ void TForm1::installToggleTables() {
 void TForm1::loadCatalogue(const xml::XmlDocument& document,
                            const std::filesystem::path& keymapFolder) {
   Catalogue& c = catalogue;
-  KeymapTables& tables = engine.tables;
   const bool fkeys = c.toggleMode == 2;
   const int lastKey = fkeys ? 11 : 9;
   auto keyName = [&](int n) {
@@ -176,7 +173,7 @@ void TForm1::loadCatalogue(const xml::XmlDocument& document,
       // language support is incomplete its keyboard layout is loaded.
       if (language.loadUnassignedLayouts && !layoutLoaded.contains(name)) {
         layoutLoaded[name] = true;
-        if (tables.integritycheck1(path)) language.inputLocaleFor(tables.validatedLcid);
+        if (const auto file = readKeymapFile(path)) language.inputLocaleFor(file->lcid);
       }
       continue;
     }
@@ -194,8 +191,9 @@ void TForm1::loadCatalogue(const xml::XmlDocument& document,
       leftOut(name, keyName(*n) + (offKey ? u" is the Keymap-off key" : u" is taken by " + taken));
       continue;
     }
+    const int number = c.keymapCount + 1;
     std::string why;
-    if (!tables.integritycheck(path, &why)) {
+    if (!engine.keymaps.load(number, path, &why)) {
       leftOut(name, utf16(why));
       continue;
     }
@@ -210,8 +208,8 @@ void TForm1::loadCatalogue(const xml::XmlDocument& document,
                                        required(entry, u"Keyboard").value() + u" " +
                                        required(entry, u"Encoding").value();
     c.mmenu.append(keyName(*n) + u"  " + description, name);
-    language.resolveInputLocale(tables.loadingKeymap, tables.cell(tables.loadingKeymap, kKeys, 0));
-    ++tables.loadingKeymap;
+    language.resolveInputLocale(number, engine.keymaps[number].lcid);
+    c.keymapCount = number;
   }
 }
 

@@ -99,7 +99,7 @@ void TForm1::wrefresh(int toggleMode, bool surround) {
 bool TForm1::handleKey(int toggleMode, bool surround) {
   const TKeyStates& s = lastKeyStates;
   wrefresh(toggleMode, surround);
-  if (s.CtrlDown) engine.composition.setallnull();
+  if (s.CtrlDown) engine.composition.reset();
   // The release of a key the program took (composed or toggled) does
   // nothing more.
   if (!s.KeyDown && pressFates_[s.KeyInfo.vkCode & 0xFF] == PressFate::Withheld) return true;
@@ -109,7 +109,7 @@ bool TForm1::handleKey(int toggleMode, bool surround) {
   }
   if (toggleMode == 1 ? s.AltDown : toggle_.toggleKeyPressed)
     return toggleMode == 1 ? toggleStepAlt() : toggleStepFunctionKey();
-  if (isResetKey(s.KeyInfo.vkCode)) engine.composition.setallnull();
+  if (isResetKey(s.KeyInfo.vkCode)) engine.composition.reset();
   return false;
 }
 
@@ -124,13 +124,13 @@ bool TForm1::composeKey(bool surround) {
   if (engine.replacement.change().takeBack > 0 && caretMoved(place)) {
     // What the syllable typed is no longer before the caret: nothing is
     // taken back there, and the key begins a new syllable.
-    engine.composition.setallnull();
+    engine.composition.reset();
     updated = engine.composeKey(vk, lastKeyChar, surround);
   }
   if (!applyChange()) {
     // Windows took the text in part or not at all: the syllable is gone,
     // and the key reaches the window as typed rather than being lost.
-    engine.composition.setallnull();
+    engine.composition.reset();
     return false;
   }
   if (place) lastPlace_ = place;
@@ -172,7 +172,7 @@ bool TForm1::toggleStepAlt() {
   const TKeyStates& s = lastKeyStates;
   const Catalogue& c = catalogue;
   if (leftButtonDown_ || s.CtrlDown) {
-    engine.composition.setallnull();
+    engine.composition.reset();
     return false;
   }
   if (!s.KeyDown) return false;
@@ -197,7 +197,7 @@ bool TForm1::toggleStepAlt() {
 bool TForm1::toggleStepFunctionKey() {
   const TKeyStates& s = lastKeyStates;
   if (!s.KeyDown) return false;
-  engine.composition.setallnull();
+  engine.composition.reset();
   const int slot = hexToInt(catalogue.slotOfVk(s.KeyInfo.vkCode));
   toggle_.toggleSwitching = true;
   set_environ(catalogue.fkeyKeymapNames[static_cast<std::size_t>(slot)]);
@@ -221,7 +221,7 @@ void TForm1::OnMouseEvent(const hooks::TMouseStates& states) {
   if (message == kWmLButtonDown || message == kWmLButtonDblClk) leftButtonDown_ = true;
   if (message == kWmLButtonUp) leftButtonDown_ = false;
   if (isResetMouseMessage(states.ButtonInfo) && !engine.windows.isOwnWindow(states.Window))
-    engine.composition.setallnull();
+    engine.composition.reset();
 }
 
 }  // namespace korimo

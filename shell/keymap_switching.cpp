@@ -45,7 +45,7 @@ void TForm1::set_environ(std::u16string name) {
   typingProblem.clear();
   preview.emptify();
   c.seticon(true);
-  engine.composition.setallnull();
+  engine.composition.reset();
   activeKeymapName = name;
   giveFocusBack();
   osk.keyitup(engine.keymap);
@@ -70,7 +70,7 @@ void TForm1::switchOff(bool fullSequence) {
   if (fullSequence) preview.emptify();
   c.seticon(false);
   c.trayHint = u"Keymap Off";
-  engine.composition.setallnull();
+  engine.composition.reset();
   activeKeymapName = u"****";
   if (!fullSequence) {
     changed(ViewPart::Tray | ViewPart::KeymapMenu);

@@ -25,7 +25,7 @@ void TForm1::startUp(std::optional<CatalogueSource> source) {
   catalogue.trayVisible = true;
   catalogue.seticon(false);
   startHooks();
-  engine.composition.setallnull();
+  engine.composition.reset();
   set_environ(u"****");
   changed(ViewParts::all());
   reportStartupProblems();
@@ -56,7 +56,7 @@ void TForm1::startHooks() {
 // window as typed, so the syllable being composed is gone. When the hook
 // could not be installed again, the tray says the program cannot type.
 void TForm1::hookLost(bool reinstalled) {
-  engine.composition.setallnull();
+  engine.composition.reset();
   if (reinstalled) return;
   hookProblem = u"Vantrel Korimo cannot type: Windows removed its keyboard hook";
   changed(ViewPart::Tray);
@@ -64,7 +64,7 @@ void TForm1::hookLost(bool reinstalled) {
 
 // Windows removed the mouse hook: a click went by unseen, and the caret may
 // have gone with it.
-void TForm1::mouseHookLost() { engine.composition.setallnull(); }
+void TForm1::mouseHookLost() { engine.composition.reset(); }
 
 // Once, in one message box, however many there are.
 void TForm1::reportStartupProblems() {

@@ -45,10 +45,38 @@ bool TextField::isMarkAt(std::size_t at) const {
   return marks_ && at < text_.size() && marks_(codePointAt(at));
 }
 
+void TextField::changedFrom(std::size_t at) {
+  if (at >= lineCacheAt_) return;
+  bool lineBreak = lineStart_ > at;
+  for (std::size_t i = at; i < lineCacheAt_ && i < text_.size(); ++i)
+    if (text_[i] == u'\r') --linesBefore_, lineBreak = true;
+  lineCacheAt_ = at;
+  if (lineBreak) lineCacheAt_ = linesBefore_ = lineStart_ = 0;
+}
+
+void TextField::countLines() const {
+  if (lineCacheAt_ > caret_ || lineCacheAt_ > text_.size())
+    lineCacheAt_ = linesBefore_ = lineStart_ = 0;
+  for (std::size_t i = lineCacheAt_; i < caret_; ++i)
+    if (text_[i] == u'\r') ++linesBefore_, lineStart_ = i + 1;
+  lineCacheAt_ = caret_;
+}
+
+std::size_t TextField::caretLine() const {
+  countLines();
+  return linesBefore_;
+}
+
+std::size_t TextField::caretColumn() const {
+  countLines();
+  return caret_ - lineStart_;
+}
+
 std::u16string TextField::eraseSelection() {
   const std::size_t from = std::min(anchor_, caret_);
   const std::size_t to = std::max(anchor_, caret_);
   std::u16string taken = text_.substr(from, to - from);
+  changedFrom(from);
   text_.erase(from, to - from);
   caret_ = anchor_ = from;
   return taken;
@@ -58,6 +86,7 @@ void TextField::moveTo(std::size_t at) { caret_ = anchor_ = std::min(at, text_.s
 
 void TextField::insert(char16_t unit) {
   eraseSelection();
+  changedFrom(caret_);
   text_.insert(caret_++, 1, unit);
   anchor_ = caret_;
 }
@@ -68,6 +97,7 @@ void TextField::backspace() {
     return;
   }
   std::size_t from = previousCodePoint(caret_);
+  changedFrom(from);
   text_.erase(from, caret_ - from);
   caret_ = anchor_ = from;
 }
@@ -104,6 +134,7 @@ void TextField::deleteForward(bool shift, std::u16string* clipboard) {
   }
   std::size_t to = nextCodePoint(caret_);
   while (to < text_.size() && isMarkAt(to)) to = nextCodePoint(to);
+  changedFrom(caret_);
   text_.erase(caret_, to - caret_);
 }
 
@@ -187,15 +218,10 @@ std::optional<FocusPlace> SimDesktop::focusPlace(WindowHandle window) {
   auto it = windows_.find(window);
   if (it == windows_.end()) return std::nullopt;
   const TextField& f = it->second.field;
-  const std::u16string& text = f.text();
-  const std::size_t lineStart = text.rfind(u'\r', f.caret() == 0 ? 0 : f.caret() - 1);
-  const std::size_t column =
-      lineStart == std::u16string::npos || f.caret() == 0 ? f.caret() : f.caret() - lineStart - 1;
-  const auto lines = std::count(text.begin(), text.begin() + f.caret(), u'\r');
   FocusPlace place;
   place.focus = place.caretWindow = window;
-  place.caretLeft = static_cast<std::int32_t>(column) * kCharacterWidth;
-  place.caretTop = static_cast<std::int32_t>(lines) * kLineHeight;
+  place.caretLeft = static_cast<std::int32_t>(f.caretColumn()) * kCharacterWidth;
+  place.caretTop = static_cast<std::int32_t>(f.caretLine()) * kLineHeight;
   place.caretBottom = place.caretTop + kLineHeight;
   return place;
 }

@@ -47,6 +47,9 @@ class TextField {
   const std::u16string& text() const { return text_; }
   std::size_t caret() const { return caret_; }
   bool hasSelection() const { return anchor_ != caret_; }
+  // The caret's line (from 0) and the units before it on that line.
+  std::size_t caretLine() const;
+  std::size_t caretColumn() const;
 
  private:
   std::size_t previousCodePoint(std::size_t at) const;
@@ -55,11 +58,20 @@ class TextField {
   bool isMarkAt(std::size_t at) const;
   // Removes the selection; the caret goes to where it began.
   std::u16string eraseSelection();
+  // The text is about to change from at on: the lines counted before it
+  // still hold.
+  void changedFrom(std::size_t at);
+  void countLines() const;
 
   ClusterMarkTest marks_;
   std::u16string text_;
   std::size_t caret_ = 0;
   std::size_t anchor_ = 0;  // the other end of the selection; the caret when there is none
+  // The lines before lineCacheAt_, counted once: typing at the end of a long
+  // text then counts only what it added.
+  mutable std::size_t lineCacheAt_ = 0;
+  mutable std::size_t linesBefore_ = 0;
+  mutable std::size_t lineStart_ = 0;  // where the line of lineCacheAt_ begins
 };
 
 class SimDesktop : public Desktop {

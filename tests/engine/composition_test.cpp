@@ -43,10 +43,11 @@ TEST_F(CompositionTest, ConversionKeptFromKeyToKeyMatchesTheScanFromScratch) {
     for (int i = 0, n = 1 + static_cast<int>(random() % 30); i < n; ++i) {
       std::u16string keys = randomKeys(1 + random() % 8);
       std::string narrow(keys.begin(), keys.end());
-      const std::u16string code = unitToHex(static_cast<char16_t>(0x0900 + i));
-      entries.push_back({narrow, std::string(code.begin(), code.end()), ""});
+      char code[8];
+      std::snprintf(code, sizeof code, "%04X", 0x0900 + i);
+      entries.push_back({narrow, code, ""});
     }
-    ASSERT_TRUE(engine.tables.integritycheck(folder.keymap("random.xml", entries)));
+    ASSERT_TRUE(engine.keymaps.load(1, folder.keymap("random.xml", entries)));
     engine.keymap.activate(1);
     Composition& c = engine.composition;
     std::u16string source;
@@ -65,19 +66,19 @@ TEST_F(CompositionTest, ConversionKeptFromKeyToKeyMatchesTheScanFromScratch) {
       c.pendingKeys = u"unchanged";
       const std::u16string expected =
           testing::referenceConvert(engine.keymap, source, expectedPending);
-      ASSERT_EQ(c.convert_text(source), expected) << "round " << round << " step " << step;
+      ASSERT_EQ(c.convert(source), expected) << "round " << round << " step " << step;
       ASSERT_EQ(c.pendingKeys, expectedPending) << "round " << round << " step " << step;
     }
   }
 }
 
 TEST_F(CompositionTest, AnotherKeymapInTheSameSlotIsNotTakenForTheKeptOne) {
-  ASSERT_TRUE(engine.tables.integritycheck(folder.keymap("one.xml", {{"k", "0915", ""}})));
+  ASSERT_TRUE(engine.keymaps.load(1, folder.keymap("one.xml", {{"k", "0915", ""}})));
   engine.keymap.activate(1);
-  EXPECT_EQ(engine.composition.convert_text(u"k"), u"0915");
-  ASSERT_TRUE(engine.tables.integritycheck(folder.keymap("two.xml", {{"k", "0916", ""}})));
+  EXPECT_EQ(engine.composition.convert(u"k"), u"\u0915");
+  ASSERT_TRUE(engine.keymaps.load(1, folder.keymap("two.xml", {{"k", "0916", ""}})));
   engine.keymap.activate(1);
-  EXPECT_EQ(engine.composition.convert_text(u"k"), u"0916");
+  EXPECT_EQ(engine.composition.convert(u"k"), u"\u0916");
 }
 
 std::string shown(std::u16string_view text) {
@@ -105,9 +106,9 @@ TEST(WindowClasses, EndWithTheSameTextForTheSameKeys) {
     ASSERT_TRUE(typer.load(file.path())) << file.path();
     ++keymaps;
     std::vector<std::u16string> sequences;
-    const auto& keys = typer.engine().tables.keymapTablesCopy[1][kKeys];
-    for (int row = 1; row <= typer.engine().keymap.entryCount; ++row)
-      sequences.emplace_back(keys[static_cast<std::size_t>(row)]);
+    const Keymap& keymap = typer.engine().keymaps[1];
+    for (std::size_t i = 0; i < static_cast<std::size_t>(keymap.entryCount()); ++i)
+      sequences.emplace_back(keymap.inFileOrder(i).keys);
     for (int stream = 0; stream < 60; ++stream) {
       std::u16string keys;
       while (keys.size() < 30) {

@@ -433,10 +433,11 @@ TEST_F(ImportTest, AnsweringNoNumbersTheCopiesAndYesReplacesWithoutARow) {
             u"Confirm: The File tamil.xml already exists.\nClick Yes to replace the existing file? "
             u"-> No");
 
-  elsewhere.write("tamil.xml", "<Keymap><Data/></Keymap>");  // changed, no entries
+  const std::string changed = "<Keymap><Header><LCID>0449</LCID></Header><Data/></Keymap>";
+  elsewhere.write("tamil.xml", changed);  // changed, no entries
   import(d, tamil, {true});
   EXPECT_EQ(rowsNaming(d, u"tamil").size(), 3u);
-  EXPECT_EQ(contents(folder.path() / "Data/tamil.xml"), "<Keymap><Data/></Keymap>");
+  EXPECT_EQ(contents(folder.path() / "Data/tamil.xml"), changed);
 }
 
 TEST_F(ImportTest, ARefusedFileIsNotCopiedAndItsNameIsOfferedAgain) {
@@ -455,6 +456,16 @@ TEST_F(ImportTest, ARefusedFileIsNotCopiedAndItsNameIsOfferedAgain) {
        "<K><Data><E><Display>0915</Display><Keys>6B</Keys></E></Data></K>"},
       {"no Data", "<K><Header/></K>"},
       {"not XML", "<K><Data>"},
+      // What the start-up loader refuses the import refuses: it would not
+      // load at the next start.
+      {"no Header", "<Keymap><Data/></Keymap>"},
+      {"a lone surrogate",
+       "<K><Header><LCID>0439</LCID></Header><Data><E><Display>0915</Display>"
+       "<Character>D800</Character><Keys>6B</Keys></E></Data></K>"},
+      {"65 keys in a sequence",
+       "<K><Header><LCID>0439</LCID></Header><Data><E><Display>0915</Display>"
+       "<Character>0915</Character><Keys>" +
+           std::string(130, '6') + "</Keys></E></Data></K>"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -471,9 +482,10 @@ TEST_F(ImportTest, ARefusedFileIsNotCopiedAndItsNameIsOfferedAgain) {
   }
 }
 
-TEST_F(ImportTest, AFileWithoutHeaderIsCopiedAndShowsItsNameAndUnknown) {
+TEST_F(ImportTest, AHeaderWithoutDescriptionsShowsTheFileNameAndUnknown) {
   TForm4Model d = open();
-  import(d, elsewhere.write("plain.xml", "<Keymap><Data/></Keymap>"));
+  import(d, elsewhere.write("plain.xml",
+                            "<Keymap><Header><LCID>0439</LCID></Header><Data/></Keymap>"));
   EXPECT_TRUE(std::filesystem::exists(folder.path() / "Data/plain.xml"));
   const KeymapRow& row = d.rows.back();
   EXPECT_EQ(row.language, u"plain");

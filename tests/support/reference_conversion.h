@@ -22,15 +22,11 @@ inline std::u16string referenceConvert(const ActiveKeymap& keymap, std::u16strin
     for (; len > 0; --len) {
       std::u16string_view piece = source.substr(pos, len);
       pendingKeys = piece;
-      if (piece == u" ") {
-        out += u"0020";
+      if (piece == u" " || piece == u"\r") {
+        out += piece;
         break;
       }
-      if (piece == u"\r") {
-        out += u"000D";
-        break;
-      }
-      if (int row = keymap.BinSearch(piece); row != -1) {
+      if (int row = keymap.findRow(piece); row != -1) {
         out += keymap.character(row);
         advance = len;
         lastEnd = pos + len;

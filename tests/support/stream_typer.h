@@ -24,7 +24,7 @@ class StreamTyper {
 
   // Loads the keymap as keymap 1 and switches it on.
   bool load(const std::filesystem::path& path, std::string* why = nullptr) {
-    if (!engine_.tables.integritycheck(path, why)) return false;
+    if (!engine_.keymaps.load(1, path, why)) return false;
     engine_.keymap.activate(1);
     return true;
   }
@@ -36,7 +36,7 @@ class StreamTyper {
     const platform::WindowHandle window =
         desktop_.openWindow(std::u16string(className), platform::sim::clusterMarksFor(className));
     engine_.windows.targetWindow = window;
-    engine_.composition.setallnull();
+    engine_.composition.reset();
     for (char16_t key : keys) {
       press(key, true, surround);
       press(key, false, surround);
@@ -59,7 +59,7 @@ class StreamTyper {
         output_.apply(engine_.replacement.change(), engine_.windows.targetWindow, held_);
       }
     } else {
-      engine_.composition.setallnull();
+      engine_.composition.reset();
     }
     if ((composable && key != u'\r') || !down) return;
     desktop_.userKey(vk, key);

@@ -96,10 +96,12 @@ TEST(KeyboardLayoutTest, KeysFitThePictureWithoutOverlapping) {
 
 TEST(KeyboardLayoutTest, LegendsAreWhatEachKeyAloneTypes) {
   testing::TempFolder folder;
-  KeymapTables tables;
-  ASSERT_TRUE(tables.integritycheck(folder.keymap(
-      "k.xml", {{"k", "0915", ""}, {"K", "0916", ""}, {"jj", "091C", ""}, {"7", "0967", ""}})));
-  ActiveKeymap keymap{tables};
+  LoadedKeymaps keymaps;
+  ASSERT_TRUE(keymaps.load(
+      1,
+      folder.keymap(
+          "k.xml", {{"k", "0915", ""}, {"K", "0916", ""}, {"jj", "091C", ""}, {"7", "0967", ""}})));
+  ActiveKeymap keymap{keymaps};
   OnScreenKeyboard keyboard;
 
   keyboard.keyitup(keymap);  // no keymap switched on yet: no legends at all

@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "engine/keymap_tables.h"
+#include "engine/keymap_file.h"
 #include "platform/console.h"
 #include "tools/korimo-cli/cli.h"
 
@@ -15,11 +15,10 @@ int checkCommand(const std::vector<std::string>& args, std::ostream& out, std::o
   }
   bool allPassed = true;
   for (const std::string& file : args) {
-    KeymapTables tables;  // each file loads alone, as keymap 1
     std::string why;
-    if (tables.integritycheck(platform::pathFromUtf8(file), &why)) {
-      out << file << ": ok " << tables.entryCount(1) << " entries, longest key "
-          << tables.longestKeys(1) << "\n";
+    if (const auto keymap = readKeymapFile(platform::pathFromUtf8(file), &why)) {
+      out << file << ": ok " << keymap->entries.size() << " entries, longest key "
+          << keymap->longestKeys() << "\n";
     } else {
       out << file << ": error " << why << "\n";
       allPassed = false;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/keymap_file.h"
 #include "platform/sim/us_keyboard.h"
 #include "settings/configuration.h"
 
@@ -13,8 +14,7 @@ TypingSession::TypingSession(std::u16string className)
 bool TypingSession::loadKeymap(const std::filesystem::path& path, bool surround, std::string& why) {
   // The core leaves a refused keymap out of its catalogue without a word:
   // the check tells why.
-  KeymapTables check;
-  if (!check.integritycheck(path, &why)) return false;
+  if (!readKeymapFile(path, &why)) return false;
 
   Configuration configuration;
   configuration.textServices = false;

@@ -1,11 +1,10 @@
-#include "engine/keymap_tables.h"
-
 #include <gtest/gtest.h>
 
 #include <numeric>
 #include <random>
 
 #include "engine/globalroutines.h"
+#include "engine/loaded_keymaps.h"
 #include "engine/lookup.h"
 #include "tests/support/keymap_fixture.h"
 
@@ -15,101 +14,89 @@ namespace {
 using testing::FixtureEntry;
 using testing::TempFolder;
 
-class KeymapTablesTest : public ::testing::Test {
+// The key sequences of a keymap's entries, sorted or in file order; and
+// their characters.
+std::vector<std::u16string> keysOf(const Keymap& keymap, bool fileOrder) {
+  std::vector<std::u16string> keys;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(keymap.entryCount()); ++i)
+    keys.emplace_back(fileOrder ? keymap.inFileOrder(i).keys : keymap.sorted(i).keys);
+  return keys;
+}
+std::vector<std::u16string> charactersOf(const Keymap& keymap) {
+  std::vector<std::u16string> characters;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(keymap.entryCount()); ++i)
+    characters.emplace_back(keymap.sorted(i).character);
+  return characters;
+}
+
+class KeymapsTest : public ::testing::Test {
  protected:
   TempFolder folder;
-  KeymapTables tables;
-
-  std::vector<std::u16string> column(const KeymapTablesView& t, int k, Column c, int from, int to) {
-    const KeymapColumnView cells = t[static_cast<std::size_t>(k)][c];
-    std::vector<std::u16string> rows;
-    for (int row = from; row <= to; ++row) rows.emplace_back(cells[static_cast<std::size_t>(row)]);
-    return rows;
-  }
+  LoadedKeymaps keymaps;
 };
 
-TEST_F(KeymapTablesTest, EmptyDataLoadsWithHeaderAndOnePageOfEmptyRows) {
-  ASSERT_TRUE(tables.integritycheck(folder.keymap("empty.xml", {})));
-  EXPECT_EQ(tables.cell(1, kDisplay, 0), u"0");
-  EXPECT_EQ(tables.cell(1, kCharacter, 0), u"0");
-  EXPECT_EQ(tables.cell(1, kKeys, 0), u"0439");
-  EXPECT_EQ(tables.tableCapacity, 18);
-  for (Column c : {kDisplay, kCharacter, kKeys})
-    EXPECT_EQ(column(tables.keymapTables, 1, c, 1, 18), std::vector<std::u16string>(18));
-  EXPECT_FALSE(tables.keymapSmp[1]);
-}
-
-TEST_F(KeymapTablesTest, EighteenEntriesPadToThirtySixAndEachSlotKeepsItsOwnSize) {
-  std::vector<FixtureEntry> entries;
-  for (char c = 'a'; c < 'a' + 18; ++c) entries.push_back({std::string(1, c), "0915", ""});
-  ASSERT_TRUE(tables.integritycheck(folder.keymap("big.xml", entries)));
-  EXPECT_EQ(tables.tableCapacity, 36);
-  EXPECT_EQ(column(tables.keymapTables, 1, kKeys, 19, 36), std::vector<std::u16string>(18));
-
-  tables.loadingKeymap = 2;
-  ASSERT_TRUE(tables.integritycheck(folder.keymap("small.xml", {{"k", "0915", ""}}, true)));
-  EXPECT_EQ(tables.tableCapacity, 36);  // the largest padded count so far
-  // A slot holds its own keymap's padded rows, not the largest keymap's.
-  EXPECT_EQ(tables.keymapTables[2][kKeys].size(), 19u);
-  EXPECT_EQ(tables.keymapTablesCopy[2][kDisplay].size(), 19u);
-  EXPECT_EQ(tables.keymapTables[1][kKeys].size(), 37u);
-  ActiveKeymap active(tables);
-  active.activate(2);
-  EXPECT_EQ(active.paddedCount, 18);
-  EXPECT_TRUE(tables.keymapSmp[2]);
-  EXPECT_EQ(tables.cell(1, kKeys, 18), u"r");  // the first keymap keeps its rows
-}
-
-TEST_F(KeymapTablesTest, SortedTableOrdersByCodeUnitsWhileCopyKeepsFileOrder) {
+TEST_F(KeymapsTest, AFileIsDecodedOnceIntoTextInBothOrders) {
   // Lower-case hex digits decode like upper-case ones.
   std::string text =
-      "<K><Header><LCID>0439</LCID></Header><Data>"
+      "<K><Header><LCID>0439</LCID><Language> Hindi </Language></Header><Data>"
       "<E><Display>0916</Display><Character>0916</Character><Keys>6b68</Keys></E>"
-      "<E><Display>0915</Display><Character>0915</Character><Keys>6b61</Keys></E>"
-      "<E><Display>0915</Display><Character>0915</Character><Keys>6B</Keys></E>"
+      "<E><Display>25CC0915</Display><Character>0915</Character><Keys>6b61</Keys></E>"
+      "<E><Display>0915</Display><Character>0915094d</Character><Keys>6B</Keys></E>"
       "<E><Display>0916</Display><Character>0916</Character><Keys>4B</Keys></E>"
       "<E><Display>0915</Display><Character>0915</Character><Keys>6B6161</Keys></E>"
       "</Data></K>";
-  ASSERT_TRUE(tables.integritycheck(folder.write("order.xml", text)));
-  EXPECT_EQ(column(tables.keymapTables, 1, kKeys, 1, 5),
-            (std::vector<std::u16string>{u"K", u"k", u"ka", u"kaa", u"kh"}));
-  EXPECT_EQ(column(tables.keymapTablesCopy, 1, kKeys, 1, 5),
-            (std::vector<std::u16string>{u"kh", u"ka", u"k", u"K", u"kaa"}));
-  EXPECT_EQ(tables.longestKeys(1), 3);
-  EXPECT_EQ(tables.entryCount(1), 5);
+  ASSERT_TRUE(keymaps.load(1, folder.write("order.xml", text)));
+  const Keymap& k = keymaps[1];
+  EXPECT_EQ(keysOf(k, false), (std::vector<std::u16string>{u"K", u"k", u"ka", u"kaa", u"kh"}));
+  EXPECT_EQ(keysOf(k, true), (std::vector<std::u16string>{u"kh", u"ka", u"k", u"K", u"kaa"}));
+  EXPECT_EQ(k.sorted(1).character, u"\u0915\u094D");
+  EXPECT_EQ(k.sorted(2).display, u"\u25CC\u0915");
+  EXPECT_EQ(k.longestKeys(), 3);
+  EXPECT_EQ(k.entryCount(), 5);
+  EXPECT_EQ(k.lcid, u"0439");
+  EXPECT_FALSE(k.smp);
+  EXPECT_EQ(readKeymapFile(folder.path() / "order.xml")->language, u" Hindi ");
+  // A number nothing was loaded as holds an empty keymap.
+  EXPECT_EQ(keymaps[2].entryCount(), 0);
+  EXPECT_EQ(keymaps[0].entryCount(), 0);
 }
 
-TEST_F(KeymapTablesTest, DuplicateSequencesAnswerAsTheHalvingSearchMeetsThem) {
+TEST_F(KeymapsTest, ARefusedFileLeavesTheNumberAsItWas) {
+  ASSERT_TRUE(keymaps.load(1, folder.keymap("one.xml", {{"k", "0915", ""}})));
+  EXPECT_FALSE(keymaps.load(1, folder.write("bad.xml", "<K>")));
+  EXPECT_EQ(keymaps[1].entryCount(), 1);
+}
+
+TEST_F(KeymapsTest, DuplicateSequencesAnswerAsTheHalvingSearchMeetsThem) {
   // The partition exchanges the outer rows of three equal keys, and the
   // search then probes the middle one.
-  ASSERT_TRUE(tables.integritycheck(
-      folder.keymap("dup.xml", {{"a", "0C05", ""}, {"a", "0C06", ""}, {"a", "0C07", ""}})));
-  EXPECT_EQ(column(tables.keymapTables, 1, kCharacter, 1, 3),
-            (std::vector<std::u16string>{u"0C07", u"0C06", u"0C05"}));
-  ActiveKeymap active(tables);
+  ASSERT_TRUE(keymaps.load(
+      1, folder.keymap("dup.xml", {{"a", "0C05", ""}, {"a", "0C06", ""}, {"a", "0C07", ""}})));
+  EXPECT_EQ(charactersOf(keymaps[1]),
+            (std::vector<std::u16string>{u"\u0C07", u"\u0C06", u"\u0C05"}));
+  ActiveKeymap active(keymaps);
   active.activate(1);
-  EXPECT_EQ(active.character(active.BinSearch(u"a")), u"0C06");
+  EXPECT_EQ(active.character(active.findRow(u"a")), u"\u0C06");
 }
 
 // The table sort as first written: recursive Hoare partitioning around the
 // middle row. The sort in use must leave every row where this one does.
-void referenceQuickSort(KeymapTable& table, int lo, int hi) {
-  auto& keys = table[kKeys];
-  auto at = [](int row) { return static_cast<std::size_t>(row); };
-  const std::u16string pivot = keys[at((lo + hi) / 2)];
+void referenceQuickSort(std::vector<KeymapEntry>& entries, int lo, int hi) {
+  auto at = [&](int i) -> KeymapEntry& { return entries[static_cast<std::size_t>(i)]; };
+  const std::u16string pivot = at((lo + hi) / 2).keys;
   int i = lo;
   int j = hi;
   do {
-    while (keys[at(i)] < pivot) ++i;
-    while (pivot < keys[at(j)]) --j;
+    while (at(i).keys < pivot) ++i;
+    while (pivot < at(j).keys) --j;
     if (i <= j) {
-      for (auto& column : table) std::swap(column[at(i)], column[at(j)]);
+      std::swap(at(i), at(j));
       ++i;
       --j;
     }
   } while (i <= j);
-  if (lo < j) referenceQuickSort(table, lo, j);
-  if (i < hi) referenceQuickSort(table, i, hi);
+  if (lo < j) referenceQuickSort(entries, lo, j);
+  if (i < hi) referenceQuickSort(entries, i, hi);
 }
 
 // Keys in an order where every partition's middle row holds the largest key
@@ -130,17 +117,25 @@ std::vector<std::u16string> maximumPivotOrder(std::size_t n) {
   return keys;
 }
 
-KeymapTable tableOf(const std::vector<std::u16string>& keys) {
-  KeymapTable table;
-  for (auto& column : table) column.resize(keys.size() + 1);
-  for (std::size_t row = 1; row <= keys.size(); ++row) {
-    table[kKeys][row] = keys[row - 1];
-    table[kCharacter][row] = unitToHex(static_cast<char16_t>(row));  // tells rows apart
-  }
-  return table;
+KeymapFile fileOf(const std::vector<std::u16string>& keys) {
+  KeymapFile file;
+  for (std::size_t i = 0; i < keys.size(); ++i)  // the character tells the entries apart
+    file.entries.push_back({keys[i], u"", std::u16string(1, static_cast<char16_t>(i + 1))});
+  return file;
 }
 
-TEST_F(KeymapTablesTest, SortLeavesEveryRowWhereTheRecursiveSortDid) {
+// The entries of a keymap in sorted order, as a file's entries.
+std::vector<KeymapEntry> sortedEntries(const Keymap& keymap) {
+  std::vector<KeymapEntry> entries;
+  for (std::size_t i = 0; i < static_cast<std::size_t>(keymap.entryCount()); ++i) {
+    const Keymap::Entry e = keymap.sorted(i);
+    entries.push_back(
+        {std::u16string(e.keys), std::u16string(e.display), std::u16string(e.character)});
+  }
+  return entries;
+}
+
+TEST_F(KeymapsTest, SortLeavesEveryRowWhereTheRecursiveSortDid) {
   std::mt19937 random(12);
   for (int round = 0; round < 300; ++round) {
     // Few distinct sequences, so that most rows have equal keys.
@@ -150,31 +145,26 @@ TEST_F(KeymapTablesTest, SortLeavesEveryRowWhereTheRecursiveSortDid) {
     for (auto& key : keys)
       for (std::size_t length = 1 + random() % 3; length > 0; --length)
         key.push_back(static_cast<char16_t>(u'a' + random() % static_cast<unsigned>(alphabet)));
-    KeymapTable expected = tableOf(keys);
-    referenceQuickSort(expected, 1, n);
-    tables.assign(1, tableOf(keys));
-    tables.QuickSort(1, 1, n);
-    ASSERT_EQ(tables.keymapTables[1].strings(), expected) << "round " << round;
+    std::vector<KeymapEntry> expected = fileOf(keys).entries;
+    referenceQuickSort(expected, 0, n - 1);
+    keymaps.adopt(1, fileOf(keys));
+    ASSERT_EQ(sortedEntries(keymaps[1]), expected) << "round " << round;
   }
 }
 
-TEST_F(KeymapTablesTest, SortOfAnOrderThatDefeatsTheMiddlePivotStaysShallowAndFast) {
+TEST_F(KeymapsTest, SortOfAnOrderThatDefeatsTheMiddlePivotStaysShallowAndFast) {
   // 100,000 rows: the recursive sort needs 100,000 stack frames and about
   // 5e9 comparisons for this order.
   std::vector<std::u16string> keys = maximumPivotOrder(100000);
-  tables.assign(1, tableOf(keys));
-  tables.QuickSort(1, 1, static_cast<int>(keys.size()));
+  keymaps.adopt(1, fileOf(keys));
   std::sort(keys.begin(), keys.end());
-  const KeymapTable sortedTable = tables.keymapTables[1].strings();
-  const auto& sorted = sortedTable[kKeys];
-  EXPECT_TRUE(std::equal(keys.begin(), keys.end(), sorted.begin() + 1));
+  EXPECT_EQ(keysOf(keymaps[1], false), keys);
   // And a small one of the same kind, row by row as the recursive sort.
   keys = maximumPivotOrder(2000);
-  KeymapTable expected = tableOf(keys);
-  referenceQuickSort(expected, 1, 2000);
-  tables.assign(1, tableOf(keys));
-  tables.QuickSort(1, 1, 2000);
-  EXPECT_EQ(tables.keymapTables[1].strings(), expected);
+  std::vector<KeymapEntry> expected = fileOf(keys).entries;
+  referenceQuickSort(expected, 0, 1999);
+  keymaps.adopt(1, fileOf(keys));
+  EXPECT_EQ(sortedEntries(keymaps[1]), expected);
 }
 
 struct RefusedCase {
@@ -183,7 +173,7 @@ struct RefusedCase {
   const char* reasonContains;
 };
 
-TEST_F(KeymapTablesTest, RefusedFilesFailBothChecksWithAReason) {
+TEST_F(KeymapsTest, RefusedFilesFailWithAReason) {
   auto entry = [](const char* d, const char* c, const char* k) {
     return std::string("<E><Display>") + d + "</Display><Character>" + c + "</Character><Keys>" +
            k + "</Keys></E>";
@@ -218,34 +208,37 @@ TEST_F(KeymapTablesTest, RefusedFilesFailBothChecksWithAReason) {
     SCOPED_TRACE(c.label);
     auto path = folder.write("refused.xml", c.xml);
     std::string why;
-    EXPECT_FALSE(tables.integritycheck(path, &why));
+    EXPECT_FALSE(readKeymapFile(path, &why));
     EXPECT_NE(why.find(c.reasonContains), std::string::npos) << why;
-    EXPECT_FALSE(tables.integritycheck1(path));
+    EXPECT_FALSE(keymaps.load(1, path));
   }
-  EXPECT_FALSE(tables.integritycheck(folder.path() / "missing.xml"));
+  EXPECT_FALSE(readKeymapFile(folder.path() / "missing.xml"));
 }
 
-TEST_F(KeymapTablesTest, SupplementaryTextNeedsTheFlagOnlyWhereItIsTyped) {
+TEST_F(KeymapsTest, SupplementaryTextNeedsTheFlagOnlyWhereItIsTyped) {
   auto file = [](const char* header, const char* display, const char* character) {
     return std::string("<K><Header><LCID>0439</LCID>") + header + "</Header><Data><E><Display>" +
            display + "</Display><Character>" + character + "</Character><Keys>" +
            std::string(128, '6') + "</Keys></E></Data></K>";
   };
   // With the flag, pairs pass; Display may show one without it; 64 keys pass.
-  EXPECT_TRUE(tables.integritycheck(
-      folder.write("smp.xml", file("<SMP>True</SMP>", "D804DC05", "D804DC05"))));
-  EXPECT_TRUE(tables.integritycheck(folder.write("shown.xml", file("", "D804DC05", "0915"))));
-  EXPECT_EQ(tables.longestKeys(1), 64);
+  ASSERT_TRUE(
+      keymaps.load(1, folder.write("smp.xml", file("<SMP>True</SMP>", "D804DC05", "D804DC05"))));
+  EXPECT_TRUE(keymaps[1].smp);
+  EXPECT_EQ(keymaps[1].sorted(0).character, u"\U00011005");
+  EXPECT_TRUE(keymaps.load(1, folder.write("shown.xml", file("", "D804DC05", "0915"))));
+  EXPECT_EQ(keymaps[1].longestKeys(), 64);
 }
 
-TEST_F(KeymapTablesTest, EmptyValuesPassAndTheValidatingCheckKeepsTheLcid) {
+TEST_F(KeymapsTest, EmptyValuesPassAndNamesMatchInAnyCase) {
   auto path = folder.write("blank.xml",
                            "<K><HEADER><lcid>044E</lcid></HEADER><Data>"
                            "<E><Display></Display><Character></Character><Keys></Keys></E>"
                            "</Data></K>");
-  EXPECT_TRUE(tables.integritycheck1(path));
-  EXPECT_EQ(tables.validatedLcid, u"044E");
-  EXPECT_TRUE(tables.integritycheck(path));
+  const std::optional<KeymapFile> file = readKeymapFile(path);
+  ASSERT_TRUE(file);
+  EXPECT_EQ(file->lcid, u"044E");
+  EXPECT_EQ(file->entries.size(), 1u);
 }
 
 TEST(Globalroutines, HexConversions) {
@@ -254,9 +247,6 @@ TEST(Globalroutines, HexConversions) {
   EXPECT_EQ(hexToInt(u"6b"), 0x6B);
   for (const char16_t* bad : {u"", u"G0", u"0x10", u" 1"})
     EXPECT_THROW(hexToInt(bad), ConversionError) << std::u16string(bad).size();
-  EXPECT_EQ(hexToText(u"0915094"), u"\u0915");
-  EXPECT_EQ(hexToText(u"091"), u"");
-  EXPECT_EQ(hexToText(u"D800DC00"), u"\U00010000");
 }
 
 }  // namespace
