@@ -4,8 +4,8 @@
 # outside, and the helpers the checks share. Every wait polls with a limit.
 #   app_env_start BIN SHOTS   sets bin, shots, work, app, title, pad
 
-# shellcheck source=../wine/wine-env.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../wine/wine-env.sh"
+# shellcheck source=../../tools/wine/wine-env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tools/wine/wine-env.sh"
 
 app_env_start() {
   bin=$(realpath "$1")
