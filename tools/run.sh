@@ -22,8 +22,10 @@ tools/build.sh windows
 bin="$root/build/windows/bin"
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  export WINEPREFIX="$root/build/wine-prefix" WINEARCH=win64 WINEDEBUG=-all \
-    WINEDLLOVERRIDES="mscoree,mshtml="
+  # shellcheck source=wine/wine-env.sh
+  source tools/wine/wine-env.sh
+  wine_env_vars
+  export WINEPREFIX="$root/build/wine-prefix"
   if [ ! -d "$WINEPREFIX" ]; then
     echo "run: preparing a Wine prefix in $WINEPREFIX (once)"
     wineboot -i >/dev/null 2>&1
@@ -41,9 +43,9 @@ if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
 fi
 
 # No display: the demonstration on a private one.
-# shellcheck source=../tests/app/app-env.sh
-source tests/app/app-env.sh
-ok() { :; }  # the checks of the helpers stay quiet here
+checks_quiet=1  # only a step that did not happen is told
+# shellcheck source=wine/app-env.sh
+source tools/wine/app-env.sh
 demo="$root/build/demo"
 app_env_start "$bin" "$demo"
 echo "run: no X display here; a demonstration on a private one"

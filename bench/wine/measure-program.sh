@@ -10,9 +10,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 bin=${1:-$root/build/windows/bin}
 keys=${2:-1000}
-# shellcheck source=../../tests/app/app-env.sh
-source "$root/tests/app/app-env.sh"
-ok() { :; }
+checks_quiet=1
+# shellcheck source=../../tools/wine/app-env.sh
+source "$root/tools/wine/app-env.sh"
 app_env_start "$bin" "$root/build/measure"
 
 # The hook's time: a timing hook installed after the program's is called
@@ -25,7 +25,7 @@ measure() {
   wine "$bin/korimo_probe.exe" hooktime 600 "$(wine_path "$work")\\timings-$1.txt" \
     >"$work/probe.log" 2>&1 &
   local prober=$!
-  until grep -q timing "$work/probe.log" 2>/dev/null; do sleep 0.1; done
+  wait_for 30 "$work/probe.log" timing || exit 1
   wine_focus "$pad"
   pressed "$2"
   while [ "$typed_keys" -lt "$keys" ]; do
@@ -50,7 +50,7 @@ measure() {
 measure "no other hook" shift
 wine "$bin/korimo_probe.exe" passhook 600 "$(wine_path "$work")\\pass" >"$work/pass.log" 2>&1 &
 passer=$!
-until grep -q hooked "$work/pass.log" 2>/dev/null; do sleep 0.1; done
+wait_for 30 "$work/pass.log" hooked || exit 1
 measure "a hook that does nothing, in another process" shift
 : >"$work/pass.stop"
 wait "$passer" 2>/dev/null || true

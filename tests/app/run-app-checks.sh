@@ -7,8 +7,8 @@
 #   run-app-checks.sh BIN SHOTS   (BIN: the Windows build's bin folder;
 #                                  SHOTS: where the screenshots go)
 set -euo pipefail
-# shellcheck source=app-env.sh
-source "$(dirname "$0")/app-env.sh"
+# shellcheck source=../../tools/wine/app-env.sh
+source "$(dirname "$0")/../../tools/wine/app-env.sh"
 app_env_start "$1" "$2"
 
 # "Visit Help page" opens the page with the program Windows has for web
@@ -23,7 +23,7 @@ wine "$app/Korimo.exe" >"$work/korimo.log" 2>&1 &
 korimo=$!
 check "start-up shows the splash" visible VantrelKorimoSplash
 shot splash
-if wait_for_tray; then ok "the tray icon appears"; else fail "the tray icon appears"; report_and_exit; fi
+if wait_for_tray; then ok "the tray icon appears"; else fail "the tray icon appears"; summary Korimo.exe program_state; fi
 check "the splash closes by itself once the program is ready" hidden VantrelKorimoSplash
 no_taskbar_button() {
   # Shown windows of the program are tool windows (WS_EX_TOOLWINDOW 0x80).
@@ -148,4 +148,4 @@ wine_focus "$pad"
 typed "ka"
 check "after Exit keys reach Notepad unchanged" has_text "abcनमस्ते வணக்கம் க क க ka"
 
-report_and_exit
+summary Korimo.exe program_state

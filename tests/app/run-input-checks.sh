@@ -6,13 +6,13 @@
 # (keys typed into them are theirs).
 #   run-input-checks.sh BIN SHOTS
 set -euo pipefail
-# shellcheck source=app-env.sh
-source "$(dirname "$0")/app-env.sh"
+# shellcheck source=../../tools/wine/app-env.sh
+source "$(dirname "$0")/../../tools/wine/app-env.sh"
 app_env_start "$1" "$2"
 shots="$shots/input"
 mkdir -p "$shots"
 
-if start_program; then ok "the program starts"; else fail "the program starts"; report_and_exit; fi
+if start_program; then ok "the program starts"; else fail "the program starts"; summary "input contract" program_state; fi
 wine_focus "$pad"
 pressed alt+1
 typed "ka "
@@ -42,7 +42,7 @@ check "the K typed with the keymap off reached Notepad" has_text "क k"
 web="korimo-web-$$"
 wine "$bin/korimo_probe.exe" window Chrome_XPFrame "$web" 120 "$(wine_path "$work")\\web" \
   >"$work/web.log" 2>&1 &
-until grep -q window "$work/web.log" 2>/dev/null; do sleep 0.1; done
+wait_for 30 "$work/web.log" window || { echo "the probe's window did not open" >&2; exit 1; }
 web_window=$(xdotool search --name "^$web" | head -n1)
 wine_focus "$web_window"
 probe clipboard kept
@@ -60,14 +60,11 @@ shot chrome-class-window
 rm "$app/korimohelp.html"
 wine_focus "$pad"
 main_menu 3  # Visit Help page
-box() { program_windows | grep ' class=#32770 visible=1 ' | head -n1 | cut -d' ' -f1; }
-box_open() { [ -n "$(box)" ]; }
 check "Visit Help page without the page shows a message" box_open
 shot help-missing-box
 wine_focus "$(xdotool search --onlyvisible --name '^Vantrel Korimo$' | head -n1)"
 pressed alt+1
 pressed space
-box_closed() { ! box_open; }
 check "Space presses the box's button" box_closed
 
-report_and_exit
+summary "input contract" program_state

@@ -8,8 +8,8 @@
 # nothing; screenshots of the dialog, its menus and its message boxes.
 #   run-settings-checks.sh BIN SHOTS
 set -euo pipefail
-# shellcheck source=app-env.sh
-source "$(dirname "$0")/app-env.sh"
+# shellcheck source=../../tools/wine/app-env.sh
+source "$(dirname "$0")/../../tools/wine/app-env.sh"
 app_env_start "$1" "$2"
 shots="$shots/settings"
 mkdir -p "$shots"
@@ -27,11 +27,8 @@ click_cell() {
   read -r x y <<<"$(probe cell "$(dialog)" "$1" "$2")"
   xdotool mousemove "$x" "$y" click 1
 }
-# The message box of the program (class #32770, the open-file dialog aside).
-box() { program_windows | grep ' class=#32770 visible=1 ' | grep -v 'title=Import a Keymap' | head -n1 | cut -d' ' -f1; }
-box_open() { [ -n "$(box)" ]; }
+# box_says TEXT: the program's message box shows TEXT.
 box_says() { box_open && probe children "$(box)" | grep -qF "text=$1"; }
-box_closed() { ! box_open; }
 # answer TEXT: clicks the message box's button with that text.
 answer() { probe click "$(box)" "$1"; check "the message box closes" box_closed; }
 open_settings() {
@@ -44,12 +41,11 @@ main_window_running() { program_windows | grep -q ' class=VantrelKorimoMainWindo
 run_value() { wine reg query "$run_key" /v VantrelKorimo 2>/dev/null | tr -d '\r' | grep VantrelKorimo; }
 tray_again() {
   # The restarted program's tray icon, in the same slot.
-  local limit=$(( $(date +%s) + 20 ))
-  until main_window_running || [ "$(date +%s)" -ge "$limit" ]; do sleep 0.2; done
+  wait_until 20 main_window_running || true
   sleep 1
 }
 
-start_program || { fail "the program starts"; report_and_exit; }
+start_program || { fail "the program starts"; summary "settings dialog" program_state; }
 check "the splash closes" hidden VantrelKorimoSplash
 
 # --- The dialog: caption, look, the list in its order, the focus on Import...
@@ -264,4 +260,4 @@ run_gone() { ! run_value >/dev/null; }
 check "the Run value is removed" run_gone
 check "a new instance runs" main_window_running
 
-report_and_exit
+summary "settings dialog" program_state

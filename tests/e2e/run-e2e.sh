@@ -8,29 +8,23 @@ set -euo pipefail
 
 bin=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../wine/wine-env.sh
-source "$here/../wine/wine-env.sh"
+# shellcheck source=../../tools/wine/wine-env.sh
+source "$here/../../tools/wine/wine-env.sh"
+wine_env_need "$bin" korimo_e2e.exe Vantrelx.dll Vantrely.dll config.xml Data/Hindi-Phonetic.xml \
+  Data/Tamil-Phonetic.xml
 
-for f in korimo_e2e.exe Vantrelx.dll Vantrely.dll config.xml Data/Hindi-Phonetic.xml \
-  Data/Tamil-Phonetic.xml; do
-  [ -f "$bin/$f" ] || { echo "missing $bin/$f (build the Windows binaries)" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/korimo-e2e.XXXXXX")
-finish() {
-  # KORIMO_E2E_LOG=FILE keeps the program's log.
-  if [ -n "${KORIMO_E2E_LOG:-}" ] && [ -f "$work/e2e.log" ]; then cp "$work/e2e.log" "$KORIMO_E2E_LOG"; fi
-  wine_env_cleanup
-  rm -rf "$work"
-}
-
+wine_env_work e2e
 wine_env_display
 wine_env_prefix
-trap finish EXIT
-
 log="$work/e2e.log"
-# shellcheck source=../wine/checks.sh
-source "$here/../wine/checks.sh"
+# KORIMO_E2E_LOG=FILE keeps the program's log.
+keep_log() {
+  if [ -n "${KORIMO_E2E_LOG:-}" ] && [ -f "$log" ]; then cp "$log" "$KORIMO_E2E_LOG"; fi
+  wine_env_cleanup
+}
+trap keep_log EXIT
+# shellcheck source=../wine/log-checks.sh
+source "$here/../wine/log-checks.sh"
 
 # --- The targets: two Notepads with files of unique names, so that their
 # titles are unique.
@@ -43,58 +37,56 @@ pad1=$(wine_open_notepad "$work" "$second")
 stop="$work/stop"
 wine "$(wine_path "$bin/korimo_e2e.exe")" --target "$first" --target "$second" \
   --stop "$(wine_path "$work")\\stop" --seconds 90 >"$log" 2>"$work/e2e.err" &
-wait_for 30 '^ready' || { echo "korimo_e2e did not start" >&2; cat "$log" "$work/e2e.err" >&2; exit 1; }
+wait_for 30 "$log" '^ready' || { echo "korimo_e2e did not start" >&2; cat "$log" "$work/e2e.err" >&2; exit 1; }
 if grep -qE '^ready key=1 mouse=1 keymaps=8$' "$log"; then
   ok "start-up: both hooks run, the eight phonetic keymaps are catalogued"
 else
   fail "start-up: $(grep '^ready' "$log")"
 fi
-wait_for 10 '^text 1=' || { echo "Notepad's text cannot be read" >&2; exit 1; }
+wait_for 10 "$log" '^text 1=' || { echo "Notepad's text cannot be read" >&2; exit 1; }
 
 # --- The steps, as a user types them; each expects a Notepad's whole text.
-delay=${KORIMO_E2E_DELAY:-60}  # ms between keys
-typed() { xdotool type --delay "$delay" "$1"; }
-pressed() { xdotool key --delay "$delay" "$@"; }
+key_delay=${KORIMO_E2E_DELAY:-60}  # ms between keys
 
 wine_focus "$pad0"
 typed "abc"
-expect "the engine is off at start-up: keys pass unchanged" 0 "abc"
+expect_text "the engine is off at start-up: keys pass unchanged" 0 "abc"
 
 pressed alt+1
 typed "namaste "
-expect "Alt+1 switches Hindi phonetic on: namaste" 0 "abcनमस्ते "
+expect_text "Alt+1 switches Hindi phonetic on: namaste" 0 "abcनमस्ते "
 
 typed "kShetra "
-expect "shifted keys compose: kShetra" 0 "abcनमस्ते क्षेत्र "
+expect_text "shifted keys compose: kShetra" 0 "abcनमस्ते क्षेत्र "
 
 typed "kaa"
-expect "a longer sequence replaces the shorter one's output: kaa" 0 "abcनमस्ते क्षेत्र का"
+expect_text "a longer sequence replaces the shorter one's output: kaa" 0 "abcनमस्ते क्षेत्र का"
 
 pressed BackSpace
-expect "Backspace undoes the last step: kaa then Backspace" 0 "abcनमस्ते क्षेत्र क"
+expect_text "Backspace undoes the last step: kaa then Backspace" 0 "abcनमस्ते क्षेत्र क"
 
 pressed Return
-expect "Enter passes through while a keymap is on" 0 $'abcनमस्ते क्षेत्र क\r\n'
+expect_text "Enter passes through while a keymap is on" 0 $'abcनमस्ते क्षेत्र क\r\n'
 
 # Here the digit is released before Alt, as most users do.
 xdotool keydown alt key 8 keyup alt
 typed "vaNakkam "
 line=$'abcनमस्ते क्षेत्र क\r\nவணக்கம் '
-expect "Alt+8 switches Tamil phonetic on: vaNakkam" 0 "$line"
+expect_text "Alt+8 switches Tamil phonetic on: vaNakkam" 0 "$line"
 
 wine_focus "$pad1"
 typed "abc"
-expect "another window starts with the engine off" 1 "abc"
+expect_text "another window starts with the engine off" 1 "abc"
 
 wine_focus "$pad0"
 typed "ka "
 line+="க "
-expect "the first window keeps its keymap: ka in Tamil" 0 "$line"
+expect_text "the first window keeps its keymap: ka in Tamil" 0 "$line"
 
 # A click ends the syllable being typed: "k" then a click then "a" is not "ka".
 typed "k"
 line+="க்"
-expect "a consonant alone carries the virama: k in Tamil" 0 "$line"
+expect_text "a consonant alone carries the virama: k in Tamil" 0 "$line"
 # The second Notepad opened over the first: bring the first to the top, so
 # that the click lands in it, below its text (the caret stays at the end).
 xdotool windowraise "$pad0"
@@ -102,26 +94,26 @@ eval "$(xdotool getwindowgeometry --shell "$pad0")"
 xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 40)) click 1
 typed "a"
 line+="அ"
-expect "after a click the next key starts a new syllable" 0 "$line"
+expect_text "after a click the next key starts a new syllable" 0 "$line"
 
 # The first toggle after a click: the button is no longer held.
 pressed alt+0
 typed "xyz"
-expect "Alt+0 switches off, right after a click: keys pass unchanged" 0 "${line}xyz"
+expect_text "Alt+0 switches off, right after a click: keys pass unchanged" 0 "${line}xyz"
 
 pressed BackSpace
-expect "with the engine off Backspace deletes a character" 0 "${line}xy"
-expect "the other window was left alone" 1 "abc"
+expect_text "with the engine off Backspace deletes a character" 0 "${line}xy"
+expect_text "the other window was left alone" 1 "abc"
 
 # --- Work that blocks (a file on a slow path: here work that lasts until
 # the script says) runs away from the thread that serves the hooks: keys
 # typed meanwhile are composed at once.
 pressed alt+8
 : >"$work/stop.slow"
-wait_for 10 '^slow work$' || true
+wait_for 10 "$log" '^slow work$' || true
 typed "ka"
 composed_meanwhile() {
-  wait_for 10 '^key vk=41 down=0 .*withheld=1 on=1 keymap=Tamil-Phonetic.xml pending=ka$' &&
+  wait_for 10 "$log" '^key vk=41 down=0 .*withheld=1 on=1 keymap=Tamil-Phonetic.xml pending=ka$' &&
     ! grep -q '^slow work done$' "$log"
 }
 if composed_meanwhile; then
@@ -130,11 +122,11 @@ else
   fail "while the core waits for slow work, keys are handled and composed at once"
 fi
 : >"$work/stop.done"
-if wait_for 10 '^slow work done$'; then ok "the slow work ends"; else fail "the slow work ends"; fi
+check "the slow work ends" logged '^slow work done$'
 line+="xyக"
-expect "the text typed meanwhile is in Notepad" 0 "$line"
+expect_text "the text typed meanwhile is in Notepad" 0 "$line"
 
 # --- The end: the core stops by itself once asked, and shuts down cleanly.
 : >"$stop"
-stopped "the core stops when asked" stop
-summary end-to-end
+ended_with "the core stops when asked" stop
+summary end-to-end show_files "$log"

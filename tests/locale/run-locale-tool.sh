@@ -9,19 +9,12 @@ set -euo pipefail
 
 bin=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../wine/wine-env.sh
-source "$here/../wine/wine-env.sh"
-for f in Vantrellocale.exe config.xml Data/Hindi-Phonetic.xml; do
-  [ -f "$bin/$f" ] || { echo "missing $bin/$f (build the Windows binaries)" >&2; exit 1; }
-done
+# shellcheck source=../../tools/wine/wine-env.sh
+source "$here/../../tools/wine/wine-env.sh"
+wine_env_need "$bin" Vantrellocale.exe config.xml Data/Hindi-Phonetic.xml
 
 wine_env_display
 wine_env_prefix
-
-passes=0
-failures=0
-ok() { echo "ok    $1"; passes=$((passes + 1)); }
-fail() { echo "FAIL  $1"; failures=$((failures + 1)); }
 
 layouts='HKLM\SYSTEM\CurrentControlSet\Control\Keyboard Layouts'
 add_layout() {  # ID TEXT [LAYOUT_ID]
@@ -41,12 +34,11 @@ wine "$bin/Vantrellocale.exe" >/dev/null 2>&1 &
 tool=$!
 
 box=""
-limit=$(( $(date +%s) + 60 ))
-until [ -n "$box" ] || [ "$(date +%s)" -ge "$limit" ]; do
+found_box() {
   box=$(xdotool search --onlyvisible --name '^Vantrel Korimo$' 2>/dev/null | head -n1 || true)
-  [ -n "$box" ] || sleep 0.2
-done
-if [ -n "$box" ]; then
+  [ -n "$box" ]
+}
+if wait_until 60 found_box; then
   ok "the message box is shown"
   # A picture of it for people to look at, where ImageMagick is installed.
   if command -v import >/dev/null; then
@@ -61,9 +53,8 @@ else
 fi
 
 # The tool ends once its box is closed.
-limit=$(( $(date +%s) + 30 ))
-while kill -0 "$tool" 2>/dev/null && [ "$(date +%s)" -lt "$limit" ]; do sleep 0.2; done
-if kill -0 "$tool" 2>/dev/null; then
+tool_ended() { ! kill -0 "$tool" 2>/dev/null; }
+if ! wait_until 30 tool_ended; then
   fail "the tool did not end after its message box closed"
 else
   set +e; wait "$tool"; code=$?; set -e
@@ -72,17 +63,16 @@ fi
 
 values=$(wine reg query "$product" 2>/dev/null | tr -d '\r')
 echo "$values"
-expect() {  # NAME DATA ("" for absent)
+expect_value() {  # NAME DATA ("" for absent)
   local line
   line=$(printf '%s\n' "$values" | awk -v n="$1" 'toupper($1) == toupper(n) { print $3 }')
   if [ "$line" = "$2" ]; then ok "value ${1}: ${2:-absent}"; else fail "value $1 is '$line', expected '${2:-absent}'"; fi
 }
-expect 0439 49153  # 00010439 with Layout Id 00c0: loads 00010439, asks for f0c00439
-expect 0449 0      # 00000449, the language's first layout
-expect 044E 0
-expect 0446 ""     # no Punjabi layout: the old value is gone
-expect 0445 ""
-expect Locales 1
+expect_value 0439 49153  # 00010439 with Layout Id 00c0: loads 00010439, asks for f0c00439
+expect_value 0449 0      # 00000449, the language's first layout
+expect_value 044E 0
+expect_value 0446 ""     # no Punjabi layout: the old value is gone
+expect_value 0445 ""
+expect_value Locales 1
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+summary "locale tool"

@@ -13,8 +13,8 @@
 #     VERSION_ENV  the build's korimo-version.env
 #     SOURCE       the source tree
 set -euo pipefail
-# shellcheck source=../app/app-env.sh
-source "$(dirname "$0")/../app/app-env.sh"
+# shellcheck source=../../tools/wine/app-env.sh
+source "$(dirname "$0")/../../tools/wine/app-env.sh"
 packages=$(realpath "$1")
 # shellcheck source=/dev/null
 source "$4"
@@ -90,7 +90,7 @@ start_from_shortcut() {
   wait_for_tray && check_seconds=20 check "$1" program_ready
 }
 if ! start_from_shortcut "the shortcut starts Korimo.exe: its tray icon appears, the splash closes"
-then fail "the tray icon appears"; report_and_exit; fi
+then fail "the tray icon appears"; summary package program_state; fi
 check "the manifest makes it DPI aware per monitor" eval \
   'probe dpi VantrelKorimoMainWindow | grep -qx "per-monitor\(-v2\)\?"'
 types_hindi "Alt+1 namaste types नमस्ते into Notepad" "नमस्ते "
@@ -151,4 +151,4 @@ check "Exit ends it" stopped "$korimo"
 check "it wrote no Run value and no uninstall entry" eval \
   '[ -z "$(reg_value "$run_key" VantrelKorimo)" ] && no_reg_key "$uninstall_key"'
 
-report_and_exit
+summary package program_state

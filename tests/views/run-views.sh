@@ -13,33 +13,19 @@ bin=$(realpath "$1")
 mkdir -p "$2"
 shots=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../wine/wine-env.sh
-source "$here/../wine/wine-env.sh"
-
-for f in views_wine.exe Vantrelx.dll Vantrely.dll config.xml Data/Hindi-Phonetic.xml \
-  Data/Tamil-Phonetic.xml; do
-  [ -f "$bin/$f" ] || { echo "missing $bin/$f (build the Windows binaries)" >&2; exit 1; }
-done
+# shellcheck source=../../tools/wine/wine-env.sh
+source "$here/../../tools/wine/wine-env.sh"
+wine_env_need "$bin" views_wine.exe Vantrelx.dll Vantrely.dll config.xml Data/Hindi-Phonetic.xml \
+  Data/Tamil-Phonetic.xml
 command -v import >/dev/null || { echo "import missing (imagemagick; tools/setup.sh)" >&2; exit 1; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/korimo-views.XXXXXX")
-finish() {
-  wine_env_cleanup
-  rm -rf "$work"
-}
-
+wine_env_work views
 wine_env_display
 wine_env_prefix
-trap finish EXIT
 
 log="$work/views.log"
-# shellcheck source=../wine/checks.sh
-source "$here/../wine/checks.sh"
-
-# check DESCRIPTION PATTERN: a line matching PATTERN appears within 10 s.
-check() {
-  if wait_for 10 "$2"; then ok "$1"; else fail "$1"; fi
-}
+# shellcheck source=../wine/log-checks.sh
+source "$here/../wine/log-checks.sh"
 
 # The line of the log that last began with $1.
 last() { grep "^$1" "$log" | tail -n1; }
@@ -80,8 +66,8 @@ drag() {
     mousemove $(($1 + $3)) $(($2 + $4)) sleep 0.1 mouseup 1
 }
 
-# shot NAME VIEW: a screenshot of the view with a margin around it.
-shot() {
+# shot_view NAME VIEW: a screenshot of the view with a margin around it.
+shot_view() {
   place "$2"
   local margin=12
   local x=$((L - margin)) y=$((T - margin))
@@ -105,13 +91,13 @@ pad=$(wine_open_notepad "$work" "$title")
 stop="$work/stop"
 wine "$(wine_path "$bin/views_wine.exe")" --target "$title" \
   --stop "$(wine_path "$work")\\stop" --seconds 90 >"$log" 2>"$work/views.err" &
-wait_for 30 '^ready' || { echo "views_wine did not start" >&2; cat "$log" "$work/views.err" >&2; exit 1; }
+wait_for 30 "$log" '^ready' || { echo "views_wine did not start" >&2; cat "$log" "$work/views.err" >&2; exit 1; }
 if grep -qE "^ready key=1 mouse=1 dpi=$dpi\$" "$log"; then
   ok "start-up: both hooks run, the views know the screen's $dpi dots per inch"
 else
   fail "start-up: $(last ready)"
 fi
-check "both views are shown" '^keyboard .* visible=1'
+check "both views are shown" logged '^keyboard .* visible=1'
 place strip
 if [ "$T" -eq $(((8 * dpi + 48) / 96)) ] && [ $((R - L)) -eq $(((809 * dpi + 48) / 96)) ] &&
   [ $((L + R)) -ge 1278 ] && [ $((L + R)) -le 1282 ]; then
@@ -119,68 +105,66 @@ if [ "$T" -eq $(((8 * dpi + 48) / 96)) ] && [ $((R - L)) -eq $(((809 * dpi + 48)
 else
   fail "the strip starts at the top centre of the screen: $(last 'strip ')"
 fi
-wait_for 10 '^text 0=' || { echo "Notepad's text cannot be read" >&2; exit 1; }
+wait_for 10 "$log" '^text 0=' || { echo "Notepad's text cannot be read" >&2; exit 1; }
 
-delay=60
-typed() { xdotool type --delay "$delay" "$1"; }
 wine_focus "$pad"
 xdotool key alt+1
 typed "namaste "
-expect "Alt+1 switches Hindi phonetic on: namaste" 0 "नमस्ते "
-check "the keyboard shows the Hindi legends" "^legends k=$(units क्) "
+expect_text "Alt+1 switches Hindi phonetic on: namaste" 0 "नमस्ते "
+check "the keyboard shows the Hindi legends" logged "^legends k=$(units क्) "
 
 # The keyboard covers the strip at first: dragged below it, by hand.
 place keyboard
 kx=$((L + 300)) ky=$((T + 90))
 drag "$kx" "$ky" 80 120
 before_top=$T
-check "a drag moves the keyboard" "^keyboard -?[0-9]+,$((before_top + 120)),"
+check "a drag moves the keyboard" logged "^keyboard -?[0-9]+,$((before_top + 120)),"
 focus_kept "dragging the keyboard leaves the focus with Notepad"
 
 typed "k"
-check "the strip lists what can follow k" "^preview page=-1 x1=$(units k) y1=$(units क्)"
-shot strip-hindi strip
-shot keyboard-hindi keyboard
+check "the strip lists what can follow k" logged "^preview page=-1 x1=$(units k) y1=$(units क्)"
+shot_view strip-hindi strip
+shot_view keyboard-hindi keyboard
 
 arrow right
 xdotool mousemove "$X" "$Y" click 1
-check "the right arrow shows the first page" "^preview page=0 "
+check "the right arrow shows the first page" logged "^preview page=0 "
 xdotool click 1
-check "the right arrow again shows the next page" "^preview page=1 "
+check "the right arrow again shows the next page" logged "^preview page=1 "
 arrow left
 xdotool mousemove "$X" "$Y" click 1
-check "the left arrow shows the page before" "^preview page=0 .*"
+check "the left arrow shows the page before" logged "^preview page=0 .*"
 focus_kept "the arrows leave the focus with Notepad"
 
 # A click on the program's own window leaves the syllable alone: "k", the
 # arrows, "a" is "ka".
 typed "a"
-expect "the syllable goes on in Notepad after the arrows" 0 "नमस्ते क"
+expect_text "the syllable goes on in Notepad after the arrows" 0 "नमस्ते क"
 
 place keyboard
 xdotool mousemove $((L + 200)) $((T + 60)) click 1
 focus_kept "a click on the keyboard leaves the focus with Notepad"
 typed " ma "
-expect "typing goes on after a click on the keyboard" 0 "नमस्ते क म "
+expect_text "typing goes on after a click on the keyboard" 0 "नमस्ते क म "
 
 xdotool keydown alt key 8 keyup alt
 typed "vaNakkam "
-expect "Alt+8 switches Tamil phonetic on: vaNakkam" 0 "नमस्ते क म வணக்கம் "
-check "the keyboard shows the Tamil legends" "^legends k=$(units க்) "
+expect_text "Alt+8 switches Tamil phonetic on: vaNakkam" 0 "नमस्ते क म வணக்கம் "
+check "the keyboard shows the Tamil legends" logged "^legends k=$(units க்) "
 typed "k"
-check "the strip lists the Tamil k entries" "^preview page=-1 x1=$(units k) y1=$(units க்)"
-shot strip-tamil strip
-shot keyboard-tamil keyboard
+check "the strip lists the Tamil k entries" logged "^preview page=-1 x1=$(units k) y1=$(units க்)"
+shot_view strip-tamil strip
+shot_view keyboard-tamil keyboard
 
 # The strip dragged by one of its cells.
 place strip
 drag $((L + 100)) $((T + 10)) 40 60
-check "a drag moves the strip" "^strip $((L + 40)),$((T + 60)),"
+check "a drag moves the strip" logged "^strip $((L + 40)),$((T + 60)),"
 focus_kept "dragging the strip leaves the focus with Notepad"
 typed "a "
-expect "the syllable goes on after the drag" 0 "नमस्ते क म வணக்கம் க "
+expect_text "the syllable goes on after the drag" 0 "नमस्ते क म வணக்கம் க "
 
 # --- The end: the strip is asked to close, which ends the program.
 : >"$stop"
-stopped "closing the strip ends the program" closed
-summary view
+ended_with "closing the strip ends the program" closed
+summary view show_files "$log"

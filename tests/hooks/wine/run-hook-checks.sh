@@ -8,40 +8,16 @@ set -euo pipefail
 
 bin=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
-# shellcheck source=../../wine/wine-env.sh
-source "$here/../../wine/wine-env.sh"
+# shellcheck source=../../../tools/wine/wine-env.sh
+source "$here/../../../tools/wine/wine-env.sh"
+wine_env_need "$bin" hooks_wine_check.exe Vantrelx.dll Vantrely.dll
 
-for f in hooks_wine_check.exe Vantrelx.dll Vantrely.dll; do
-  [ -f "$bin/$f" ] || { echo "missing $bin/$f (build the windows preset)" >&2; exit 1; }
-done
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/korimo-hooks.XXXXXX")
-finish() {
-  wine_env_cleanup
-  rm -rf "$work"
-}
-
+wine_env_work hooks
 wine_env_display
 wine_env_prefix
-trap finish EXIT
 
-failures=0
-check() {  # check DESCRIPTION COMMAND...
-  local what=$1; shift
-  if "$@"; then echo "ok    $what"; else echo "FAIL  $what"; failures=$((failures + 1)); fi
-}
-
-# wait_for SECONDS FILE PATTERN: polls until a line of FILE matches.
-wait_for() {
-  local limit=$(( $(date +%s) + $1 ))
-  while ! grep -qE "$3" "$2" 2>/dev/null; do
-    if [ "$(date +%s)" -ge "$limit" ]; then
-      echo "timed out waiting for /$3/ in $(basename "$2")" >&2
-      return 1
-    fi
-    sleep 0.1
-  done
-}
+# Each check below looks once: the waits for the lines it reads come first.
+check_seconds=0
 
 # --- 1. Safe loading: a copy of the program in a folder without the
 # libraries, started from a folder that has them (and with that folder on
@@ -118,11 +94,8 @@ wine "$(wine_path "$bin/hooks_wine_check.exe")" --classic "$classic" >"$clog" 2>
 wait_for 30 "$clog" "^classic ready" || true
 check "the classic hook starts" grep -q "^classic ready key=1" "$clog"
 own=""
-limit=$(( $(date +%s) + 20 ))
-while [ -z "$own" ] && [ "$(date +%s)" -lt "$limit" ]; do
-  own=$(xdotool search --name "^$classic" 2>/dev/null | head -n1 || true)
-  [ -z "$own" ] && sleep 0.2
-done
+found_own() { own=$(xdotool search --name "^$classic" 2>/dev/null | head -n1 || true); [ -n "$own" ]; }
+wait_until 20 found_own || true
 [ -z "$own" ] || wine_focus "$own" || true
 xdotool key --delay 40 a q s F9
 wait_for 20 "$clog" "^classic stopped" || true
@@ -130,10 +103,4 @@ check "classic reports carry the key and the flag word" \
   bash -c "grep -q '^ckey vk=41 down=1 rep=0 count=0 char=0061' '$clog' && grep -q '^ckey vk=41 down=0 rep=1 count=0' '$clog'"
 check "the classic hook withholds a key" grep -q "^classic text=as$" "$clog"
 
-if [ "$failures" -ne 0 ]; then
-  echo "--- check.log"; cat "$log"
-  echo "--- classic.log"; cat "$clog"
-  echo "--- $failures check(s) failed"
-  exit 1
-fi
-echo "all hook checks passed"
+summary hook show_files "$log" "$clog"

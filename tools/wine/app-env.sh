@@ -1,24 +1,35 @@
-# Sourced by the Wine checks of Korimo.exe: a private display and a fresh
+# Sourced by the Wine checks of Korimo.exe and by the tools that run it
+# under Wine (tools/run.sh, bench/wine/): a private display and a fresh
 # prefix, the program copied into a folder whose path has blanks, Wine's
 # Notepad with a unique title, korimo_probe.exe to look at windows from
-# outside, and the helpers the checks share. Every wait polls with a limit.
+# outside, the tray and its menus, and screenshots. Every wait polls with a
+# limit.
 #   app_env_start BIN SHOTS   sets bin, shots, work, app, title, pad
+#   start_program             Korimo.exe from $app; sets korimo (its PID)
+#   probe COMMAND...          what korimo_probe.exe answers
+#   program_windows, visible CLASS, hidden CLASS, window_of CLASS,
+#   rect_of CLASS             the program's top-level windows
+#   box, box_open, box_closed its message box
+#   running PID, stopped PID  whether a process still runs
+#   pad_text, has_text TEXT, focus_on_pad   Notepad's text and focus
+#   wait_for_tray, click_tray BUTTON, menu_item N COUNT, menu_open,
+#   menu_closed, main_menu N  the tray icon and its menus
+#   shot NAME, shot_of NAME CLASS, looks CLASS   screenshots and fingerprints
+#   program_state             what helps to see why a check failed
 
-# shellcheck source=../wine/wine-env.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../wine/wine-env.sh"
+# shellcheck source=wine-env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 app_env_start() {
   bin=$(realpath "$1")
   shots=$2
-  for f in Korimo.exe Vantrelx.dll Vantrely.dll korimo_probe.exe config.xml Data/Hindi-Phonetic.xml; do
-    [ -f "$bin/$f" ] || { echo "missing $bin/$f (build the windows preset)" >&2; exit 1; }
-  done
+  wine_env_need "$bin" Korimo.exe Vantrelx.dll Vantrely.dll korimo_probe.exe config.xml \
+    Data/Hindi-Phonetic.xml
   mkdir -p "$shots"
   shots=$(realpath "$shots")
-  work=$(mktemp -d "${TMPDIR:-/tmp}/korimo-app.XXXXXX")
+  wine_env_work app
   wine_env_display
   wine_env_prefix
-  trap app_env_finish EXIT
   # The program as a user has it: its own folder, with blanks in the path.
   app="$work/Vantrel Korimo"
   mkdir -p "$app"
@@ -31,27 +42,8 @@ app_env_start() {
   pad=$(wine_open_notepad "$work" "$title")
 }
 
-app_env_finish() {
-  wine_env_cleanup
-  rm -rf "$work"
-}
-
 probe() { wine "$bin/korimo_probe.exe" "$@" 2>/dev/null | tr -d '\r'; }
 
-failures=0
-ok() { echo "ok    $1"; }
-fail() { echo "FAIL  $1"; failures=$((failures + 1)); }
-# check DESCRIPTION COMMAND...: the command succeeds within ten seconds (or
-# check_seconds, when set).
-check() {
-  local what=$1 limit=$(( $(date +%s) + ${check_seconds:-10} ))
-  shift
-  until "$@"; do
-    if [ "$(date +%s)" -ge "$limit" ]; then fail "$what"; return 0; fi
-    sleep 0.2
-  done
-  ok "$what"
-}
 shot() { import -window root "$shots/$1.png"; }
 # shot_of NAME CLASS: a screenshot of the program's window of that class.
 shot_of() {
@@ -78,10 +70,13 @@ rect_of() { program_windows | grep " class=$1 visible=1 " | head -n1 | sed -E 's
 running() { kill -0 "$1" 2>/dev/null; }
 stopped() { ! running "$1"; }
 
+# The program's message box (class #32770, its open-file dialog aside).
+box() { program_windows | grep ' class=#32770 visible=1 ' | grep -v 'title=Import a Keymap' | head -n1 | cut -d' ' -f1; }
+box_open() { [ -n "$(box)" ]; }
+box_closed() { ! box_open; }
+
 pad_text() { probe text "$title"; }
 has_text() { [ "$(pad_text)" = "$1" ]; }
-typed() { xdotool type --delay 60 "$1"; }
-pressed() { xdotool key --delay 60 "$@"; }
 
 # start_program: Korimo.exe from the program folder; sets korimo (its PID);
 # false when its tray icon does not show.
@@ -121,20 +116,17 @@ menu_item() {
 }
 menu_open() { visible '#32768'; }
 menu_closed() { ! visible '#32768'; }
-# main_menu N: item N (from 0) of the tray's main menu.
+# main_menu N: item N (from 0) of the tray's main menu, once it has opened.
 main_menu() {
   click_tray 3
   check "the main menu opens" menu_open
   menu_item "$1" 6
 }
 
-# report_and_exit: the summary line, and the exit status.
-report_and_exit() {
-  if [ "$failures" -ne 0 ]; then
-    echo "--- Notepad's text"; pad_text || true
-    echo "--- program windows"; probe windows | grep -i korimo || true
-    echo "--- $failures check(s) failed; screenshots in $shots"
-    exit 1
-  fi
-  echo "all checks passed; screenshots in $shots"
+# program_state: Notepad's text, the program's windows and where the
+# screenshots are (summary's account of a failed run).
+program_state() {
+  echo "--- Notepad's text"; pad_text || true
+  echo "--- program windows"; probe windows | grep -i korimo || true
+  echo "--- screenshots in $shots"
 }

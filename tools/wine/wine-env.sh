@@ -1,6 +1,21 @@
-# Sourced by the Wine checks: a fresh 64-bit prefix per run, and, on request,
-# a private virtual X display. Everything started here is ended by PID or by
-# this prefix's own wineserver when the sourcing script exits.
+# Sourced by the Wine checks and by the tools that run the Windows build
+# under Wine: a fresh 64-bit prefix per run, on request a private virtual X
+# display and a scratch folder, Wine's Notepad to type into, and keys typed
+# as a person types them. Everything started here is ended by PID or by this
+# prefix's own wineserver when the sourcing script exits.
+#   wine_env_vars                  the variables every Wine run here uses
+#   wine_env_work NAME             a scratch folder, $work, removed on exit
+#   wine_env_display               a private display: DISPLAY, KORIMO_XVFB_PID
+#   wine_env_prefix                a fresh prefix: WINEPREFIX
+#   wine_env_cleanup               ends and removes all of the above
+#   wine_env_need DIR FILE...      exits unless DIR holds every FILE
+#   wine_path PATH                 the Z: path Wine sees
+#   wine_open_notepad FOLDER NAME  Notepad on FOLDER/NAME.txt; prints its window
+#   wine_focus WINDOW              gives it the focus, waits until it has it
+#   typed TEXT, pressed KEY...     xdotool keys, key_delay ms apart (60)
+
+# shellcheck source=checks.sh
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 wine_env_cleanup() {
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
@@ -12,11 +27,24 @@ wine_env_cleanup() {
     kill "$KORIMO_XVFB_PID" 2>/dev/null || true
     wait "$KORIMO_XVFB_PID" 2>/dev/null || true
   fi
+  if [ -n "${wine_env_work_dir:-}" ]; then rm -rf "$wine_env_work_dir"; fi
+}
+
+# 64-bit, quiet, and without the .NET and HTML engines' installers.
+wine_env_vars() {
+  export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# wine_env_work NAME: a fresh scratch folder korimo-NAME.XXXXXX; sets work.
+wine_env_work() {
+  work=$(mktemp -d "${TMPDIR:-/tmp}/korimo-$1.XXXXXX")
+  wine_env_work_dir=$work
+  trap wine_env_cleanup EXIT
 }
 
 # Creates and boots a fresh prefix; sets WINEPREFIX, WINEARCH, WINEDEBUG.
 wine_env_prefix() {
-  export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wine_env_vars
   WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/korimo-wine.XXXXXX")
   export WINEPREFIX
   trap wine_env_cleanup EXIT
@@ -69,6 +97,16 @@ wine_env_display() {
   export DISPLAY=":$number" KORIMO_XVFB_PID
 }
 
+# wine_env_need DIR FILE...: every FILE is in DIR (the Windows build's bin
+# folder), or the run ends here saying which is missing.
+wine_env_need() {
+  local dir=$1 file
+  shift
+  for file in "$@"; do
+    [ -f "$dir/$file" ] || { echo "missing $dir/$file (build the windows preset)" >&2; exit 1; }
+  done
+}
+
 # Converts a Unix path to the Z: drive path Wine sees.
 wine_path() { printf 'Z:%s' "$(realpath "$1" | tr / '\\')"; }
 
@@ -97,3 +135,7 @@ wine_focus() {
     sleep 0.2
   done
 }
+
+# Keys as a person types them, key_delay milliseconds apart.
+typed() { xdotool type --delay "${key_delay:-60}" "$1"; }
+pressed() { xdotool key --delay "${key_delay:-60}" "$@"; }
