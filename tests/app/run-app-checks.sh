@@ -112,7 +112,8 @@ check "the About box closes when the pointer enters it" hidden VantrelKorimoSpla
 # --- "Visit Help page": the page beside the program opens.
 main_menu 3
 help_open() { probe text korimohelp | grep -q '<title>Vantrel Korimo'; }
-check "Visit Help page opens korimohelp.html beside the program" help_open
+# The page lists every keymap: Notepad takes a while to load it.
+check_seconds=40 check "Visit Help page opens korimohelp.html beside the program" help_open
 help_window=$(probe windows | grep ' class=Notepad ' | grep 'title=korimohelp' | cut -d' ' -f1 || true)
 [ -n "$help_window" ] && probe post "$help_window" 16 0 >/dev/null  # WM_CLOSE
 

@@ -83,7 +83,10 @@ has_text() { [ "$(pad_text)" = "$1" ]; }
 start_program() {
   wine "$app/Korimo.exe" >"$work/korimo.log" 2>&1 &
   korimo=$!
-  wait_for_tray
+  wait_for_tray || return 1
+  # The icon shows at once; the keymaps and the hooks are ready when the
+  # splash has closed.
+  wait_until 30 hidden VantrelKorimoSplash
 }
 
 # wait_for_tray: waits for Wine's tray window; sets tray_window, and tray_x
