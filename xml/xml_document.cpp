@@ -49,166 +49,15 @@
 #include <optional>
 #include <vector>
 
+#include "xml/utf_codec.h"
+#include "xml/xml_chars.h"
+
 namespace korimo::xml {
+
+// Until the reader and the writer have files of their own.
+using namespace detail;
+
 namespace {
-
-// ---------------------------------------------------------------- UTF-8 ----
-
-enum class Utf8Fault {
-  kNone,
-  kContinuation,
-  kInvalidByte,
-  kTruncated,
-  kOverlong,
-  kSurrogate,
-  kTooLarge
-};
-
-const char* describe(Utf8Fault fault) {
-  switch (fault) {
-    case Utf8Fault::kContinuation: return "unexpected continuation byte";
-    case Utf8Fault::kInvalidByte: return "byte that never occurs in UTF-8";
-    case Utf8Fault::kTruncated: return "truncated sequence";
-    case Utf8Fault::kOverlong: return "overlong encoding";
-    case Utf8Fault::kSurrogate: return "encoded surrogate";
-    case Utf8Fault::kTooLarge: return "code point above U+10FFFF";
-    case Utf8Fault::kNone: break;
-  }
-  return "no fault";
-}
-
-struct Decoded {
-  char32_t codePoint = 0;
-  std::size_t length = 0;
-  Utf8Fault fault = Utf8Fault::kNone;
-};
-
-// Decodes the sequence starting at text[i] (i < text.size()), strictly.
-Decoded decodeUtf8(std::string_view text, std::size_t i) {
-  const auto lead = static_cast<unsigned char>(text[i]);
-  if (lead < 0x80) return {lead, 1, Utf8Fault::kNone};
-  if (lead < 0xC0) return {0, 1, Utf8Fault::kContinuation};
-  std::size_t length = 0;
-  char32_t cp = 0;
-  char32_t minimum = 0;
-  if (lead < 0xE0) {
-    length = 2, cp = lead & 0x1Fu, minimum = 0x80;
-  } else if (lead < 0xF0) {
-    length = 3, cp = lead & 0x0Fu, minimum = 0x800;
-  } else if (lead < 0xF8) {
-    length = 4, cp = lead & 0x07u, minimum = 0x10000;
-  } else {
-    return {0, 1, Utf8Fault::kInvalidByte};
-  }
-  for (std::size_t k = 1; k < length; ++k) {
-    if (i + k >= text.size()) return {0, k, Utf8Fault::kTruncated};
-    const auto next = static_cast<unsigned char>(text[i + k]);
-    if ((next & 0xC0u) != 0x80u) return {0, k, Utf8Fault::kTruncated};
-    cp = (cp << 6) | (next & 0x3Fu);
-  }
-  if (cp < minimum) return {0, length, Utf8Fault::kOverlong};
-  if (cp >= 0xD800 && cp <= 0xDFFF) return {0, length, Utf8Fault::kSurrogate};
-  if (cp > 0x10FFFF) return {0, length, Utf8Fault::kTooLarge};
-  return {cp, length, Utf8Fault::kNone};
-}
-
-void appendUtf16(std::u16string& out, char32_t cp) {
-  if (cp < 0x10000) {
-    out.push_back(static_cast<char16_t>(cp));
-  } else {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  }
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-// Splits UTF-16 into code points; a lone surrogate raises XmlError.
-std::u32string toCodePoints(std::u16string_view text) {
-  std::u32string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t unit = text[i];
-    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      out.push_back(0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) +
-                    (static_cast<char32_t>(text[i + 1]) - 0xDC00));
-      ++i;
-    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-      throw XmlError("invalid UTF-16: lone surrogate at index " + std::to_string(i));
-    } else {
-      out.push_back(unit);
-    }
-  }
-  return out;
-}
-
-// ------------------------------------------------------ character classes --
-
-// XML 1.0 Char.
-bool isXmlChar(char32_t c) {
-  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) ||
-         (c >= 0xE000 && c <= 0xFFFD) || (c >= 0x10000 && c <= 0x10FFFF);
-}
-
-bool isSpace(char32_t c) { return c == 0x20 || c == 0x9 || c == 0xA || c == 0xD; }
-
-// XML 1.0 (fifth edition) NameStartChar and NameChar.
-bool isNameStart(char32_t c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' ||
-         (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) ||
-         (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF) ||
-         (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F) ||
-         (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF) ||
-         (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD) ||
-         (c >= 0x10000 && c <= 0xEFFFF);
-}
-
-bool isNameChar(char32_t c) {
-  return isNameStart(c) || c == '-' || c == '.' || (c >= '0' && c <= '9') || c == 0xB7 ||
-         (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
-}
-
-bool isXmlName(const std::u32string& name) {
-  if (name.empty() || !isNameStart(name.front())) return false;
-  return std::all_of(name.begin() + 1, name.end(), isNameChar);
-}
-
-// ASCII case folding only: names in our formats are ASCII.
-char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
-
-bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char16_t x, char16_t y) { return foldAscii(x) == foldAscii(y); });
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] + 32) : a[i];
-    const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] + 32) : b[i];
-    if (x != y) return false;
-  }
-  return true;
-}
 
 std::string hexCode(char32_t c) {
   static const char* digits = "0123456789ABCDEF";
@@ -864,27 +713,6 @@ std::string pathText(const std::filesystem::path& path) {
 }  // namespace
 
 // ------------------------------------------------------------ public API ---
-
-std::u16string utf8ToUtf16(std::string_view utf8) {
-  std::u16string out;
-  out.reserve(utf8.size());
-  for (std::size_t i = 0; i < utf8.size();) {
-    const Decoded d = decodeUtf8(utf8, i);
-    if (d.fault != Utf8Fault::kNone) {
-      throw XmlError("invalid UTF-8 at byte " + std::to_string(i) + ": " + describe(d.fault));
-    }
-    appendUtf16(out, d.codePoint);
-    i += d.length;
-  }
-  return out;
-}
-
-std::string utf16ToUtf8(std::u16string_view utf16) {
-  std::string out;
-  out.reserve(utf16.size());
-  for (char32_t c : toCodePoints(utf16)) appendUtf8(out, c);
-  return out;
-}
 
 XmlElement* XmlElement::childByName(std::u16string_view name) {
   const int index = indexOfChild(name);
