@@ -49,6 +49,7 @@
 #include <optional>
 #include <vector>
 
+#include "xml/messages.h"
 #include "xml/utf_codec.h"
 #include "xml/xml_chars.h"
 
@@ -58,50 +59,6 @@ namespace korimo::xml {
 using namespace detail;
 
 namespace {
-
-std::string hexCode(char32_t c) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string out;
-  for (int shift = c > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4)
-    out.push_back(digits[(c >> shift) & 0xF]);
-  return "U+" + out;
-}
-
-// Texts quoted in messages are cut after this many characters.
-constexpr std::size_t kQuotedLength = 60;
-
-std::string inQuotes(const std::u32string& text) {
-  std::string out = "'";
-  for (std::size_t i = 0; i < text.size() && i < kQuotedLength; ++i) appendUtf8(out, text[i]);
-  return out + (text.size() > kQuotedLength ? "...'" : "'");
-}
-
-std::string inQuotes(std::u16string_view text);
-
-// Checked UTF-8 text, quoted.
-std::string inQuotesUtf8(std::string_view text) {
-  std::u32string codePoints;
-  for (std::size_t i = 0; i < text.size(); i += decodeUtf8(text, i).length)
-    codePoints.push_back(decodeUtf8(text, i).codePoint);
-  return inQuotes(codePoints);
-}
-
-std::string inQuotes(std::u16string_view text) {
-  std::string out = "'";
-  std::size_t shown = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (shown++ == kQuotedLength) return out + "...'";
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      c = 0xFFFD;
-    }
-    appendUtf8(out, c);
-  }
-  return out + "'";
-}
 
 // ---------------------------------------------------------------- reader ---
 
@@ -153,14 +110,12 @@ std::string_view checkDocument(std::string_view bytes, std::string& normalised) 
       continue;
     }
     const Decoded d = decodeUtf8(bytes, i);
-    const auto where = [&] {
-      return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
-    };
     if (d.fault != Utf8Fault::kNone) {
-      throw XmlError(where() + "invalid UTF-8 (" + describe(d.fault) + ")");
+      throw XmlError(position(line, column) + "invalid UTF-8 (" + describe(d.fault) + ")");
     }
     if (!isXmlChar(d.codePoint)) {
-      throw XmlError(where() + "character " + hexCode(d.codePoint) + " is not allowed in XML");
+      throw XmlError(position(line, column) + "character " + hexCode(d.codePoint) +
+                     " is not allowed in XML");
     }
     i += d.length;
     if (d.codePoint == '\r') {
@@ -279,8 +234,7 @@ class Parser {
       else if ((byteAt(i) & 0xC0u) != 0x80u)  // not inside a character
         ++column;
     }
-    throw XmlError("line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
-                   what);
+    throw XmlError(position(line, column) + what);
   }
   [[noreturn]] void fail(const std::string& what) const { failAt(pos_, what); }
 
@@ -701,10 +655,6 @@ bool parseDecimal(const std::u16string& value, T& result) {
   return ec == std::errc() && end == narrow.data() + narrow.size();
 }
 
-std::string tooLarge() {
-  return "the file is larger than " + std::to_string(kMaxFileBytes >> 20) + " MiB";
-}
-
 std::string pathText(const std::filesystem::path& path) {
   const std::u8string u8 = path.u8string();
   return std::string(u8.begin(), u8.end());
@@ -788,7 +738,7 @@ namespace {
 
 // The declared encoding.
 std::u16string parseWith(std::string_view utf8, XmlHandler& handler) {
-  if (utf8.size() > kMaxFileBytes) throw XmlError(tooLarge());
+  if (utf8.size() > kMaxFileBytes) throw XmlError(fileTooLarge());
   std::string normalised;
   return Parser(checkDocument(utf8, normalised)).run(handler);
 }
@@ -801,7 +751,7 @@ std::string readBytes(const std::filesystem::path& path) {
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
       data.append(buffer, static_cast<std::size_t>(in.gcount()));
-      if (data.size() > kMaxFileBytes) throw XmlError(pathText(path) + ": " + tooLarge());
+      if (data.size() > kMaxFileBytes) throw XmlError(pathText(path) + ": " + fileTooLarge());
     }
     if (in.bad()) throw XmlError("cannot read " + pathText(path));
   } catch (const XmlError&) {
