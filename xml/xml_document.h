@@ -3,7 +3,7 @@
 // file are read and written: a tree of elements, each with a name, a text
 // value and ordered children. Text is UTF-8 in files and UTF-16 in memory.
 //
-// Reading rules (the same for every reader; details in xml_document.cpp):
+// Reading rules (the same for every reader; details in event_reader.cpp):
 // - Strict XML 1.0 in UTF-8, with or without BOM. Comments and processing
 //   instructions are skipped, CDATA is character data, attributes are checked
 //   and ignored, a DOCTYPE is rejected. A UTF-16 or UTF-32 file is refused as
