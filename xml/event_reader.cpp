@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "xml/input_check.h"
@@ -241,6 +242,7 @@ class Parser {
   // for an empty-element tag.
   bool parseAttributesAndClose() {
     attributeNames_.clear();
+    manyAttributes_.clear();
     for (;;) {
       const bool spaced = skipSpace();
       if (atEnd()) fail("unterminated start tag");
@@ -250,11 +252,19 @@ class Parser {
       const std::size_t nameAt = pos_;
       const std::string_view name = parseName("an attribute name");
       // UTF-8 spells each character one way only: equal bytes, equal names.
-      if (std::find(attributeNames_.begin(), attributeNames_.end(), name) !=
-          attributeNames_.end()) {
-        failAt(nameAt, "duplicate attribute " + inQuotesUtf8(name));
+      // A tag's few attributes are compared in a list; a hostile file's
+      // thousands go to a set, so the check stays linear.
+      bool repeated = false;
+      if (attributeNames_.size() < kListedAttributes) {
+        repeated = std::find(attributeNames_.begin(), attributeNames_.end(), name) !=
+                   attributeNames_.end();
+        attributeNames_.push_back(name);
+        if (attributeNames_.size() == kListedAttributes)
+          manyAttributes_.insert(attributeNames_.begin(), attributeNames_.end());
+      } else {
+        repeated = !manyAttributes_.insert(name).second;
       }
-      attributeNames_.push_back(name);
+      if (repeated) failAt(nameAt, "duplicate attribute " + inQuotesUtf8(name));
       skipSpace();
       expect("=", "'=' after the attribute name");
       skipSpace();
@@ -462,7 +472,9 @@ class Parser {
   std::size_t pos_ = 0;
   std::size_t elements_ = 0;
   std::vector<Frame> stack_;  // frames 0..depth are open; the others keep their buffers
+  static constexpr std::size_t kListedAttributes = 16;
   std::vector<std::string_view> attributeNames_;
+  std::unordered_set<std::string_view> manyAttributes_;
 };
 
 }  // namespace
