@@ -1,27 +1,10 @@
 #include "engine/globalroutines.h"
 
 namespace korimo {
-namespace {
-
-int hexDigit(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  return -1;
-}
-
-}  // namespace
-
 std::int32_t hexToInt(std::u16string_view text) {
-  if (text.empty()) throw ConversionError("empty text is not a hexadecimal number");
-  if (text.size() > 8) throw ConversionError("hexadecimal number too long");
-  std::uint32_t value = 0;
-  for (char16_t c : text) {
-    int d = hexDigit(c);
-    if (d < 0) throw ConversionError("not a hexadecimal digit");
-    value = value * 16 + static_cast<std::uint32_t>(d);
-  }
-  return static_cast<std::int32_t>(value);
+  const auto value = text::parseHex(text);
+  if (!value) throw ConversionError("not a hexadecimal number of one to eight digits");
+  return static_cast<std::int32_t>(*value);
 }
 
 std::optional<std::int32_t> parseInteger(std::u16string_view text) {

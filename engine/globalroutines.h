@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/unicode_text.h"
+
 namespace korimo {
 
 // Raised by hexToInt for text that is not a hexadecimal number.
@@ -28,23 +30,15 @@ std::optional<std::int32_t> parseInteger(std::u16string_view text);
 // Text without white space and control characters at either end.
 std::u16string trimmed(std::u16string_view text);
 
-// The value of a hexadecimal digit, or -1.
-inline int hexDigitValue(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  const char16_t upper = c & ~char16_t{0x20};  // a-f as A-F
-  if (upper >= u'A' && upper <= u'F') return upper - u'A' + 10;
-  return -1;
-}
-
 // The UTF-16 unit of a group of exactly four hexadecimal digits, or -1 for
 // any other text: what hexToInt gives for such a group, without its checks
 // of length and its exception, for code strings read on every key.
 inline std::int32_t groupUnit(std::u16string_view group) {
   if (group.size() != 4) return -1;
-  const int a = hexDigitValue(group[0]);
-  const int b = hexDigitValue(group[1]);
-  const int c = hexDigitValue(group[2]);
-  const int d = hexDigitValue(group[3]);
+  const int a = text::hexDigitValue(group[0]);
+  const int b = text::hexDigitValue(group[1]);
+  const int c = text::hexDigitValue(group[2]);
+  const int d = text::hexDigitValue(group[3]);
   if ((a | b | c | d) < 0) return -1;
   return (a << 12) | (b << 8) | (c << 4) | d;
 }

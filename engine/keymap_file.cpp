@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/globalroutines.h"
+#include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
 namespace korimo {
@@ -15,14 +16,10 @@ struct KeymapFault {
 
 std::string narrow(std::u16string_view text) {
   try {
-    return xml::utf16ToUtf8(text);
-  } catch (const xml::XmlError&) {
+    return text::utf16ToUtf8(text);
+  } catch (const text::EncodingError&) {
     return "?";
   }
-}
-
-bool isHex(char16_t c) {
-  return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F') || (c >= u'a' && c <= u'f');
 }
 
 // The text as it is quoted in a reason, cut short when it is long.
@@ -32,17 +29,16 @@ std::string quotedValue(const char* element, std::u16string_view text) {
          (text.size() > kShown ? "...\"" : "\"");
 }
 
-bool isHighSurrogate(std::int32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLowSurrogate(std::int32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 // A code string's surrogates: each high one followed by a low one, no low one
 // alone, and pairs only where the keymap declares supplementary-plane text.
 std::string checkSurrogates(std::u16string_view codes, const char* element, bool pairsAllowed) {
   const std::size_t groups = groupCount(codes);
   for (std::size_t g = 0; g < groups; ++g) {
-    const std::int32_t unit = groupUnit(group(codes, g));  // the groups are hexadecimal
-    if (!isHighSurrogate(unit) && !isLowSurrogate(unit)) continue;
-    if (isLowSurrogate(unit) || g + 1 == groups || !isLowSurrogate(groupUnit(group(codes, g + 1))))
+    // The groups are hexadecimal, checked before.
+    const auto unit = static_cast<char32_t>(groupUnit(group(codes, g)));
+    if (!text::isSurrogate(unit)) continue;
+    if (text::isLowSurrogate(unit) || g + 1 == groups ||
+        !text::isLowSurrogate(static_cast<char32_t>(groupUnit(group(codes, g + 1)))))
       return quotedValue(element, codes) + ": group " + std::to_string(g + 1) + " \"" +
              narrow(group(codes, g)) + "\" is a lone surrogate";
     if (!pairsAllowed)
@@ -63,7 +59,7 @@ std::string checkGroups(std::u16string_view text, std::size_t width, const char*
            std::to_string(width);
   for (std::size_t i = 0; i < text.size(); i += width)
     for (std::size_t j = i; j < i + width; ++j)
-      if (!isHex(text[j]))
+      if (!text::isHexDigit(text[j]))
         return quoted() + ": group " + std::to_string(i / width + 1) + " \"" +
                narrow(text.substr(i, width)) + "\" is not hexadecimal";
   return {};
@@ -229,7 +225,7 @@ std::u16string decoded(std::u16string_view hex, std::size_t width) {
   for (std::size_t i = 0; i < hex.size(); i += width) {
     unsigned value = 0;
     for (std::size_t j = i; j < i + width; ++j)
-      value = value * 16 + static_cast<unsigned>(hexDigitValue(hex[j]));
+      value = value * 16 + static_cast<unsigned>(text::hexDigitValue(hex[j]));
     text.push_back(static_cast<char16_t>(value));
   }
   return text;

@@ -2,24 +2,11 @@
 
 #include <algorithm>
 
+#include "text/unicode_text.h"
+
 namespace korimo {
-namespace {
-
-bool isHigh(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLow(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-// Units of the code point that ends text (two for a surrogate pair).
-std::size_t lastCodePointUnits(std::u16string_view text) {
-  const std::size_t n = text.size();
-  if (n >= 2 && isLow(text[n - 1]) && isHigh(text[n - 2])) return 2;
-  return n > 0 ? 1 : 0;
-}
-
-}  // namespace
-
 int Replacement::characterCount(std::u16string_view text) {
-  return static_cast<int>(
-      std::count_if(text.begin(), text.end(), [](char16_t u) { return !isHigh(u); }));
+  return static_cast<int>(text::characterCount(text));
 }
 
 std::u16string_view Replacement::shown() const {
@@ -38,7 +25,7 @@ void Replacement::settleShown() {
   if (forgotten_) shown_.clear();
   forgotten_ = false;
   for (; pendingTakeBack_ > 0 && !shown_.empty(); --pendingTakeBack_)
-    shown_.resize(shown_.size() - lastCodePointUnits(shown_));
+    shown_.resize(shown_.size() - text::lastCharacterUnits(shown_));
   pendingTakeBack_ = 0;
   if (pendingType_) shown_ += typed_;
   pendingType_ = false;

@@ -16,6 +16,7 @@
 #include "fuzz/fuzz_support.h"
 #include "tests/support/reference_conversion.h"
 #include "tests/support/stream_typer.h"
+#include "text/unicode_text.h"
 
 namespace {
 
@@ -45,15 +46,8 @@ testing::StreamTyper* bundled(std::size_t choice) {
 }
 
 bool hasLoneSurrogate(std::u16string_view text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t u = text[i];
-    if (u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      ++i;
-    } else if (u >= 0xD800 && u <= 0xDFFF) {
-      return true;
-    }
-  }
+  for (std::size_t i = 0; i < text.size();)
+    if (text::isSurrogate(text::nextCodePoint(text, i))) return true;
   return false;
 }
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "text/unicode_text.h"
+
 namespace korimo::platform {
 namespace {
 
@@ -146,16 +148,6 @@ constexpr std::array<ClusterClass, 4> kClusterClasses = {{
     {u"Chrome_2003Frame", Deletion::ClusterAllMarks},
 }};
 
-bool isHigh(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool isLow(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-// Units of the code point that ends text (two for a surrogate pair).
-std::size_t lastCodePointUnits(std::u16string_view text) {
-  const std::size_t n = text.size();
-  if (n >= 2 && isLow(text[n - 1]) && isHigh(text[n - 2])) return 2;
-  return n > 0 ? 1 : 0;
-}
-
 // The scan code of a key the program presses (set 1, the same on every
 // layout), with the extended flag where the key is an extended one.
 KeyboardInput keyRecord(VirtualKey vk, bool up) {
@@ -227,7 +219,7 @@ void TextOutput::takeBack(int count, Deletion deletion, std::u16string_view befo
   }
   std::u16string_view work = before;
   for (int i = 0; i < count; ++i) {
-    const std::size_t last = lastCodePointUnits(work);
+    const std::size_t last = text::lastCharacterUnits(work);
     if (last == 0) {
       // Nothing known about the character: Backspace takes that one only.
       press(kVkBack);
@@ -248,7 +240,7 @@ void TextOutput::takeBack(int count, Deletion deletion, std::u16string_view befo
       press(kVkBack);
       continue;
     }
-    base -= lastCodePointUnits(work.substr(0, base));
+    base -= text::lastCharacterUnits(work.substr(0, base));
     press(kVkLeft);
     press(kVkDelete);
     type(work.substr(base));

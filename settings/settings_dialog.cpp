@@ -7,6 +7,7 @@
 #include "engine/globalroutines.h"
 #include "engine/keymap_file.h"
 #include "platform/scope_exit.h"
+#include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
 namespace korimo {
@@ -22,8 +23,8 @@ std::u16string decimal(long long value) {
 
 // Two upper-case hexadecimal digits.
 std::u16string hex2(int value) {
-  static constexpr char16_t digits[] = u"0123456789ABCDEF";
-  return {digits[(value >> 4) & 0xF], digits[value & 0xF]};
+  const std::string digits = text::hex(static_cast<std::uint32_t>(value) & 0xFF, 2);
+  return std::u16string(digits.begin(), digits.end());
 }
 
 std::u16string withMark(std::u16string_view name) {
@@ -75,8 +76,8 @@ std::optional<std::size_t> itemFor(const RadioMenu& menu, int mode, std::u16stri
 
 std::u16string errorText(const std::exception& error) {
   try {
-    return xml::utf8ToUtf16(error.what());
-  } catch (const xml::XmlError&) {
+    return text::utf8ToUtf16(error.what());
+  } catch (const text::EncodingError&) {
     return u"The configuration file could not be read or written.";
   }
 }

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "settings/configuration.h"
 #include "shell/main_form.h"
+#include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
 namespace korimo {
@@ -23,13 +24,11 @@ std::u16string decimal(std::int64_t value) {
 
 std::u16string utf16(const std::string& text) {
   try {
-    return xml::utf8ToUtf16(text);
-  } catch (const xml::XmlError&) {
+    return text::utf8ToUtf16(text);
+  } catch (const text::EncodingError&) {
     return std::u16string(text.begin(), text.end());
   }
 }
-
-char16_t hexDigit(int value) { return u"0123456789ABCDEF"[value & 0xF]; }
 
 // A required element of the configuration file; its absence ends the loader.
 struct LoaderStop {
@@ -121,10 +120,12 @@ void TForm1::installToggleTables() {
   Catalogue& c = catalogue;
   if (c.toggleMode == 2) {
     if (c.offKey < 0 || c.offKey > 11) c.offKey = 0;  // no such key: the default one
-    c.fkeyToggleSlots = std::u16string(1, hexDigit(c.offKey));
+    c.fkeyToggleSlots =
+        std::u16string(1, static_cast<char16_t>(text::hexDigit(static_cast<unsigned>(c.offKey))));
     c.fkeyKeymapNames[static_cast<std::size_t>(c.offKey)] = u"****";
     for (int slot = 0; slot < 11; ++slot)
-      c.fkeySlotByVk[static_cast<std::size_t>(slot)] = std::u16string(1, hexDigit(slot));
+      c.fkeySlotByVk[static_cast<std::size_t>(slot)] =
+          std::u16string(1, static_cast<char16_t>(text::hexDigit(static_cast<unsigned>(slot))));
     c.fkeySlotByVk[platform::kVkScroll - platform::kVkF2] = u"B";
     c.mmenu.append(
         std::u16string(functionKeyNames[static_cast<std::size_t>(c.offKey)]) + u"  Keymap off",
@@ -199,7 +200,7 @@ void TForm1::loadCatalogue(const xml::XmlDocument& document,
     }
     if (fkeys) {
       c.fkeyKeymapNames[static_cast<std::size_t>(*n)] = name;
-      c.fkeyToggleSlots.push_back(hexDigit(*n));
+      c.fkeyToggleSlots.push_back(static_cast<char16_t>(text::hexDigit(static_cast<unsigned>(*n))));
     } else {
       c.altKeymapNames[static_cast<std::size_t>(*n)] = name;
       c.toggleDigits += key;

@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "engine/globalroutines.h"
+#include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
 namespace korimo {
@@ -17,15 +18,6 @@ std::u16string lowerHex(std::uint32_t value, std::size_t minDigits) {
   std::u16string digits(buffer, end);
   if (digits.size() < minDigits) digits.insert(0, minDigits - digits.size(), u'0');
   return digits;
-}
-
-// Reads a hexadecimal field, or nullopt when it is not one.
-std::optional<std::uint32_t> hexField(std::u16string_view text) {
-  try {
-    return static_cast<std::uint32_t>(hexToInt(text));
-  } catch (const ConversionError&) {
-    return std::nullopt;
-  }
 }
 
 // The packed layout number the locale tool wrote, or nullopt when the value
@@ -63,7 +55,7 @@ bool RegionalLanguage::indianSupportInstalled() {
 bool RegionalLanguage::isloadingtodo() { return !(localesDone() && indianSupportInstalled()); }
 
 std::uintptr_t RegionalLanguage::inputLocaleFor(std::u16string_view lcid) {
-  const std::optional<std::uint32_t> number = hexField(lcid);
+  const std::optional<std::uint32_t> number = text::parseHex(lcid);
   if (!number) return 0;
   const auto language = static_cast<std::uint16_t>(*number);
   // The packed number's odd hexadecimal digits lead the identifier of the
@@ -96,7 +88,7 @@ std::uintptr_t RegionalLanguage::keymapInputLocale(int keymap) const {
 }
 
 void RegionalLanguage::activateDefaultLayout() {
-  if (defaultLayoutId.size() != 8 || !hexField(defaultLayoutId)) return;
+  if (defaultLayoutId.size() != 8 || !text::parseHex(defaultLayoutId)) return;
   shell_.loadKeyboardLayout(defaultLayoutId, platform::kKlfActivate);
 }
 

@@ -1,6 +1,7 @@
 #include "shell/tray_menus.h"
 
 #include "shell/main_form.h"
+#include "text/unicode_text.h"
 
 namespace korimo {
 
@@ -45,7 +46,7 @@ TrayLook trayLook(const TForm1& core) {
   if (look.tooltip.size() > kTooltipUnits) {
     std::size_t cut = kTooltipUnits;
     // Never leave half of a surrogate pair at the end.
-    if (cut > 0 && look.tooltip[cut - 1] >= 0xD800 && look.tooltip[cut - 1] <= 0xDBFF) --cut;
+    if (cut > 0 && text::isHighSurrogate(look.tooltip[cut - 1])) --cut;
     look.tooltip.resize(cut);
   }
   return look;

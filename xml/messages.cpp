@@ -2,6 +2,7 @@
 
 #include "xml/messages.h"
 
+#include "text/unicode_text.h"
 #include "xml/utf_codec.h"
 #include "xml/xml_document.h"
 
@@ -17,13 +18,7 @@ std::string position(std::size_t line, std::size_t column) {
   return "line " + std::to_string(line) + ", column " + std::to_string(column) + ": ";
 }
 
-std::string hexCode(char32_t c) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string out;
-  for (int shift = c > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4)
-    out.push_back(digits[(c >> shift) & 0xF]);
-  return "U+" + out;
-}
+std::string hexCode(char32_t c) { return "U+" + text::hex(c, c > 0xFFFF ? 6 : 4); }
 
 std::string inQuotes(const std::u32string& text) {
   std::string out = "'";

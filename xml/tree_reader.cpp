@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "text/unicode_text.h"
 #include "xml/event_reader.h"
 #include "xml/xml_document.h"
 
@@ -13,10 +14,10 @@ class TreeBuilder : public XmlHandler {
  public:
   void startElement(std::string_view name) override {
     if (open_.empty()) {
-      document = XmlDocument(utf8ToUtf16(name));
+      document = XmlDocument(text::utf8ToUtf16(name));
       open_.push_back(&document.root());
     } else {
-      open_.push_back(&open_.back()->addChild(utf8ToUtf16(name)));
+      open_.push_back(&open_.back()->addChild(text::utf8ToUtf16(name)));
     }
   }
   void endElement(std::u16string& value) override {

@@ -40,10 +40,6 @@ inline constexpr std::size_t kMaxFileBytes = std::size_t{16} << 20;  // of a fil
 inline constexpr std::size_t kMaxValueLength = 65536;                // UTF-16 units of one value
 inline constexpr std::size_t kMaxElements = 1000000;                 // of one document
 
-// UTF-8 <-> UTF-16. Invalid UTF-8 (or a lone surrogate on the way out) raises XmlError.
-std::u16string utf8ToUtf16(std::string_view utf8);
-std::string utf16ToUtf8(std::u16string_view utf16);
-
 class XmlElement {
  public:
   explicit XmlElement(std::u16string name) : name_(std::move(name)) {}

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "text/unicode_text.h"
+
 namespace korimo::platform::sim {
 namespace {
-
-bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 constexpr std::int32_t kCharacterWidth = 8;
 constexpr std::int32_t kLineHeight = 16;
@@ -23,23 +22,19 @@ ClusterMarkTest clusterMarksFor(std::u16string_view className) {
 std::size_t TextField::previousCodePoint(std::size_t at) const {
   if (at == 0) return 0;
   --at;
-  if (at > 0 && isLowSurrogate(text_[at]) && isHighSurrogate(text_[at - 1])) --at;
+  if (at > 0 && text::isLowSurrogate(text_[at]) && text::isHighSurrogate(text_[at - 1])) --at;
   return at;
 }
 
 std::size_t TextField::nextCodePoint(std::size_t at) const {
   if (at >= text_.size()) return text_.size();
-  if (isHighSurrogate(text_[at]) && at + 1 < text_.size() && isLowSurrogate(text_[at + 1]))
+  if (text::isHighSurrogate(text_[at]) && at + 1 < text_.size() &&
+      text::isLowSurrogate(text_[at + 1]))
     return at + 2;
   return at + 1;
 }
 
-char32_t TextField::codePointAt(std::size_t at) const {
-  char16_t u = text_[at];
-  if (isHighSurrogate(u) && at + 1 < text_.size() && isLowSurrogate(text_[at + 1]))
-    return 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(text_[at + 1]) - 0xDC00);
-  return u;
-}
+char32_t TextField::codePointAt(std::size_t at) const { return text::nextCodePoint(text_, at); }
 
 bool TextField::isMarkAt(std::size_t at) const {
   return marks_ && at < text_.size() && marks_(codePointAt(at));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/unicode_text.h"
+
 namespace korimo::platform::sim {
 namespace {
 
@@ -80,25 +82,16 @@ std::uintptr_t SimShell::inputLocaleOf(std::u16string_view id) {
       std::any_of(installedLayouts.begin(), installedLayouts.end(),
                   [&](const std::u16string& layout) { return folded(layout) == folded(id); });
   if ((!installed && !registryKeyExists(Hive::LocalMachine, key)) || id.size() != 8) return 0;
-  std::uint32_t klid = 0;
-  for (char16_t c : id) {
-    const int digit = c >= u'0' && c <= u'9'   ? c - u'0'
-                      : c >= u'a' && c <= u'f' ? c - u'a' + 10
-                      : c >= u'A' && c <= u'F' ? c - u'A' + 10
-                                               : -1;
-    if (digit < 0) return 0;
-    klid = klid << 4 | static_cast<std::uint32_t>(digit);
-  }
+  const std::optional<std::uint32_t> parsed = text::parseHex(id);
+  if (!parsed) return 0;
+  const std::uint32_t klid = *parsed;
   // A layout's input locale: the language in the low word; in the high word
   // 0xF000 and its Layout Id for a variant, else the layout's own word (the
   // language again for a language's first layout).
   const std::uint32_t language = klid & 0xFFFF;
   std::uint32_t high = klid >> 16 ? klid >> 16 : language;
   if (auto layoutId = readRegistry(Hive::LocalMachine, key, u"Layout Id")) {
-    std::uint32_t n = 0;
-    for (char16_t c : layoutId->text)
-      n = n << 4 | static_cast<std::uint32_t>(c <= u'9' ? c - u'0' : (c | 0x20) - u'a' + 10);
-    high = 0xF000 | (n & 0x0FFF);
+    high = 0xF000 | (text::parseHex(layoutId->text).value_or(0) & 0x0FFF);
   }
   return static_cast<std::uintptr_t>(high << 16 | language);
 }

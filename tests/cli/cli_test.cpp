@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "tests/support/keymap_fixture.h"
+#include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
 namespace korimo {
@@ -41,7 +42,7 @@ class CliTest : public ::testing::Test {
     args.insert(args.end(), options.begin(), options.end());
     CliRun run = cli(args, keys);
     EXPECT_EQ(run.code, 0) << run.err;
-    return xml::utf8ToUtf16(run.out);
+    return text::utf8ToUtf16(run.out);
   }
   std::string events(const std::string& keymap, const std::string& keys,
                      std::vector<std::string> options = {}) {

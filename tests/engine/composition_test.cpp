@@ -14,6 +14,7 @@
 #include "tests/support/keymap_fixture.h"
 #include "tests/support/reference_conversion.h"
 #include "tests/support/stream_typer.h"
+#include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
 namespace korimo {
@@ -125,7 +126,7 @@ TEST(WindowClasses, EndWithTheSameTextForTheSameKeys) {
         for (std::u16string_view className : testing::StreamTyper::kClasses)
           ASSERT_EQ(shown(typer.type(className, keys, surround)), shown(expected))
               << file.path().filename() << " keys \"" << shown(keys) << "\" surround " << surround
-              << " class " << xml::utf16ToUtf8(className);
+              << " class " << text::utf16ToUtf8(className);
       }
     }
   }

@@ -8,6 +8,7 @@
 #include "platform/sim/sim_shell.h"
 #include "shell/regional_language.h"
 #include "tests/support/keymap_fixture.h"
+#include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
 namespace korimo::locale_tool {
@@ -41,7 +42,7 @@ TEST(PackedLayoutNumber, InterleavesTheLayoutAndItsInputLanguage) {
   };
   for (const PackCase& c : cases)
     EXPECT_EQ(packedLayoutNumber({c.id, c.layoutId, u""}), c.packed)
-        << xml::utf16ToUtf8(c.id) << " " << xml::utf16ToUtf8(c.layoutId);
+        << text::utf16ToUtf8(c.id) << " " << text::utf16ToUtf8(c.layoutId);
 }
 
 TEST(LayoutForLanguage, PrefersALayoutWithALayoutIdThenTheLowestIdentifier) {
@@ -60,7 +61,7 @@ TEST(LayoutForLanguage, PrefersALayoutWithALayoutIdThenTheLowestIdentifier) {
   };
   for (const auto& [language, expected] : cases) {
     auto chosen = layoutForLanguage(language, layouts);
-    EXPECT_EQ(chosen ? chosen->id : u"", expected) << xml::utf16ToUtf8(language);
+    EXPECT_EQ(chosen ? chosen->id : u"", expected) << text::utf16ToUtf8(language);
   }
 }
 

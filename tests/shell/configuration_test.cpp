@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "tests/support/keymap_fixture.h"
+#include "text/unicode_text.h"
 
 namespace korimo {
 namespace {
@@ -114,7 +115,7 @@ TEST_F(ConfigurationTest, ReaderTakesDefaultsForWhatItCannotUse) {
 TEST(KeymapFileName, OnlyAPlainNameInsideTheDataFolderIsOne) {
   for (std::u16string_view name : {u"Hindi-Phonetic.xml", u"\u0939\u093F\u0902.xml", u"a b.xml",
                                    u"x", u".hidden.xml", u"con-text.xml", u"COM10.xml"})
-    EXPECT_TRUE(isKeymapFileName(name)) << xml::utf16ToUtf8(std::u16string(name));
+    EXPECT_TRUE(isKeymapFileName(name)) << text::utf16ToUtf8(std::u16string(name));
   for (std::u16string_view name : {u"",
                                    u".",
                                    u"..",
@@ -136,7 +137,7 @@ TEST(KeymapFileName, OnlyAPlainNameInsideTheDataFolderIsOne) {
                                    u"a*.xml",
                                    u"a|b.xml",
                                    u"<a>.xml"})
-    EXPECT_FALSE(isKeymapFileName(name)) << xml::utf16ToUtf8(std::u16string(name));
+    EXPECT_FALSE(isKeymapFileName(name)) << text::utf16ToUtf8(std::u16string(name));
 }
 
 TEST_F(ConfigurationTest, ReaderLeavesOutNamesOutsideTheDataFolder) {

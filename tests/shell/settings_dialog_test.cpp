@@ -11,6 +11,7 @@
 
 #include "platform/sim/sim_shell.h"
 #include "tests/support/keymap_fixture.h"
+#include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
 namespace korimo {
@@ -145,7 +146,7 @@ TEST_F(SettingsDialogTest, AnUnreadableFileIsReportedAndNothingIsRead) {
   TForm4Model d = open();
   ASSERT_EQ(shell.messages.size(), 1u);
   EXPECT_TRUE(shell.messages[0].starts_with(u"Vantrel Korimo: "))
-      << xml::utf16ToUtf8(shell.messages[0]);
+      << text::utf16ToUtf8(shell.messages[0]);
   EXPECT_TRUE(d.rows.empty());
   EXPECT_EQ(d.dialogToggleMode, 1);
   EXPECT_EQ(d.offlabel(), shown(u"Alt+0"));

@@ -11,6 +11,7 @@
 #include "platform/console.h"
 #include "platform/scope_exit.h"
 #include "platform/sim/us_keyboard.h"
+#include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
 namespace korimo::cli {
@@ -30,8 +31,8 @@ std::vector<std::string> words(const std::string& line) {
 
 std::u16string utf16(const std::string& text) {
   try {
-    return xml::utf8ToUtf16(text);
-  } catch (const xml::XmlError&) {
+    return text::utf8ToUtf16(text);
+  } catch (const text::EncodingError&) {
     throw ScenarioError("text is not valid UTF-8");
   }
 }
@@ -56,7 +57,7 @@ std::u16string unescaped(const std::string& text) {
       case u'e': out.push_back(u'\x1b'); break;
       case u't': out.push_back(u'\t'); break;
       case u'\\': out.push_back(u'\\'); break;
-      default: throw ScenarioError("unknown escape \\" + xml::utf16ToUtf8(raw.substr(i, 1)));
+      default: throw ScenarioError("unknown escape \\" + text::utf16ToUtf8(raw.substr(i, 1)));
     }
   }
   return out;
@@ -112,7 +113,7 @@ constexpr platform::WindowHandle kSettingsWindow = 0x7F030;
 
 std::string escaped(const std::u16string& text) {
   std::string out;
-  for (char c : xml::utf16ToUtf8(text)) {
+  for (char c : text::utf16ToUtf8(text)) {
     switch (c) {
       case '\r': out += "\\r"; break;
       case '\n': out += "\\n"; break;

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "platform/console.h"
+#include "text/unicode_text.h"
 #include "tools/korimo-cli/cli.h"
 #include "tools/korimo-cli/typing_session.h"
 #include "xml/xml_document.h"
@@ -67,8 +68,8 @@ int typeCommand(const std::vector<std::string>& args, std::istream& in, std::ost
 
   std::u16string className;
   try {
-    className = xml::utf8ToUtf16(options->className);
-  } catch (const xml::XmlError&) {
+    className = text::utf8ToUtf16(options->className);
+  } catch (const text::EncodingError&) {
     err << "korimo-cli type: the class name is not valid UTF-8\n";
     return kExitUsage;
   }
@@ -80,8 +81,8 @@ int typeCommand(const std::vector<std::string>& args, std::istream& in, std::ost
   }
   std::u16string keys;
   try {
-    keys = xml::utf8ToUtf16(*input);
-  } catch (const xml::XmlError&) {
+    keys = text::utf8ToUtf16(*input);
+  } catch (const text::EncodingError&) {
     err << "korimo-cli type: the key stream is not valid UTF-8\n";
     return kExitUsage;
   }
@@ -109,7 +110,7 @@ int typeCommand(const std::vector<std::string>& args, std::istream& in, std::ost
     if (options->events) {
       for (const std::string& line : session.events()) text += line + "\n";
     } else {
-      text = xml::utf16ToUtf8(session.text());
+      text = text::utf16ToUtf8(session.text());
     }
     out << text;
   } catch (const std::exception& error) {
