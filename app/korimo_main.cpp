@@ -3,11 +3,11 @@
 // into any application while a keymap is on.
 //
 // Start-up, in order: the single-instance guard; the splash, painted at
-// once; the hidden main window and the program core (TForm1) made with its
+// once; the hidden main window and the program core (ProgramCore) made with its
 // handle; the key preview strip (the application's main window: closing it
 // ends the program) and the on-screen keyboard, both hidden until their
-// menu items are checked; the tray icon; FormCreate
-// (catalogue, hooks, engine off). Then the message loop; FormDestroy at the
+// menu items are checked; the tray icon; start
+// (catalogue, hooks, engine off). Then the message loop; shutDown at the
 // end.
 
 #include <windows.h>
@@ -20,7 +20,7 @@
 #include "platform/win32/win32_hooks.h"
 #include "platform/win32/win32_shell.h"
 #include "shell/dialog_host.h"
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 #include "ui/win32/key_preview_window.h"
 #include "ui/win32/keyboard_window.h"
 #include "ui/win32/main_window.h"
@@ -35,7 +35,7 @@ using namespace korimo;
 // The modal windows of the program, shown when the core asks.
 class Dialogs : public DialogHost {
  public:
-  Dialogs(HINSTANCE instance, TForm1& core, platform::ShellPlatform& shell)
+  Dialogs(HINSTANCE instance, ProgramCore& core, platform::ShellPlatform& shell)
       : instance_(instance), core_(core), shell_(shell) {}
   void showSettings() override {
     ui::win32::SettingsDialog settings(instance_, core_, shell_);
@@ -48,7 +48,7 @@ class Dialogs : public DialogHost {
 
  private:
   HINSTANCE instance_;
-  TForm1& core_;
+  ProgramCore& core_;
   platform::ShellPlatform& shell_;
 };
 
@@ -73,11 +73,12 @@ int run(HINSTANCE instance) {
   HICON onIcon = trayIcon(instance, IDI_KORIMO_ON);
   // The core outlives every view that watches it: it is made after the main
   // window (it needs its handle) but goes last.
-  std::unique_ptr<TForm1> program;
+  std::unique_ptr<ProgramCore> program;
   ui::win32::MainWindow mainWindow(instance, offIcon, onIcon);
-  program = std::make_unique<TForm1>(TForm1::Platforms{desktop, hooks, shell},
-                                     reinterpret_cast<platform::WindowHandle>(mainWindow.handle()));
-  TForm1& core = *program;
+  program =
+      std::make_unique<ProgramCore>(ProgramCore::Platforms{desktop, hooks, shell},
+                                    reinterpret_cast<platform::WindowHandle>(mainWindow.handle()));
+  ProgramCore& core = *program;
   // Closing the strip, the application's main window, ends the program.
   ui::win32::KeyPreviewWindow strip(core, instance, [] { ::PostQuitMessage(0); });
   strip.setIcon(instance, IDI_KORIMO_ON);
@@ -88,7 +89,7 @@ int run(HINSTANCE instance) {
 
   core.catalogue.trayVisible = true;
   mainWindow.showTray();  // at once, however long the keymaps take to load
-  core.FormCreate();
+  core.start();
   splash.closeSoon();
   mainWindow.started();
 
@@ -97,7 +98,7 @@ int run(HINSTANCE instance) {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
-  core.FormDestroy();
+  core.shutDown();
   return 0;
 }
 

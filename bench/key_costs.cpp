@@ -35,7 +35,7 @@
 #include "platform/sim/sim_hooks.h"
 #include "platform/sim/sim_shell.h"
 #include "platform/sim/us_keyboard.h"
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 
 namespace {
 
@@ -169,8 +169,8 @@ int startup(const std::filesystem::path& appFolder, std::size_t n) {
     hooks.desktop = &desktop;
     shell.appFolder = appFolder;
     auto own = desktop.openWindow(u"TApplication");
-    TForm1 form({hooks, hooks, shell}, own);
-    form.FormCreate();
+    ProgramCore form({hooks, hooks, shell}, own);
+    form.start();
     if (i + 1 == n) std::printf("catalogued %d\n", form.catalogue.keymapCount);
   }
   const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;

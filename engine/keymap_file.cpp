@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/globalroutines.h"
+#include "engine/written_values.h"
 #include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
@@ -82,7 +82,7 @@ bool nameIs(std::string_view name, std::string_view lowerCase) {
 // lie one after another in one buffer.
 class KeymapReader : public xml::XmlHandler {
  public:
-  enum Value : int { kDisplayValue = 0, kCharacterValue = 1, kKeysValue = 2 };
+  enum Value : int { DisplayValue = 0, CharacterValue = 1, KeysValue = 2 };
   struct Entry {
     std::uint32_t at[3] = {};
     std::uint32_t length[3] = {};
@@ -111,43 +111,43 @@ class KeymapReader : public xml::XmlHandler {
 
  private:
   enum class Role {
-    kOther,
-    kData,
-    kHeader,
-    kEntry,
-    kLcid,
-    kSmp,
-    kLanguage,
-    kKeyboard,
-    kEncoding,
-    kDisplay,
-    kCharacter,
-    kKeys
+    Other,
+    Data,
+    Header,
+    Entry,
+    Lcid,
+    Smp,
+    Language,
+    Keyboard,
+    Encoding,
+    Display,
+    Character,
+    Keys
   };
 
   void startElement(std::string_view name) override {
-    const Role parent = roles_.empty() ? Role::kOther : roles_.back();
-    Role role = Role::kOther;
+    const Role parent = roles_.empty() ? Role::Other : roles_.back();
+    Role role = Role::Other;
     if (roles_.size() == 1) {  // a child of the root
-      if (!hasData && nameIs(name, "data")) role = Role::kData, hasData = true;
-      if (!hasHeader && nameIs(name, "header")) role = Role::kHeader, hasHeader = true;
-    } else if (parent == Role::kData) {
-      role = Role::kEntry;
+      if (!hasData && nameIs(name, "data")) role = Role::Data, hasData = true;
+      if (!hasHeader && nameIs(name, "header")) role = Role::Header, hasHeader = true;
+    } else if (parent == Role::Data) {
+      role = Role::Entry;
       entries.emplace_back();
-    } else if (parent == Role::kHeader) {
-      if (!hasLcid && nameIs(name, "lcid")) role = Role::kLcid, hasLcid = true;
-      if (!hasSmp && nameIs(name, "smp")) role = Role::kSmp, hasSmp = true;
-      if (!hasLanguage && nameIs(name, "language")) role = Role::kLanguage, hasLanguage = true;
-      if (!hasKeyboard && nameIs(name, "keyboard")) role = Role::kKeyboard, hasKeyboard = true;
-      if (!hasEncoding && nameIs(name, "encoding")) role = Role::kEncoding, hasEncoding = true;
-    } else if (parent == Role::kEntry) {
+    } else if (parent == Role::Header) {
+      if (!hasLcid && nameIs(name, "lcid")) role = Role::Lcid, hasLcid = true;
+      if (!hasSmp && nameIs(name, "smp")) role = Role::Smp, hasSmp = true;
+      if (!hasLanguage && nameIs(name, "language")) role = Role::Language, hasLanguage = true;
+      if (!hasKeyboard && nameIs(name, "keyboard")) role = Role::Keyboard, hasKeyboard = true;
+      if (!hasEncoding && nameIs(name, "encoding")) role = Role::Encoding, hasEncoding = true;
+    } else if (parent == Role::Entry) {
       Entry& entry = entries.back();
-      if (!entry.present[kDisplayValue] && nameIs(name, "display"))
-        role = Role::kDisplay, entry.present[kDisplayValue] = true;
-      if (!entry.present[kCharacterValue] && nameIs(name, "character"))
-        role = Role::kCharacter, entry.present[kCharacterValue] = true;
-      if (!entry.present[kKeysValue] && nameIs(name, "keys"))
-        role = Role::kKeys, entry.present[kKeysValue] = true;
+      if (!entry.present[DisplayValue] && nameIs(name, "display"))
+        role = Role::Display, entry.present[DisplayValue] = true;
+      if (!entry.present[CharacterValue] && nameIs(name, "character"))
+        role = Role::Character, entry.present[CharacterValue] = true;
+      if (!entry.present[KeysValue] && nameIs(name, "keys"))
+        role = Role::Keys, entry.present[KeysValue] = true;
     }
     roles_.push_back(role);
   }
@@ -156,14 +156,14 @@ class KeymapReader : public xml::XmlHandler {
     const Role role = roles_.back();
     roles_.pop_back();
     switch (role) {
-      case Role::kLcid: lcid = text; break;
-      case Role::kSmp: smp = text; break;
-      case Role::kLanguage: language = text; break;
-      case Role::kKeyboard: keyboard = text; break;
-      case Role::kEncoding: encoding = text; break;
-      case Role::kDisplay: keep(kDisplayValue, text); break;
-      case Role::kCharacter: keep(kCharacterValue, text); break;
-      case Role::kKeys: keep(kKeysValue, text); break;
+      case Role::Lcid: lcid = text; break;
+      case Role::Smp: smp = text; break;
+      case Role::Language: language = text; break;
+      case Role::Keyboard: keyboard = text; break;
+      case Role::Encoding: encoding = text; break;
+      case Role::Display: keep(DisplayValue, text); break;
+      case Role::Character: keep(CharacterValue, text); break;
+      case Role::Keys: keep(KeysValue, text); break;
       default: break;
     }
   }
@@ -213,9 +213,9 @@ EntryValues entryValues(const KeymapReader& file, std::size_t index) {
     if (!entry.present[which])
       throw KeymapFault{"entry " + std::to_string(index + 1) + ": missing " + names[which] +
                         " element"};
-  return {file.value(entry, KeymapReader::kDisplayValue),
-          file.value(entry, KeymapReader::kCharacterValue),
-          file.value(entry, KeymapReader::kKeysValue)};
+  return {file.value(entry, KeymapReader::DisplayValue),
+          file.value(entry, KeymapReader::CharacterValue),
+          file.value(entry, KeymapReader::KeysValue)};
 }
 
 // The units of groups of width hexadecimal digits (the text is checked).
@@ -274,6 +274,8 @@ std::optional<KeymapFile> readKeymapFile(const std::filesystem::path& path, std:
     return file;
   } catch (const KeymapFault& fault) {
     if (why) *why = fault.what;
+  } catch (const xml::XmlError& error) {
+    if (why) *why = error.reason();  // the caller names the file
   } catch (const std::exception& error) {
     if (why) *why = error.what();
   }

@@ -1,45 +1,29 @@
 #include "engine/window_keymaps.h"
 
 #include <algorithm>
-#include <charconv>
-#include <string>
 
 namespace korimo {
 
-std::u16string windowText(platform::WindowHandle window) {
-  std::string digits = std::to_string(window);
-  return std::u16string(digits.begin(), digits.end());
-}
-
-namespace {
-
-platform::WindowHandle handleOf(std::u16string_view text) {
-  std::string digits(text.begin(), text.end());
-  platform::WindowHandle handle = platform::kNoWindow;
-  std::from_chars(digits.data(), digits.data() + digits.size(), handle);
-  return handle;
-}
-
-}  // namespace
-
 WindowKeymapList::WindowKeymapList(platform::WindowHandle own) : ownWindow(own) {
-  currentEntry = &append(windowText(ownWindow), u"****");
+  currentEntry = &append(ownWindow, std::nullopt);
 }
 
-WindowEntry* WindowKeymapList::find(std::u16string_view text) {
+WindowEntry* WindowKeymapList::find(platform::WindowHandle window) {
   for (WindowEntry& entry : entries_)
-    if (entry.windowText == text) return &entry;
+    if (entry.window == window) return &entry;
   return nullptr;
 }
 
-WindowEntry& WindowKeymapList::append(std::u16string text, std::u16string keymap) {
-  return entries_.emplace_back(WindowEntry{std::move(text), std::move(keymap)});
+WindowEntry& WindowKeymapList::append(platform::WindowHandle window,
+                                      std::optional<std::u16string> keymap) {
+  return entries_.emplace_back(WindowEntry{window, std::move(keymap)});
 }
 
-void WindowKeymapList::flushout(platform::Desktop& desktop) {
-  entries_.remove_if(
-      [&](const WindowEntry& entry) { return !desktop.windowExists(handleOf(entry.windowText)); });
-  currentEntry = &append(windowText(ownWindow), u"");
+void WindowKeymapList::forgetClosedWindows(platform::Desktop& desktop) {
+  entries_.remove_if([&](const WindowEntry& entry) {
+    return entry.window == ownWindow || !desktop.windowExists(entry.window);
+  });
+  currentEntry = &append(ownWindow, std::nullopt);
 }
 
 bool WindowKeymapList::isOwnWindow(platform::WindowHandle window) const {

@@ -3,6 +3,7 @@
 // gets its keymap back when the user returns to it.
 
 #include <list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,11 +13,9 @@
 namespace korimo {
 
 struct WindowEntry {
-  std::u16string windowText;  // the window handle in decimal
-  std::u16string keymap;      // keymap file name, "****" for none
+  platform::WindowHandle window;
+  std::optional<std::u16string> keymap;  // its file name; nullopt: keymaps off
 };
-
-std::u16string windowText(platform::WindowHandle window);
 
 class WindowKeymapList {
  public:
@@ -24,13 +23,13 @@ class WindowKeymapList {
   // takes the switches until the first foreground window is seen.
   explicit WindowKeymapList(platform::WindowHandle ownWindow);
 
-  // The entry whose window text equals text exactly, or nullptr.
-  WindowEntry* find(std::u16string_view text);
-  WindowEntry& append(std::u16string text, std::u16string keymap);
+  // The window's entry, or nullptr.
+  WindowEntry* find(platform::WindowHandle window);
+  WindowEntry& append(platform::WindowHandle window, std::optional<std::u16string> keymap);
 
-  // Removes the entries of windows that no longer exist, then appends an
-  // entry of the program's own window and makes it current.
-  void flushout(platform::Desktop& desktop);
+  // Removes the entries of windows that no longer exist, and makes a fresh
+  // entry of the program's own window current in place of its old one.
+  void forgetClosedWindows(platform::Desktop& desktop);
 
   const std::list<WindowEntry>& entries() const { return entries_; }
 

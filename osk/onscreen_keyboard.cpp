@@ -2,7 +2,7 @@
 
 namespace korimo {
 
-void OnScreenKeyboard::keyitup(const ActiveKeymap& keymap) {
+void OnScreenKeyboard::setLegends(const ActiveKeymap& keymap) {
   for (char16_t c = u'!'; c <= u'~'; ++c) {
     legends_[static_cast<std::size_t>(c - u'!')] = keymap.displayOf(std::u16string_view(&c, 1));
   }

@@ -22,7 +22,7 @@ class OnScreenKeyboard {
   static_assert(kKeyPairs.size() == 94);
 
   // Sets all 94 legends from the active keymap.
-  void keyitup(const ActiveKeymap& keymap);
+  void setLegends(const ActiveKeymap& keymap);
   // The legend of a printable character other than the blank.
   const std::u16string& legend(char16_t character) const {
     return legends_[static_cast<std::size_t>(character - u'!')];

@@ -213,15 +213,6 @@ class HookPlatform {
   virtual bool rawMouseClick(std::intptr_t lParam) = 0;
   // GetTickCount: milliseconds, for telling reports and raw input apart.
   virtual std::uint32_t tickCount() = 0;
-
-  // --- mouse and screen
-  virtual int screenWidth() = 0;                                 // GetSystemMetrics(SM_CXSCREEN)
-  virtual int screenHeight() = 0;                                // GetSystemMetrics(SM_CYSCREEN)
-  virtual bool cursorPos(std::int32_t& x, std::int32_t& y) = 0;  // GetCursorPos
-  virtual void mouseEvent(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy,
-                          std::uint32_t data, std::uintptr_t extraInfo) = 0;  // mouse_event
-  virtual int showCursor(bool show) = 0;                                      // ShowCursor
-  virtual bool swapMouseButton(bool swap) = 0;                                // SwapMouseButton
 };
 
 }  // namespace korimo::platform

@@ -27,10 +27,9 @@ struct RegistryValue {
 };
 
 struct VersionInfo {
-  std::uint32_t platformId = 0;
+  std::uint32_t platformId = 0;  // 2: Windows NT and every Windows since
   std::uint32_t major = 0;
   std::uint32_t minor = 0;
-  std::u16string servicePack;  // szCSDVersion
 };
 
 constexpr WindowHandle kBroadcast = 0xFFFF;  // HWND_BROADCAST

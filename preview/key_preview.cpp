@@ -20,13 +20,13 @@ std::u16string stripBlanks(std::u16string_view cell) {
 
 }  // namespace
 
-void KeyPreview::emptify() {
+void KeyPreview::clear() {
   previewPage = -1;
   keys.fill({});
   characters.fill({});
 }
 
-void KeyPreview::fillitup(const ActiveKeymap& keymap, std::u16string_view pendingKeys) {
+void KeyPreview::showContinuations(const ActiveKeymap& keymap, std::u16string_view pendingKeys) {
   previewPage = -1;
   int cell = 0;
   for (int row = 1; row <= keymap.entryCount && cell < kCells; ++row) {
@@ -46,7 +46,7 @@ void KeyPreview::browse(const ActiveKeymap& keymap, int page) {
   }
 }
 
-void KeyPreview::UpDown1ChangingEx(const ActiveKeymap& keymap, Arrow arrow) {
+void KeyPreview::turnPage(const ActiveKeymap& keymap, Arrow arrow) {
   if (keymap.paddedCount <= 0) return;
   const int lastPage = keymap.paddedCount / kCells - 1;
   if (arrow == Arrow::Left) {

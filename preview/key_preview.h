@@ -17,14 +17,14 @@ class KeyPreview {
   enum class Arrow { Left, Right };
 
   // Clears the 36 data cells; not browsing any more.
-  void emptify();
+  void clear();
   // Lists, in file order, up to 18 entries whose key sequence begins with
   // pendingKeys.
-  void fillitup(const ActiveKeymap& keymap, std::u16string_view pendingKeys);
+  void showContinuations(const ActiveKeymap& keymap, std::u16string_view pendingKeys);
   // Shows page `page` of the active keymap (18 rows a page, file order).
   void browse(const ActiveKeymap& keymap, int page);
   // One click on an arrow: the previous or next page, wrapping around.
-  void UpDown1ChangingEx(const ActiveKeymap& keymap, Arrow arrow);
+  void turnPage(const ActiveKeymap& keymap, Arrow arrow);
 
   std::array<std::u16string, kCells> keys;        // x1..x18
   std::array<std::u16string, kCells> characters;  // y1..y18

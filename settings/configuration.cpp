@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "engine/globalroutines.h"
+#include "engine/written_values.h"
 #include "platform/files.h"
 
 namespace korimo {
@@ -64,7 +64,7 @@ xml::XmlDocument configurationDocument(const Configuration& c) {
   xml::XmlDocument document(u"Config");
   document.setEncoding(u"UTF-8");
   XmlElement& local = document.root().addChild(u"Local");
-  local.writeInt(u"ToggleMode", c.toggleMode);
+  local.writeInt(u"ToggleMode", static_cast<int>(c.toggleMode));
   local.writeInt(u"TKey1", c.tkey1);
   local.writeInt(u"TKey2", c.tkey2);
   local.writeBool(u"TextServices", c.textServices);
@@ -101,7 +101,8 @@ Configuration readConfiguration(const std::filesystem::path& folder) {
   const XmlElement& root = document.root();
   const XmlElement* local = root.childByName(u"Local");
   Configuration c;
-  c.toggleMode = integerOr(local, u"ToggleMode", 1) == 2 ? 2 : 1;
+  c.toggleMode =
+      integerOr(local, u"ToggleMode", 1) == 2 ? ToggleMode::FunctionKeys : ToggleMode::Alt;
   c.tkey1 = integerOr(local, u"TKey1", 0);
   c.tkey2 = integerOr(local, u"TKey2", 0);
   c.textServices = booleanOr(local, u"TextServices", true);

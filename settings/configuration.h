@@ -11,6 +11,10 @@
 
 namespace korimo {
 
+// How keymaps are switched: Alt + a digit, or the function keys F2..F12 and
+// Scroll Lock. The configuration file stores 1 and 2.
+enum class ToggleMode { Alt = 1, FunctionKeys = 2 };
+
 struct ConfigurationEntry {
   std::u16string language;
   std::u16string keyboard;
@@ -23,7 +27,7 @@ struct ConfigurationEntry {
 };
 
 struct Configuration {
-  int toggleMode = 1;
+  ToggleMode toggleMode = ToggleMode::Alt;
   int tkey1 = 0;  // Keymap-off key of mode 1: Alt + this digit
   int tkey2 = 0;  // Keymap-off key of mode 2: function-key slot
   bool textServices = true;

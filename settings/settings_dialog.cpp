@@ -4,8 +4,8 @@
 #include <exception>
 #include <tuple>
 
-#include "engine/globalroutines.h"
 #include "engine/keymap_file.h"
+#include "engine/written_values.h"
 #include "platform/scope_exit.h"
 #include "text/unicode_text.h"
 #include "xml/xml_document.h"
@@ -42,19 +42,20 @@ std::u16string folded(std::u16string_view text) {
 // (decimal, or "None"). Keys no menu of the mode can show a name for are
 // no key: in mode 2 an index outside functionKeyNames; in mode 1 one that
 // does not fit two hexadecimal digits (Alt+12 does, as the file may say).
-std::u16string hiddenKey(int mode, std::u16string_view stored) {
+std::u16string hiddenKey(ToggleMode mode, std::u16string_view stored) {
   if (stored == kNone) return std::u16string(kNone);
   const int n = parseInteger(stored).value_or(0);
-  const int last = mode == 2 ? static_cast<int>(functionKeyNames.size()) - 1 : 0xFF;
+  const int last =
+      mode == ToggleMode::FunctionKeys ? static_cast<int>(functionKeyNames.size()) - 1 : 0xFF;
   return n >= 0 && n <= last ? hex2(n) : std::u16string(kNone);
 }
 
 // The key named by a menu item or a toggle-key text ("Alt+3", "F5 ◊"): the
 // Alt digit or the index in functionKeyNames; nullopt for "None".
-std::optional<int> keyIndex(int mode, std::u16string_view text) {
+std::optional<int> keyIndex(ToggleMode mode, std::u16string_view text) {
   if (!text.empty() && text.back() == toggleKeyMark)
     text.remove_suffix(std::min<std::size_t>(2, text.size()));
-  if (mode == 2) {
+  if (mode == ToggleMode::FunctionKeys) {
     auto at = std::find(functionKeyNames.begin(), functionKeyNames.end(), text);
     if (at == functionKeyNames.end()) return std::nullopt;
     return static_cast<int>(at - functionKeyNames.begin());
@@ -66,9 +67,11 @@ std::optional<int> keyIndex(int mode, std::u16string_view text) {
 // The item of menu that a shown key text checks: in mode 1 the item equal
 // to its first five characters ("Alt+3" of "Alt+3 ◊"), in mode 2 the item
 // equal to the text less its last two ("ScrLk" of "ScrLk ◊").
-std::optional<std::size_t> itemFor(const RadioMenu& menu, int mode, std::u16string_view shown) {
-  const std::u16string_view name =
-      mode == 2 ? shown.substr(0, shown.size() >= 2 ? shown.size() - 2 : 0) : shown.substr(0, 5);
+std::optional<std::size_t> itemFor(const RadioMenu& menu, ToggleMode mode,
+                                   std::u16string_view shown) {
+  const std::u16string_view name = mode == ToggleMode::FunctionKeys
+                                       ? shown.substr(0, shown.size() >= 2 ? shown.size() - 2 : 0)
+                                       : shown.substr(0, 5);
   auto at = std::find(menu.items.begin(), menu.items.end(), name);
   if (at == menu.items.end()) return std::nullopt;
   return static_cast<std::size_t>(at - menu.items.begin());
@@ -84,7 +87,7 @@ std::u16string errorText(const std::exception& error) {
 
 }  // namespace
 
-std::u16string toggleKeyText(int mode, std::u16string_view key) {
+std::u16string toggleKeyText(ToggleMode mode, std::u16string_view key) {
   if (key == kNone) return withMark(kNone);
   int n = 0;
   try {
@@ -92,44 +95,49 @@ std::u16string toggleKeyText(int mode, std::u16string_view key) {
   } catch (const ConversionError&) {
     return withMark(kNone);
   }
-  if (mode != 2) return withMark(u"Alt+" + decimal(n));
+  if (mode != ToggleMode::FunctionKeys) return withMark(u"Alt+" + decimal(n));
   if (n < 0 || n >= static_cast<int>(functionKeyNames.size())) return withMark(kNone);
   return withMark(functionKeyNames[static_cast<std::size_t>(n)]);
 }
 
-TForm4Model::TForm4Model(platform::ShellPlatform& shell, std::function<void()> restartApplication)
+SettingsDialogModel::SettingsDialogModel(platform::ShellPlatform& shell,
+                                         std::function<void()> restartApplication)
     : shell_(shell), restartApplication_(std::move(restartApplication)) {
   offKey1 = withMark(u"Alt+0");
   offKey2 = withMark(functionKeyNames[0]);
 }
 
-std::filesystem::path TForm4Model::dataFolder() const { return shell_.executableFolder() / "Data"; }
+std::filesystem::path SettingsDialogModel::dataFolder() const {
+  return shell_.executableFolder() / "Data";
+}
 
-void TForm4Model::message(std::u16string_view text) { shell_.messageBox(owner_, text, kTitle); }
+void SettingsDialogModel::message(std::u16string_view text) {
+  shell_.messageBox(owner_, text, kTitle);
+}
 
-void TForm4Model::FormCreate() {
-  startupstate = runValueExists();
+void SettingsDialogModel::open() {
+  startWithWindows = runValueExists();
   try {
-    filluptree(readConfiguration(shell_.executableFolder()));
+    showConfiguration(readConfiguration(shell_.executableFolder()));
   } catch (const std::exception& error) {
     // Nothing is read: the dialog keeps its design state.
     message(errorText(error));
   }
-  cust_sort();
+  sortRows();
 }
 
-bool TForm4Model::runValueExists() {
+bool SettingsDialogModel::runValueExists() {
   return shell_.readRegistry(platform::Hive::CurrentUser, kRunKey, kRunValue).has_value();
 }
 
-void TForm4Model::filluptree(const Configuration& c) {
-  dialogToggleMode = c.toggleMode == 2 ? 2 : 1;
+void SettingsDialogModel::showConfiguration(const Configuration& c) {
+  toggleMode = c.toggleMode;
   // Keymap-off keys the menus cannot show are the first key of the mode,
   // as at start-up.
   offKey1 = withMark(u"Alt+" + decimal(c.tkey1 >= 0 && c.tkey1 <= 9 ? c.tkey1 : 0));
   offKey2 = withMark(functionKeyNames[c.tkey2 >= 0 && c.tkey2 <= 11 ? c.tkey2 : 0]);
-  Tservices = c.textServices;
-  Tsurround = c.surround;
+  textServices = c.textServices;
+  surround = c.surround;
   rows.clear();
   for (const ConfigurationEntry& e : c.entries) {
     KeymapRow row;
@@ -137,20 +145,20 @@ void TForm4Model::filluptree(const Configuration& c) {
     row.keyboard = e.keyboard;
     row.encoding = e.encoding;
     row.filename = e.filename;
-    row.tkey1 = hiddenKey(1, e.tkey1);
-    row.tkey2 = hiddenKey(2, e.tkey2);
+    row.tkey1 = hiddenKey(ToggleMode::Alt, e.tkey1);
+    row.tkey2 = hiddenKey(ToggleMode::FunctionKeys, e.tkey2);
     rows.push_back(std::move(row));
   }
   refreshToggleTexts();
 }
 
-Configuration TForm4Model::filluplist() const {
+Configuration SettingsDialogModel::dialogConfiguration() const {
   Configuration c;
-  c.toggleMode = dialogToggleMode;
-  c.tkey1 = keyIndex(1, offKey1).value_or(0);
-  c.tkey2 = keyIndex(2, offKey2).value_or(0);
-  c.textServices = Tservices;
-  c.surround = Tsurround;
+  c.toggleMode = toggleMode;
+  c.tkey1 = keyIndex(ToggleMode::Alt, offKey1).value_or(0);
+  c.tkey2 = keyIndex(ToggleMode::FunctionKeys, offKey2).value_or(0);
+  c.textServices = textServices;
+  c.surround = surround;
   auto stored = [](const std::u16string& key) {
     return key == kNone ? std::u16string(kNone) : decimal(hexToInt(key));
   };
@@ -162,93 +170,92 @@ Configuration TForm4Model::filluplist() const {
 
 // Every row shows its key of the current mode and is checked exactly when
 // it has one.
-void TForm4Model::refreshToggleTexts() {
+void SettingsDialogModel::refreshToggleTexts() {
   for (KeymapRow& row : rows) {
-    const std::u16string& key = dialogToggleMode == 2 ? row.tkey2 : row.tkey1;
-    row.toggleKey = toggleKeyText(dialogToggleMode, key);
+    const std::u16string& key = toggleMode == ToggleMode::FunctionKeys ? row.tkey2 : row.tkey1;
+    row.toggleKey = toggleKeyText(toggleMode, key);
     row.checked = key != kNone;
   }
 }
 
-void TForm4Model::cust_sort() {
-  const int mode = dialogToggleMode;
+void SettingsDialogModel::sortRows() {
+  const ToggleMode mode = toggleMode;
   std::stable_sort(rows.begin(), rows.end(), [mode](const KeymapRow& a, const KeymapRow& b) {
     auto order = [mode](const KeymapRow& r) {
-      return std::tuple(folded(mode == 2 ? r.tkey2 : r.tkey1), folded(r.language),
-                        folded(r.keyboard), folded(r.encoding));
+      return std::tuple(folded(mode == ToggleMode::FunctionKeys ? r.tkey2 : r.tkey1),
+                        folded(r.language), folded(r.keyboard), folded(r.encoding));
     };
     return order(a) < order(b);
   });
 }
 
-RadioMenu TForm4Model::scutmenu(int mode) {
-  RadioMenu menu = offmenu(mode);
+RadioMenu SettingsDialogModel::toggleKeyMenuOf(ToggleMode mode) {
+  RadioMenu menu = offKeyMenuOf(mode);
   menu.items.emplace_back(kNone);
   return menu;
 }
 
-RadioMenu TForm4Model::offmenu(int mode) {
+RadioMenu SettingsDialogModel::offKeyMenuOf(ToggleMode mode) {
   RadioMenu menu;
-  if (mode == 2)
+  if (mode == ToggleMode::FunctionKeys)
     for (std::u16string_view name : functionKeyNames) menu.items.emplace_back(name);
   else
     for (int digit = 0; digit <= 9; ++digit) menu.items.push_back(u"Alt+" + decimal(digit));
   return menu;
 }
 
-std::optional<RadioMenu> TForm4Model::listtMouseUp(std::optional<std::size_t> row,
-                                                   ListColumn column) {
+std::optional<RadioMenu> SettingsDialogModel::listPressed(std::optional<std::size_t> row,
+                                                          ListColumn column) {
   if (!row || *row >= rows.size()) return std::nullopt;
   clickedRow = row;
   if (column != ListColumn::ToggleKey) return std::nullopt;
-  RadioMenu menu = scutmenu(dialogToggleMode);
-  menu.checked =
-      itemFor(menu, dialogToggleMode, rows[*row].toggleKey).value_or(menu.items.size() - 1);
+  RadioMenu menu = toggleKeyMenuOf(toggleMode);
+  menu.checked = itemFor(menu, toggleMode, rows[*row].toggleKey).value_or(menu.items.size() - 1);
   return menu;
 }
 
-void TForm4Model::AClick(std::size_t item) {
-  const RadioMenu menu = scutmenu(dialogToggleMode);
+void SettingsDialogModel::toggleKeyChosen(std::size_t item) {
+  const RadioMenu menu = toggleKeyMenuOf(toggleMode);
   if (!clickedRow || *clickedRow >= rows.size() || item >= menu.items.size()) return;
   KeymapRow& row = rows[*clickedRow];
-  std::u16string& key = dialogToggleMode == 2 ? row.tkey2 : row.tkey1;
-  const std::optional<int> index = keyIndex(dialogToggleMode, menu.items[item]);
+  std::u16string& key = toggleMode == ToggleMode::FunctionKeys ? row.tkey2 : row.tkey1;
+  const std::optional<int> index = keyIndex(toggleMode, menu.items[item]);
   row.toggleKey = withMark(menu.items[item]);
   row.checked = index.has_value();
   key = index ? hex2(*index) : std::u16string(kNone);
-  cust_sort();
+  sortRows();
 }
 
-void TForm4Model::ListView1MouseUp(std::size_t row, bool checked) {
+void SettingsDialogModel::rowCheckChanged(std::size_t row, bool checked) {
   if (row >= rows.size()) return;
   rows[row].checked = checked;
   if (checked) return;  // no key until one is chosen: Ok refuses such a row
   rows[row].toggleKey = withMark(kNone);
-  (dialogToggleMode == 2 ? rows[row].tkey2 : rows[row].tkey1) = kNone;
-  cust_sort();
+  (toggleMode == ToggleMode::FunctionKeys ? rows[row].tkey2 : rows[row].tkey1) = kNone;
+  sortRows();
 }
 
-RadioMenu TForm4Model::offlabelMouseDown() const {
-  RadioMenu menu = offmenu(dialogToggleMode);
-  menu.checked = itemFor(menu, dialogToggleMode, offlabel()).value_or(0);
+RadioMenu SettingsDialogModel::offKeyMenu() const {
+  RadioMenu menu = offKeyMenuOf(toggleMode);
+  menu.checked = itemFor(menu, toggleMode, offKeyLabel()).value_or(0);
   return menu;
 }
 
-void TForm4Model::offitemsClick(std::size_t item) {
-  const RadioMenu menu = offmenu(dialogToggleMode);
+void SettingsDialogModel::offKeyChosen(std::size_t item) {
+  const RadioMenu menu = offKeyMenuOf(toggleMode);
   if (item >= menu.items.size()) return;
-  (dialogToggleMode == 2 ? offKey2 : offKey1) = withMark(menu.items[item]);
+  (toggleMode == ToggleMode::FunctionKeys ? offKey2 : offKey1) = withMark(menu.items[item]);
 }
 
-void TForm4Model::useitbuttonClick(int mode) {
-  dialogToggleMode = mode == 2 ? 2 : 1;
+void SettingsDialogModel::toggleModeChosen(ToggleMode mode) {
+  toggleMode = mode;
   refreshToggleTexts();
-  cust_sort();
+  sortRows();
 }
 
 // The first refusal of the rows in list order: for each row, a checked
 // row after it with the same key, then the Keymap-off key, then no key.
-bool TForm4Model::refusal(std::u16string& why) const {
+bool SettingsDialogModel::refusal(std::u16string& why) const {
   const std::u16string none = withMark(kNone);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const KeymapRow& row = rows[i];
@@ -257,7 +264,7 @@ bool TForm4Model::refusal(std::u16string& why) const {
         why = u"Same shortcut key should not be used for more than one Keymap";
         return true;
       }
-    if (row.toggleKey == offlabel() && row.checked) {
+    if (row.toggleKey == offKeyLabel() && row.checked) {
       why = u"Same shortcut key should not be used for both Keymap and Off Key";
       return true;
     }
@@ -272,20 +279,20 @@ bool TForm4Model::refusal(std::u16string& why) const {
 // The Run value holds the executable's path in double quotes: unquoted, a
 // path with blanks would be read as a program followed by arguments. A value
 // that exists is left alone, whatever path it holds.
-void TForm4Model::registerRun() {
+void SettingsDialogModel::registerRun() {
   const bool exists = runValueExists();
-  if (startupstate && !exists) {
+  if (startWithWindows && !exists) {
     const std::u16string command = u"\"" + shell_.moduleFileName().u16string() + u"\"";
     if (!shell_.writeRegistry(platform::Hive::CurrentUser, kRunKey, kRunValue,
                               {platform::RegistryValue::Type::String, command, 0}))
       message(u"Vantrel Korimo could not be set to start automatically with Windows.");
-  } else if (!startupstate && exists) {
+  } else if (!startWithWindows && exists) {
     if (!shell_.deleteRegistryValue(platform::Hive::CurrentUser, kRunKey, kRunValue))
       message(u"Vantrel Korimo could not be kept from starting automatically with Windows.");
   }
 }
 
-bool TForm4Model::okkClick() {
+bool SettingsDialogModel::ok() {
   if (importing_) return false;  // Ok waits for the import in hand
   registerRun();                 // stays done when a check fails
   std::u16string why;
@@ -294,7 +301,7 @@ bool TForm4Model::okkClick() {
     return false;
   }
   try {
-    saveConfiguration(filluplist(), shell_.executableFolder());
+    saveConfiguration(dialogConfiguration(), shell_.executableFolder());
   } catch (const std::exception& error) {
     // The previous file is intact; no restart with settings that were not saved.
     message(errorText(error));
@@ -305,14 +312,14 @@ bool TForm4Model::okkClick() {
   return true;
 }
 
-void TForm4Model::importtClick() {
+void SettingsDialogModel::importKeymap() {
   if (importing_) return;  // the dialog stays usable while an import reads its file
   importing_ = true;
   ScopeExit done([this] { importing_ = false; });
   const std::optional<std::filesystem::path> chosen = shell_.getOpenFileName(
-      owner_, u"Import a Keymap", u"Keymap files (*.xml)|*.xml", opdiaFileName_);
+      owner_, u"Import a Keymap", u"Keymap files (*.xml)|*.xml", importFileName_);
   if (!chosen) return;
-  opdiaFileName_ = chosen->u16string();  // kept for the next import when this one is refused
+  importFileName_ = chosen->u16string();  // kept for the next import when this one is refused
   // The file may lie on a slow disk or share: it is read, checked and copied
   // away from the thread that serves the hooks. The check is the one the
   // start-up loader makes: a keymap imported here is one it will load.
@@ -347,7 +354,7 @@ void TForm4Model::importtClick() {
   shell_.runOffThread([&] { copied = shell_.copyFile(*chosen, destination); });
   if (!copied) {
     message(u"File could not be imported.");
-    opdiaFileName_.clear();
+    importFileName_.clear();
     return;
   }
   message(u"File imported successfully.");
@@ -365,8 +372,8 @@ void TForm4Model::importtClick() {
   if (row.encoding.empty()) row.encoding = u"Unknown";
   row.toggleKey = withMark(kNone);
   rows.push_back(std::move(row));
-  opdiaFileName_.clear();
-  cust_sort();
+  importFileName_.clear();
+  sortRows();
 }
 
 }  // namespace korimo

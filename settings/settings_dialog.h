@@ -52,69 +52,71 @@ struct RadioMenu {
   std::size_t checked = 0;
 };
 
-class TForm4Model {
+class SettingsDialogModel {
  public:
   // restartApplication starts a new instance and ends this one; Ok calls it
   // after the configuration has been saved.
-  TForm4Model(platform::ShellPlatform& shell, std::function<void()> restartApplication);
+  SettingsDialogModel(platform::ShellPlatform& shell, std::function<void()> restartApplication);
 
   // The window message boxes and the open-file dialog are modal to.
   void setOwner(platform::WindowHandle owner) { owner_ = owner; }
 
   // Opening: the Run registration, the configuration file (a file that
   // cannot be read is reported and nothing is read from it), the sort.
-  void FormCreate();
+  void open();
 
   // --- what the dialog shows
-  int dialogToggleMode = 1;
-  bool Tservices = false;     // "Windows Text Services"
-  bool Tsurround = false;     // "Treat Backspace as Undo at preedit level  "
-  bool startupstate = false;  // "Start automatically when starting Windows"
+  ToggleMode toggleMode = ToggleMode::Alt;
+  bool textServices = false;      // "Windows Text Services"
+  bool surround = false;          // "Treat Backspace as Undo at preedit level  "
+  bool startWithWindows = false;  // "Start automatically when starting Windows"
   std::vector<KeymapRow> rows;
   // The Keymap-off key of each mode in toggle-key text form.
   std::u16string offKey1;
   std::u16string offKey2;
   // The text of the Keymap-off label: the key of the current mode.
-  const std::u16string& offlabel() const { return dialogToggleMode == 2 ? offKey2 : offKey1; }
+  const std::u16string& offKeyLabel() const {
+    return toggleMode == ToggleMode::FunctionKeys ? offKey2 : offKey1;
+  }
   // The row the toggle-key menu acts on: the last one pressed.
   std::optional<std::size_t> clickedRow;
 
   // --- the user's actions
   // A mouse press over the list at row (none: not on a row) and column:
   // the menu to open at the pointer, when the press was on a Toggle Key cell.
-  std::optional<RadioMenu> listtMouseUp(std::optional<std::size_t> row, ListColumn column);
+  std::optional<RadioMenu> listPressed(std::optional<std::size_t> row, ListColumn column);
   // An item of the toggle-key menu chosen, for clickedRow.
-  void AClick(std::size_t item);
+  void toggleKeyChosen(std::size_t item);
   // The user has changed a row's check box: unchecking it takes its key of
   // the current mode away.
-  void ListView1MouseUp(std::size_t row, bool checked);
+  void rowCheckChanged(std::size_t row, bool checked);
   // A press on the Keymap-off label: the menu to open at the pointer.
-  RadioMenu offlabelMouseDown() const;
-  void offitemsClick(std::size_t item);
+  RadioMenu offKeyMenu() const;
+  void offKeyChosen(std::size_t item);
   // A click on "Use Alt Key" (mode 1) or "Avoid Alt key" (mode 2).
-  void useitbuttonClick(int mode);
+  void toggleModeChosen(ToggleMode mode);
 
   // Ok: the Run registration, the checks, the save, the restart. True when
   // the program restarts and the dialog closes; false when a check or the
   // save failed (the user has been told) and the dialog stays open.
-  bool okkClick();
+  bool ok();
   // The Import... button: a keymap file chosen, checked, copied into Data,
   // and a row for it.
-  void importtClick();
+  void importKeymap();
 
   // --- the pieces, for the view and the tests
   // The menus of each mode.
-  static RadioMenu scutmenu(int mode);  // a row's Toggle Key cell
-  static RadioMenu offmenu(int mode);   // the Keymap-off label
+  static RadioMenu toggleKeyMenuOf(ToggleMode mode);  // a row's Toggle Key cell
+  static RadioMenu offKeyMenuOf(ToggleMode mode);     // the Keymap-off label
   // The rows in their order: the hidden key of the current mode, then
   // Language, Keyboard and Encoding, each without regard to letter case.
-  void cust_sort();
+  void sortRows();
   // The configuration the dialog would save.
-  Configuration filluplist() const;
-  void filluptree(const Configuration& configuration);
+  Configuration dialogConfiguration() const;
+  void showConfiguration(const Configuration& configuration);
   bool runValueExists();
   // The name the open-file dialog shows when it opens next.
-  const std::u16string& opdiaFileName() const { return opdiaFileName_; }
+  const std::u16string& importFileName() const { return importFileName_; }
 
  private:
   void message(std::u16string_view text);
@@ -126,12 +128,12 @@ class TForm4Model {
   platform::ShellPlatform& shell_;
   std::function<void()> restartApplication_;
   platform::WindowHandle owner_ = platform::kNoWindow;
-  std::u16string opdiaFileName_;
+  std::u16string importFileName_;
   bool importing_ = false;
 };
 
 // The text a toggle key shows: "Alt+3 ◊", "F5 ◊", "None ◊". key is the
 // hidden column's text ("03", "0B", "None").
-std::u16string toggleKeyText(int mode, std::u16string_view key);
+std::u16string toggleKeyText(ToggleMode mode, std::u16string_view key);
 
 }  // namespace korimo

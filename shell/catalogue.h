@@ -4,24 +4,30 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/input_codes.h"
+#include "settings/configuration.h"
 
 namespace korimo {
 
+// The keymap a choice switches to, by its file name; nullopt switches
+// keymaps off.
+using KeymapChoice = std::optional<std::u16string>;
+
 struct MenuItem {
   std::u16string caption;
-  std::u16string Hint;  // the keymap's file name, "****" for the Keymap-off item
+  KeymapChoice keymap;
   bool checked = false;
 };
 
 // Radio items: item 0 switches keymaps off, item k is catalogued keymap k.
 class KeymapMenu {
  public:
-  void append(std::u16string caption, std::u16string hint) {
-    items_.push_back({std::move(caption), std::move(hint), false});
+  void append(std::u16string caption, KeymapChoice keymap) {
+    items_.push_back({std::move(caption), std::move(keymap), false});
   }
   void check(std::size_t item) {
     for (std::size_t i = 0; i < items_.size(); ++i) items_[i].checked = i == item;
@@ -40,26 +46,21 @@ class KeymapMenu {
 };
 
 struct Catalogue {
-  int toggleMode = 1;  // 1: Alt + digit; 2: F2..F12 and Scroll Lock
-  int offKey = 0;      // Alt digit 0..9, or function-key slot 0..11
-  std::array<std::u16string, 10> altKeymapNames;
-  std::array<std::u16string, 12> fkeyKeymapNames;
-  std::u16string toggleDigits;     // mode 1: the off digit, then each keymap's
-  std::u16string fkeyToggleSlots;  // mode 2: hexadecimal slot digits, off slot first
-  // mode 2: slot digit of each function key, indexed by vk - F2 (F2..Scroll Lock)
-  std::array<std::u16string, platform::kVkScroll - platform::kVkF2 + 1> fkeySlotByVk;
+  ToggleMode toggleMode = ToggleMode::Alt;
+  int offKey = 0;  // Alt digit 0..9, or function-key slot 0..11
+  // What each toggle key of the mode switches to: F2..F12 and Scroll Lock
+  // are the function-key slots 0..11. A key no keymap has is not assigned.
+  struct ToggleKey {
+    bool assigned = false;
+    KeymapChoice keymap;  // nullopt: the Keymap-off key
+  };
+  std::array<ToggleKey, 10> altKeys;       // by digit
+  std::array<ToggleKey, 12> functionKeys;  // by slot
   // The slots' keys: F2 to F12, then Scroll Lock.
-  static constexpr std::array<std::uint32_t, 12> fkeyCodes = [] {
-    std::array<std::uint32_t, 12> codes{};
-    for (std::uint32_t slot = 0; slot < 11; ++slot) codes[slot] = platform::kVkF2 + slot;
-    codes[11] = platform::kVkScroll;
-    return codes;
-  }();
-
-  const std::u16string& slotOfVk(std::uint32_t vk) const {
-    static const std::u16string none;
-    if (vk < platform::kVkF2 || vk > platform::kVkScroll) return none;
-    return fkeySlotByVk[vk - platform::kVkF2];
+  static std::optional<std::size_t> functionKeySlot(std::uint32_t vk) {
+    if (vk >= platform::kVkF2 && vk <= platform::kVkF12) return vk - platform::kVkF2;
+    if (vk == platform::kVkScroll) return 11;
+    return std::nullopt;
   }
 
   bool textServices = true;
@@ -67,13 +68,13 @@ struct Catalogue {
   bool surroundActive = true;
   int keymapCount = 0;
 
-  KeymapMenu mmenu;
+  KeymapMenu keymapMenu;
 
   // The tray icon: visible, on or off picture, and hint.
   bool trayVisible = false;
   bool trayIconOn = false;
   std::u16string trayHint = u"Keymap Off";
-  void seticon(bool on) { trayIconOn = on; }
+  void setIcon(bool on) { trayIconOn = on; }
 };
 
 }  // namespace korimo

@@ -5,10 +5,10 @@
 
 #include <map>
 
-#include "engine/globalroutines.h"
+#include "engine/written_values.h"
 #include "platform/files.h"
 #include "settings/configuration.h"
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 #include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
@@ -43,7 +43,7 @@ const XmlElement& required(const XmlElement& parent, std::u16string_view name) {
 
 }  // namespace
 
-CatalogueSource TForm1::programFolderSource() {
+CatalogueSource ProgramCore::programFolderSource() {
   const std::filesystem::path folder = platforms_.shell.executableFolder();
   CatalogueSource source;
   source.keymapFolder = folder / "Data";
@@ -60,16 +60,16 @@ CatalogueSource TForm1::programFolderSource() {
   return source;
 }
 
-void TForm1::GetFilesCount() { GetFilesCount(programFolderSource()); }
+void ProgramCore::loadCatalogue() { loadCatalogue(programFolderSource()); }
 
-void TForm1::GetFilesCount(CatalogueSource source) {
+void ProgramCore::loadCatalogue(CatalogueSource source) {
   // A second run builds the catalogue afresh, with the engine off.
   catalogue = Catalogue{};
   engine.keymaps = LoadedKeymaps{};
   engine.keymap.deactivate();
   engine.composition.reset();
   keymapOn = false;
-  activeKeymapName = u"****";
+  activeKeymap.reset();
   startupProblems.clear();
   if (!source.problem.empty())
     startupProblems.push_back(source.problem + u"; no keymap is available");
@@ -92,7 +92,7 @@ void TForm1::GetFilesCount(CatalogueSource source) {
   installToggleTables();
   if (readOn) {
     try {
-      loadCatalogue(*source.configuration, source.keymapFolder);
+      addKeymaps(*source.configuration, source.keymapFolder);
     } catch (const LoaderStop& stop) {
       startupProblems.push_back(u"config.xml stops short: an entry has no " + stop.element +
                                 u"; the keymaps after it are left out");
@@ -106,42 +106,37 @@ void TForm1::GetFilesCount(CatalogueSource source) {
   changed(ViewPart::Tray | ViewPart::KeymapMenu);
 }
 
-void TForm1::readGlobalSettings(const xml::XmlDocument& document) {
+void ProgramCore::readGlobalSettings(const xml::XmlDocument& document) {
   Catalogue& c = catalogue;
   const XmlElement& local = required(document.root(), u"Local");
-  c.toggleMode = required(local, u"ToggleMode").valueAsInt(1) == 2 ? 2 : 1;
-  c.offKey = required(local, c.toggleMode == 2 ? u"TKey2" : u"TKey1").valueAsInt(0);
+  c.toggleMode = required(local, u"ToggleMode").valueAsInt(1) == 2 ? ToggleMode::FunctionKeys
+                                                                   : ToggleMode::Alt;
+  c.offKey =
+      required(local, c.toggleMode == ToggleMode::FunctionKeys ? u"TKey2" : u"TKey1").valueAsInt(0);
   c.textServices = required(local, u"TextServices").valueAsBool(true);
   c.surroundActive = required(local, u"Surround").valueAsBool(true);
   c.surroundSetting = c.surroundActive;
 }
 
-void TForm1::installToggleTables() {
+void ProgramCore::installToggleTables() {
   Catalogue& c = catalogue;
-  if (c.toggleMode == 2) {
+  if (c.toggleMode == ToggleMode::FunctionKeys) {
     if (c.offKey < 0 || c.offKey > 11) c.offKey = 0;  // no such key: the default one
-    c.fkeyToggleSlots =
-        std::u16string(1, static_cast<char16_t>(text::hexDigit(static_cast<unsigned>(c.offKey))));
-    c.fkeyKeymapNames[static_cast<std::size_t>(c.offKey)] = u"****";
-    for (int slot = 0; slot < 11; ++slot)
-      c.fkeySlotByVk[static_cast<std::size_t>(slot)] =
-          std::u16string(1, static_cast<char16_t>(text::hexDigit(static_cast<unsigned>(slot))));
-    c.fkeySlotByVk[platform::kVkScroll - platform::kVkF2] = u"B";
-    c.mmenu.append(
+    c.functionKeys[static_cast<std::size_t>(c.offKey)] = {true, std::nullopt};
+    c.keymapMenu.append(
         std::u16string(functionKeyNames[static_cast<std::size_t>(c.offKey)]) + u"  Keymap off",
-        u"****");
+        std::nullopt);
   } else {
     if (c.offKey < 0 || c.offKey > 9) c.offKey = 0;
-    c.toggleDigits = decimal(c.offKey);
-    c.altKeymapNames[static_cast<std::size_t>(c.offKey)] = u"****";
-    c.mmenu.append(u"Alt+" + decimal(c.offKey) + u"  Keymap off", u"****");
+    c.altKeys[static_cast<std::size_t>(c.offKey)] = {true, std::nullopt};
+    c.keymapMenu.append(u"Alt+" + decimal(c.offKey) + u"  Keymap off", std::nullopt);
   }
 }
 
-void TForm1::loadCatalogue(const xml::XmlDocument& document,
-                           const std::filesystem::path& keymapFolder) {
+void ProgramCore::addKeymaps(const xml::XmlDocument& document,
+                             const std::filesystem::path& keymapFolder) {
   Catalogue& c = catalogue;
-  const bool fkeys = c.toggleMode == 2;
+  const bool fkeys = c.toggleMode == ToggleMode::FunctionKeys;
   const int lastKey = fkeys ? 11 : 9;
   auto keyName = [&](int n) {
     return fkeys ? std::u16string(functionKeyNames[static_cast<std::size_t>(n)])
@@ -185,11 +180,11 @@ void TForm1::loadCatalogue(const xml::XmlDocument& document,
               u"its toggle key \"" + key + u"\" is not a key number from 0 to " + decimal(lastKey));
       continue;
     }
-    const bool offKey = *n == c.offKey;
-    const std::u16string& taken = fkeys ? c.fkeyKeymapNames[static_cast<std::size_t>(*n)]
-                                        : c.altKeymapNames[static_cast<std::size_t>(*n)];
-    if (offKey || !taken.empty()) {
-      leftOut(name, keyName(*n) + (offKey ? u" is the Keymap-off key" : u" is taken by " + taken));
+    Catalogue::ToggleKey& toggle = fkeys ? c.functionKeys[static_cast<std::size_t>(*n)]
+                                         : c.altKeys[static_cast<std::size_t>(*n)];
+    if (toggle.assigned) {
+      leftOut(name, keyName(*n) + (toggle.keymap ? u" is taken by " + *toggle.keymap
+                                                 : u" is the Keymap-off key"));
       continue;
     }
     const int number = c.keymapCount + 1;
@@ -198,43 +193,36 @@ void TForm1::loadCatalogue(const xml::XmlDocument& document,
       leftOut(name, utf16(why));
       continue;
     }
-    if (fkeys) {
-      c.fkeyKeymapNames[static_cast<std::size_t>(*n)] = name;
-      c.fkeyToggleSlots.push_back(static_cast<char16_t>(text::hexDigit(static_cast<unsigned>(*n))));
-    } else {
-      c.altKeymapNames[static_cast<std::size_t>(*n)] = name;
-      c.toggleDigits += key;
-    }
+    toggle = {true, name};
     const std::u16string description = required(entry, u"Language").value() + u" " +
                                        required(entry, u"Keyboard").value() + u" " +
                                        required(entry, u"Encoding").value();
-    c.mmenu.append(keyName(*n) + u"  " + description, name);
+    c.keymapMenu.append(keyName(*n) + u"  " + description, name);
     language.resolveInputLocale(number, engine.keymaps[number].lcid);
     c.keymapCount = number;
   }
 }
 
-void TForm1::createHookComponents() {
-  installedHandler_ = handlerFor(catalogue.toggleMode, catalogue.surroundActive);
+void ProgramCore::createHookComponents() {
   if (keyHook_ && mouseHook_) return;  // a second run keeps the running components
   platform::HookPlatform& hooks = platforms_.hooks;
-  mouseHook_ = std::make_unique<hooks::TCPMouseHook>(hooks);
-  mouseHook_->SetUserHookMsg(hooks.registerWindowMessage(u"mousehook_msg"));
-  mouseHook_->SetDisableMouse(false);
-  mouseHook_->SetOnMouse(
-      [this](hooks::TCPMouseHook&, const hooks::TMouseStates& states) { OnMouseEvent(states); });
-  mouseHook_->SetOnHookLost([this](hooks::TCPMouseHook&, bool) { mouseHookLost(); });
+  mouseHook_ = std::make_unique<hooks::MouseHook>(hooks);
+  mouseHook_->setReportMessage(hooks.registerWindowMessage(u"mousehook_msg"));
+  mouseHook_->setMouseHandler(
+      [this](hooks::MouseHook&, const hooks::MouseReport& report) { onMouseReport(report); });
+  mouseHook_->setHookLostHandler([this](hooks::MouseHook&, bool) { mouseHookLost(); });
 
-  keyHook_ = std::make_unique<hooks::TCPKeyHook>(hooks);
-  keyHook_->SetUserHookMsg(hooks.registerWindowMessage(u"keyhook_msg"));
-  keyHook_->SetDisableKeyboard(false);
-  keyHook_->SetLowLevelHook(true);
-  keyHook_->SetHookInjected(false);
+  keyHook_ = std::make_unique<hooks::KeyHook>(hooks);
+  keyHook_->setReportMessage(hooks.registerWindowMessage(u"keyhook_msg"));
+  keyHook_->setWithholding(false);
+  keyHook_->setLowLevel(true);
+  keyHook_->setReportsInjected(false);
   // One dispatcher stays installed; switching keymaps changes which handler
   // it runs, from the next event on.
-  keyHook_->SetOnKey([this](hooks::TCPKeyHook&, const hooks::TKeyStates& states,
-                            const hooks::TKeyNames& names) { OnKey(states, names); });
-  keyHook_->SetOnHookLost([this](hooks::TCPKeyHook&, bool reinstalled) { hookLost(reinstalled); });
+  keyHook_->setKeyHandler(
+      [this](hooks::KeyHook&, const hooks::KeyReport& report) { onKeyReport(report); });
+  keyHook_->setHookLostHandler(
+      [this](hooks::KeyHook&, bool reinstalled) { hookLost(reinstalled); });
 }
 
 }  // namespace korimo

@@ -1,14 +1,13 @@
-// The key handlers: the per-event step (wrefresh and its twins), which
+// The key handlers: the per-event step (classifyKey and its twins), which
 // decides whether the key is composed and withheld, the toggle-key state
 // machine of both toggle modes, and the mouse handler.
 
-#include "engine/globalroutines.h"
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 
 namespace korimo {
 namespace {
 
-using hooks::TKeyStates;
+using hooks::KeyReport;
 using namespace platform;
 
 // Keys that end the composition when they are neither composed nor toggles:
@@ -21,8 +20,8 @@ bool isResetKey(std::uint32_t vk) {
 }
 
 // Mouse messages after which the caret may have moved.
-bool isResetMouseMessage(std::int32_t message) {
-  switch (static_cast<std::uint32_t>(message)) {
+bool isResetMouseMessage(std::uint32_t message) {
+  switch (message) {
     case kWmLButtonDown:
     case kWmRButtonDown:
     case kWmMButtonDown:
@@ -41,22 +40,15 @@ bool isResetMouseMessage(std::int32_t message) {
 
 }  // namespace
 
-void TForm1::OnKey(const TKeyStates& states, const hooks::TKeyNames& names) {
-  lastKeyChar = names.KeyChar;
-  lastKeyStates = states;
-  bool withhold = false;
-  switch (installedHandler_) {
-    case KeyHandler::OnKeyPressed: withhold = handleKey(1, true); break;
-    case KeyHandler::OnKeyPressed2: withhold = handleKey(1, false); break;
-    case KeyHandler::OnKeyPressed1: withhold = handleKey(2, true); break;
-    case KeyHandler::OnKeyPressed3: withhold = handleKey(2, false); break;
-  }
+void ProgramCore::onKeyReport(const KeyReport& report) {
+  key_ = report;
+  bool withhold = handleKey(catalogue.toggleMode, catalogue.surroundActive);
   // Whether to withhold a release is not decided by the modifiers of its
   // moment (Ctrl let go before C, a keymap switched on while a key is held):
   // it follows the key's presses. A press that reached the application
   // makes its release reach it too.
-  PressFate& fate = pressFates_[states.KeyInfo.vkCode & 0xFF];
-  if (states.KeyDown) {
+  PressFate& fate = pressFates_[report.vk & 0xFF];
+  if (report.down) {
     if (fate != PressFate::Passed) fate = withhold ? PressFate::Withheld : PressFate::Passed;
   } else {
     withhold = fate == PressFate::Withheld;
@@ -65,29 +57,29 @@ void TForm1::OnKey(const TKeyStates& states, const hooks::TKeyNames& names) {
   setDisableKeyboard(withhold);
 }
 
-bool TForm1::windowsKeyDown() const {
+bool ProgramCore::windowsKeyDown() const {
   const platform::KeysDown& held = keyHook_->keysDown();
   return held[kVkLWin] || held[kVkRWin];
 }
 
-void TForm1::setDisableKeyboard(bool disable) {
-  if (disable == keyHook_->DisableKeyboard()) return;
-  keyHook_->SetDisableKeyboard(disable);
-  keyHook_->UpdateHook();
+void ProgramCore::setDisableKeyboard(bool disable) {
+  if (disable == keyHook_->withholding()) return;
+  keyHook_->setWithholding(disable);
+  keyHook_->update();
 }
 
-void TForm1::wrefresh(int toggleMode, bool surround) {
+void ProgramCore::classifyKey(ToggleMode toggleMode, bool surround) {
   ToggleState& t = toggle_;
-  const TKeyStates& s = lastKeyStates;
-  const char16_t c = lastKeyChar;
+  const KeyReport& s = key_;
+  const char16_t c = s.character;
   const bool character = (c >= 32 && c <= 126) || c == u'\r' || (surround && c == u'\b');
   const bool windowsKey = windowsKeyDown();
-  if (toggleMode == 2) {
-    t.noModifiers = !s.CtrlDown && !s.AltDown && !windowsKey;
+  if (toggleMode == ToggleMode::FunctionKeys) {
+    t.noModifiers = !s.ctrl && !s.alt && !windowsKey;
     t.composableKey = character && t.noModifiers;
-    t.toggleKeyPressed = istky(s.KeyInfo.vkCode) && t.noModifiers;
+    t.toggleKeyPressed = isFunctionToggleKey(s.vk) && t.noModifiers;
   } else {
-    t.composableKey = character && !s.CtrlDown && !s.AltDown && !windowsKey;
+    t.composableKey = character && !s.ctrl && !s.alt && !windowsKey;
   }
   // Keys typed into the program's own windows (a menu, a dialog, a message
   // box) are theirs: nothing is composed or withheld there. Nor for a
@@ -96,26 +88,26 @@ void TForm1::wrefresh(int toggleMode, bool surround) {
   if (foregroundCheck() || !targetAcceptsInput) t.composableKey = false;
 }
 
-bool TForm1::handleKey(int toggleMode, bool surround) {
-  const TKeyStates& s = lastKeyStates;
-  wrefresh(toggleMode, surround);
-  if (s.CtrlDown) engine.composition.reset();
+bool ProgramCore::handleKey(ToggleMode toggleMode, bool surround) {
+  const KeyReport& s = key_;
+  classifyKey(toggleMode, surround);
+  if (s.ctrl) engine.composition.reset();
   // The release of a key the program took (composed or toggled) does
   // nothing more.
-  if (!s.KeyDown && pressFates_[s.KeyInfo.vkCode & 0xFF] == PressFate::Withheld) return true;
+  if (!s.down && pressFates_[s.vk & 0xFF] == PressFate::Withheld) return true;
   if (toggle_.composableKey) {
-    if (!keymapOn || !s.KeyDown) return false;
+    if (!keymapOn || !s.down) return false;
     return composeKey(surround);
   }
-  if (toggleMode == 1 ? s.AltDown : toggle_.toggleKeyPressed)
-    return toggleMode == 1 ? toggleStepAlt() : toggleStepFunctionKey();
-  if (isResetKey(s.KeyInfo.vkCode)) engine.composition.reset();
+  if (toggleMode == ToggleMode::Alt ? s.alt : toggle_.toggleKeyPressed)
+    return toggleMode == ToggleMode::Alt ? toggleStepAlt() : toggleStepFunctionKey();
+  if (isResetKey(s.vk)) engine.composition.reset();
   return false;
 }
 
-bool TForm1::composeKey(bool surround) {
-  const auto vk = static_cast<std::uint16_t>(lastKeyStates.KeyInfo.vkCode);
-  bool updated = engine.composeKey(vk, lastKeyChar, surround);
+bool ProgramCore::composeKey(bool surround) {
+  const auto vk = static_cast<std::uint16_t>(key_.vk);
+  bool updated = engine.composeKey(vk, key_.character, surround);
   // Where the focus and the caret are, read once for a key that changes the
   // text: before taking anything back it must be where the last change left it.
   std::optional<platform::FocusPlace> place;
@@ -125,7 +117,7 @@ bool TForm1::composeKey(bool surround) {
     // What the syllable typed is no longer before the caret: nothing is
     // taken back there, and the key begins a new syllable.
     engine.composition.reset();
-    updated = engine.composeKey(vk, lastKeyChar, surround);
+    updated = engine.composeKey(vk, key_.character, surround);
   }
   if (!applyChange()) {
     // Windows took the text in part or not at all: the syllable is gone,
@@ -135,15 +127,15 @@ bool TForm1::composeKey(bool surround) {
   }
   if (place) lastPlace_ = place;
   if (updated && keyPreviewChecked) {
-    preview.emptify();
-    preview.fillitup(engine.keymap, engine.composition.pendingKeys);
+    preview.clear();
+    preview.showContinuations(engine.keymap, engine.composition.pendingKeys);
     changed(ViewPart::KeyPreview);
   }
   // Enter composes nothing: it reaches the window itself.
-  return lastKeyChar != u'\r';
+  return key_.character != u'\r';
 }
 
-bool TForm1::applyChange() {
+bool ProgramCore::applyChange() {
   const platform::TextChange& change = engine.replacement.change();
   if (change.empty()) return true;
   const bool taken = output_.apply(change, engine.windows.targetWindow, keyHook_->keysDown());
@@ -159,7 +151,7 @@ bool TForm1::applyChange() {
 // next line where the line wraps; a caret on an earlier line, further down,
 // or in another control got there some other way. (A program that draws
 // its own caret tells only where the focus is.)
-bool TForm1::caretMoved(const std::optional<platform::FocusPlace>& now) const {
+bool ProgramCore::caretMoved(const std::optional<platform::FocusPlace>& now) const {
   if (!lastPlace_ || !now) return false;
   const platform::FocusPlace& was = *lastPlace_;
   if (now->focus != was.focus || now->caretWindow != was.caretWindow) return true;
@@ -168,59 +160,57 @@ bool TForm1::caretMoved(const std::optional<platform::FocusPlace>& now) const {
   return now->caretTop < was.caretTop - line / 2 || now->caretTop > was.caretTop + line + line / 2;
 }
 
-bool TForm1::toggleStepAlt() {
-  const TKeyStates& s = lastKeyStates;
+bool ProgramCore::toggleStepAlt() {
+  const KeyReport& s = key_;
   const Catalogue& c = catalogue;
-  if (leftButtonDown_ || s.CtrlDown) {
+  if (leftButtonDown_ || s.ctrl) {
     engine.composition.reset();
     return false;
   }
-  if (!s.KeyDown) return false;
-  const std::uint32_t vk = s.KeyInfo.vkCode;
+  if (!s.down) return false;
+  const std::uint32_t vk = s.vk;
   const bool altKey = vk == kVkLMenu || vk == kVkRMenu;
-  const bool digitToggle = vk >= kVk0 && vk <= kVk9 &&
-                           c.toggleDigits.find(static_cast<char16_t>(vk)) != std::u16string::npos;
+  const bool digitToggle = vk >= kVk0 && vk <= kVk9 && c.altKeys[vk - kVk0].assigned;
   if (!digitToggle && !altKey) return false;
   // The window sees Alt pressed and, once the user lets go, released: with
   // no key between, it would open its menu bar. A key no layout assigns
   // comes between instead of the withheld digit.
   if (digitToggle) output_.tap(kVkUnassigned);
-  if (lastKeyChar >= u'0' && lastKeyChar <= u'9' &&
-      c.toggleDigits.find(lastKeyChar) != std::u16string::npos) {
+  // The digit the key types on the layout (which may not be the key's own).
+  const char16_t digit = key_.character;
+  if (digit >= u'0' && digit <= u'9' && c.altKeys[digit - u'0'].assigned) {
     toggle_.toggleSwitching = true;
-    set_environ(c.altKeymapNames[static_cast<std::size_t>(lastKeyChar - u'0')]);
+    switchKeymap(c.altKeys[digit - u'0'].keymap);
     toggle_.toggleSwitching = false;
   }
   return true;
 }
 
-bool TForm1::toggleStepFunctionKey() {
-  const TKeyStates& s = lastKeyStates;
-  if (!s.KeyDown) return false;
+bool ProgramCore::toggleStepFunctionKey() {
+  const KeyReport& s = key_;
+  if (!s.down) return false;
   engine.composition.reset();
-  const int slot = hexToInt(catalogue.slotOfVk(s.KeyInfo.vkCode));
+  const std::optional<std::size_t> slot = Catalogue::functionKeySlot(s.vk);
+  if (!slot) return false;
   toggle_.toggleSwitching = true;
-  set_environ(catalogue.fkeyKeymapNames[static_cast<std::size_t>(slot)]);
+  switchKeymap(catalogue.functionKeys[*slot].keymap);
   toggle_.toggleSwitching = false;
   return true;
 }
 
-bool TForm1::istky(std::uint32_t vk) const {
-  for (char16_t slot : catalogue.fkeyToggleSlots)
-    if (Catalogue::fkeyCodes[static_cast<std::size_t>(hexToInt(std::u16string_view(&slot, 1)))] ==
-        vk)
-      return true;
-  return false;
+bool ProgramCore::isFunctionToggleKey(std::uint32_t vk) const {
+  const std::optional<std::size_t> slot = Catalogue::functionKeySlot(vk);
+  return slot && catalogue.functionKeys[*slot].assigned;
 }
 
 // A click may move the caret of the window typed into. A click on one of the
 // program's own windows (the strip's arrows, the keyboard picture) does not:
 // the syllable being typed goes on.
-void TForm1::OnMouseEvent(const hooks::TMouseStates& states) {
-  const auto message = static_cast<std::uint32_t>(states.ButtonInfo);
+void ProgramCore::onMouseReport(const hooks::MouseReport& report) {
+  const std::uint32_t message = report.message;
   if (message == kWmLButtonDown || message == kWmLButtonDblClk) leftButtonDown_ = true;
   if (message == kWmLButtonUp) leftButtonDown_ = false;
-  if (isResetMouseMessage(states.ButtonInfo) && !engine.windows.isOwnWindow(states.Window))
+  if (isResetMouseMessage(message) && !engine.windows.isOwnWindow(report.window))
     engine.composition.reset();
 }
 

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "engine/globalroutines.h"
+#include "engine/written_values.h"
 #include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
@@ -35,9 +35,9 @@ constexpr char16_t kSubstitutesKey[] = u"Keyboard Layout\\Substitutes";
 
 }  // namespace
 
-std::u16string RegionalLanguage::readDefaultLayoutId() {
+std::optional<std::u16string> RegionalLanguage::readDefaultLayoutId() {
   auto first = shell_.readRegistry(Hive::CurrentUser, kPreloadKey, u"1");
-  if (!first) return u"False";
+  if (!first) return std::nullopt;
   auto substitute = shell_.readRegistry(Hive::CurrentUser, kSubstitutesKey, first->text);
   return substitute ? substitute->text : first->text;
 }
@@ -52,7 +52,9 @@ bool RegionalLanguage::indianSupportInstalled() {
   return indian && indian->type == RegistryValue::Type::Dword && indian->number == 4;
 }
 
-bool RegionalLanguage::isloadingtodo() { return !(localesDone() && indianSupportInstalled()); }
+bool RegionalLanguage::unassignedLayoutsWanted() {
+  return !(localesDone() && indianSupportInstalled());
+}
 
 std::uintptr_t RegionalLanguage::inputLocaleFor(std::u16string_view lcid) {
   const std::optional<std::uint32_t> number = text::parseHex(lcid);
@@ -88,8 +90,8 @@ std::uintptr_t RegionalLanguage::keymapInputLocale(int keymap) const {
 }
 
 void RegionalLanguage::activateDefaultLayout() {
-  if (defaultLayoutId.size() != 8 || !text::parseHex(defaultLayoutId)) return;
-  shell_.loadKeyboardLayout(defaultLayoutId, platform::kKlfActivate);
+  if (!defaultLayoutId || defaultLayoutId->size() != 8 || !text::parseHex(*defaultLayoutId)) return;
+  shell_.loadKeyboardLayout(*defaultLayoutId, platform::kKlfActivate);
 }
 
 // WM_INPUTLANGCHANGEREQUEST as Windows sends it: no flags (the next and
@@ -134,25 +136,11 @@ void RegionalLanguage::restoreSwitchedWindows() {
   switched_.clear();
 }
 
-int RegionalLanguage::windowsVersionClass() {
-  auto v = shell_.version();
-  if (!v) return 0;
-  if (v->platformId == 1) {
-    if (v->major == 4 && v->minor == 0) return 1;
-    if (v->major == 4 && v->minor == 10)
-      return v->servicePack.size() >= 2 && v->servicePack[1] == u'A' ? 3 : 2;
-    if (v->major == 4 && v->minor == 90) return 5;
-    return 0;
-  }
-  if (v->platformId == 2) {
-    if (v->major <= 4) return 4;
-    if (v->major == 5 && v->minor == 0) return 6;
-    if (v->major == 5 && v->minor == 1) return 7;
-    // Windows 8.1 and later report 6.2 without a compatibility manifest and
-    // 10.0 with one; all of them carry the Indian-language support.
-    if (v->major >= 6) return 8;
-  }
-  return 0;
+bool RegionalLanguage::windowsHasIndianSupport() {
+  const auto v = shell_.version();
+  // Windows 8.1 and later report 6.2 without a compatibility manifest and
+  // 10.0 with one; all of them, as Vista and 7, carry the support.
+  return v && v->platformId == 2 && v->major >= 6;
 }
 
 void RegionalLanguage::launchLocaleTool() {

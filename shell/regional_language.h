@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,8 +30,8 @@ class RegionalLanguage {
                    const Catalogue& catalogue)
       : shell_(shell), windows_(windows), catalogue_(catalogue) {}
 
-  std::u16string readDefaultLayoutId();
-  bool isloadingtodo();
+  std::optional<std::u16string> readDefaultLayoutId();
+  bool unassignedLayoutsWanted();
   // The input locale (HKL) for a keymap's language, its LCID as hexadecimal
   // text: the layout the locale tool chose for the language, loaded, when it
   // is of that language; else the first layout of the language that Windows
@@ -54,10 +55,12 @@ class RegionalLanguage {
   // The same for every window we switched: at exit and restart.
   void restoreSwitchedWindows();
 
-  int windowsVersionClass();
+  // Whether Windows itself carries the support for Indian languages
+  // (Vista and later); older ones need the regional-language check.
+  bool windowsHasIndianSupport();
   void regionalLanguageCheck();
 
-  std::u16string defaultLayoutId = u"False";
+  std::optional<std::u16string> defaultLayoutId;
   bool loadUnassignedLayouts = true;
 
  private:

@@ -1,21 +1,21 @@
 // The tray icon's clicks and the commands of its menus.
 
 #include "platform/scope_exit.h"
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 
 namespace korimo {
 
-bool TForm1::trayclick(TrayButton button) {
-  flushout();
+bool ProgramCore::trayIconPressed(TrayButton button) {
+  forgetClosedWindows();
   if (button == TrayButton::Right) return false;  // the main menu opens by itself
   // The keymap sub-menu opens at the pointer; its item clicks arrive as
-  // mmenuItemClick. The program's window comes to the front first, or the
+  // keymapMenuChosen. The program's window comes to the front first, or the
   // menu would not close when the user clicks elsewhere.
   platforms_.shell.setForegroundWindow(engine.windows.ownWindow);
   return true;
 }
 
-void TForm1::trayMenuClosed() {
+void ProgramCore::trayMenuClosed() {
   // A closed tray menu needs one more message to its window to close properly.
   platforms_.shell.postMessage(engine.windows.ownWindow, platform::kWmNull, 0, 0);
   // The menu took the focus to the program's hidden window; keys typed next
@@ -24,38 +24,38 @@ void TForm1::trayMenuClosed() {
     platforms_.shell.setForegroundWindow(engine.windows.targetWindow);
 }
 
-void TForm1::mmenuItemClick(std::size_t item) {
-  if (item >= catalogue.mmenu.size()) return;
+void ProgramCore::keymapMenuChosen(std::size_t item) {
+  if (item >= catalogue.keymapMenu.size()) return;
   if (engine.windows.targetWindow != platform::kNoWindow)
     platforms_.shell.setForegroundWindow(engine.windows.targetWindow);
-  if (catalogue.mmenu[item].checked) toggle_.toggleSwitching = true;
-  set_environ(catalogue.mmenu[item].Hint);
+  if (catalogue.keymapMenu[item].checked) toggle_.toggleSwitching = true;
+  switchKeymap(catalogue.keymapMenu[item].keymap);
   toggle_.toggleSwitching = false;
 }
 
-void TForm1::sett1Click() {
+void ProgramCore::toggleKeyPreview() {
   keyPreviewChecked = !keyPreviewChecked;
   changed(ViewPart::MainMenu | ViewPart::KeyPreview);
 }
 
-void TForm1::KeymapHelp2Click() {
+void ProgramCore::toggleOnScreenKeyboard() {
   oskChecked = !oskChecked;
-  if (oskChecked) osk.keyitup(engine.keymap);
+  if (oskChecked) osk.setLegends(engine.keymap);
   changed(ViewPart::MainMenu | ViewPart::Keyboard);
 }
 
-void TForm1::arrowClick(KeyPreview::Arrow arrow) {
-  preview.UpDown1ChangingEx(engine.keymap, arrow);
+void ProgramCore::previewArrowClicked(KeyPreview::Arrow arrow) {
+  preview.turnPage(engine.keymap, arrow);
   changed(ViewPart::KeyPreview);
 }
 
-void TForm1::Exit1Click() {
+void ProgramCore::exitProgram() {
   ending_ = true;
   language.restoreSwitchedWindows();
   platforms_.shell.terminateApplication();
 }
 
-void TForm1::restartApplication() {
+void ProgramCore::restartApplication() {
   ending_ = true;
   const std::u16string self = platforms_.shell.moduleFileName().u16string();
   platforms_.shell.runOffThread(
@@ -64,36 +64,36 @@ void TForm1::restartApplication() {
   platforms_.shell.terminateApplication();
 }
 
-void TForm1::mainMenuClick(MainMenuItem item) {
+void ProgramCore::mainMenuChosen(MainMenuItem item) {
   switch (item) {
-    case MainMenuItem::Settings: opensettings(); break;
-    case MainMenuItem::OnScreenKeyboard: KeymapHelp2Click(); break;
-    case MainMenuItem::KeyPreview: sett1Click(); break;
-    case MainMenuItem::VisitHelpPage: VisitHelppage1Click(); break;
-    case MainMenuItem::About: opensplash(); break;
-    case MainMenuItem::Exit: Exit1Click(); break;
+    case MainMenuItem::Settings: openSettings(); break;
+    case MainMenuItem::OnScreenKeyboard: toggleOnScreenKeyboard(); break;
+    case MainMenuItem::KeyPreview: toggleKeyPreview(); break;
+    case MainMenuItem::VisitHelpPage: visitHelpPage(); break;
+    case MainMenuItem::About: openAbout(); break;
+    case MainMenuItem::Exit: exitProgram(); break;
   }
 }
 
-void TForm1::opensettings() {
+void ProgramCore::openSettings() {
   if (settingsOpen || !dialogHost_) return;  // one is open already
   settingsOpen = true;                       // for as long as it is shown
   ScopeExit closed([this] { settingsOpen = false; });
   dialogHost_->showSettings();
 }
 
-void TForm1::opensplash() {
+void ProgramCore::openAbout() {
   if (aboutOpen || !dialogHost_) return;
   aboutOpen = true;
   ScopeExit closed([this] { aboutOpen = false; });
   dialogHost_->showAbout();
 }
 
-std::filesystem::path TForm1::helpPage() {
+std::filesystem::path ProgramCore::helpPage() {
   return platforms_.shell.executableFolder() / "korimohelp.html";
 }
 
-void TForm1::VisitHelppage1Click() {
+void ProgramCore::visitHelpPage() {
   const std::filesystem::path page = helpPage();
   if (!platforms_.shell.fileExists(page)) {
     platforms_.shell.messageBox(

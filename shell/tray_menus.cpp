@@ -1,6 +1,6 @@
 #include "shell/tray_menus.h"
 
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 #include "text/unicode_text.h"
 
 namespace korimo {
@@ -17,7 +17,7 @@ std::u16string_view mainMenuCaption(MainMenuItem item) {
   return u"";
 }
 
-std::vector<MenuLine> mainMenuLines(const TForm1& core) {
+std::vector<MenuLine> mainMenuLines(const ProgramCore& core) {
   std::vector<MenuLine> lines;
   for (MainMenuItem item : kMainMenuItems) {
     const bool checked = (item == MainMenuItem::OnScreenKeyboard && core.oskChecked) ||
@@ -27,14 +27,14 @@ std::vector<MenuLine> mainMenuLines(const TForm1& core) {
   return lines;
 }
 
-std::vector<MenuLine> keymapMenuLines(const TForm1& core) {
+std::vector<MenuLine> keymapMenuLines(const ProgramCore& core) {
   std::vector<MenuLine> lines;
-  const KeymapMenu& menu = core.catalogue.mmenu;
+  const KeymapMenu& menu = core.catalogue.keymapMenu;
   for (std::size_t i = 0; i < menu.size(); ++i) lines.push_back({menu[i].caption, menu[i].checked});
   return lines;
 }
 
-TrayLook trayLook(const TForm1& core) {
+TrayLook trayLook(const ProgramCore& core) {
   TrayLook look;
   const bool paused = core.keymapOn && !core.targetAcceptsInput;
   look.on = core.catalogue.trayIconOn && core.hookProblem.empty() && !paused;

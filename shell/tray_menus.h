@@ -10,7 +10,7 @@
 
 namespace korimo {
 
-class TForm1;
+class ProgramCore;
 
 struct MenuLine {
   std::u16string caption;
@@ -25,9 +25,9 @@ constexpr std::array<MainMenuItem, 6> kMainMenuItems = {
     MainMenuItem::About,      MainMenuItem::Exit};
 std::u16string_view mainMenuCaption(MainMenuItem item);
 
-std::vector<MenuLine> mainMenuLines(const TForm1& core);
+std::vector<MenuLine> mainMenuLines(const ProgramCore& core);
 // Item 0 is Keymap off, item k catalogued keymap k.
-std::vector<MenuLine> keymapMenuLines(const TForm1& core);
+std::vector<MenuLine> keymapMenuLines(const ProgramCore& core);
 
 // The notification area keeps at most this many units of a tooltip.
 constexpr std::size_t kTooltipUnits = 127;
@@ -36,6 +36,6 @@ struct TrayLook {
   bool on = false;  // the "on" picture: a keymap is on
   std::u16string tooltip;
 };
-TrayLook trayLook(const TForm1& core);
+TrayLook trayLook(const ProgramCore& core);
 
 }  // namespace korimo

@@ -4,13 +4,13 @@ namespace korimo::text {
 
 const char* describe(Utf8Fault fault) {
   switch (fault) {
-    case Utf8Fault::kContinuation: return "unexpected continuation byte";
-    case Utf8Fault::kInvalidByte: return "byte that never occurs in UTF-8";
-    case Utf8Fault::kTruncated: return "truncated sequence";
-    case Utf8Fault::kOverlong: return "overlong encoding";
-    case Utf8Fault::kSurrogate: return "encoded surrogate";
-    case Utf8Fault::kTooLarge: return "code point above U+10FFFF";
-    case Utf8Fault::kNone: break;
+    case Utf8Fault::Continuation: return "unexpected continuation byte";
+    case Utf8Fault::InvalidByte: return "byte that never occurs in UTF-8";
+    case Utf8Fault::Truncated: return "truncated sequence";
+    case Utf8Fault::Overlong: return "overlong encoding";
+    case Utf8Fault::Surrogate: return "encoded surrogate";
+    case Utf8Fault::TooLarge: return "code point above U+10FFFF";
+    case Utf8Fault::None: break;
   }
   return "no fault";
 }
@@ -20,7 +20,7 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     const Decoded d = decodeUtf8(utf8, i);
-    if (d.fault != Utf8Fault::kNone)
+    if (d.fault != Utf8Fault::None)
       throw EncodingError("invalid UTF-8 at byte " + std::to_string(i) + ": " + describe(d.fault));
     appendUtf16(out, d.codePoint);
     i += d.length;

@@ -73,15 +73,7 @@ std::string hex(std::uint32_t value, std::size_t minDigits);
 std::optional<std::uint32_t> parseHex(std::u16string_view text);
 
 // ---- UTF-8, a character at a time
-enum class Utf8Fault {
-  kNone,
-  kContinuation,
-  kInvalidByte,
-  kTruncated,
-  kOverlong,
-  kSurrogate,
-  kTooLarge
-};
+enum class Utf8Fault { None, Continuation, InvalidByte, Truncated, Overlong, Surrogate, TooLarge };
 
 // What is wrong, for messages.
 const char* describe(Utf8Fault fault);
@@ -89,14 +81,14 @@ const char* describe(Utf8Fault fault);
 struct Decoded {
   char32_t codePoint = 0;
   std::size_t length = 0;
-  Utf8Fault fault = Utf8Fault::kNone;
+  Utf8Fault fault = Utf8Fault::None;
 };
 
 // Decodes the sequence starting at text[i] (i < text.size()), strictly.
 inline Decoded decodeUtf8(std::string_view text, std::size_t i) {
   const auto lead = static_cast<unsigned char>(text[i]);
-  if (lead < 0x80) return {lead, 1, Utf8Fault::kNone};
-  if (lead < 0xC0) return {0, 1, Utf8Fault::kContinuation};
+  if (lead < 0x80) return {lead, 1, Utf8Fault::None};
+  if (lead < 0xC0) return {0, 1, Utf8Fault::Continuation};
   std::size_t length = 0;
   char32_t cp = 0;
   char32_t minimum = 0;
@@ -107,18 +99,18 @@ inline Decoded decodeUtf8(std::string_view text, std::size_t i) {
   } else if (lead < 0xF8) {
     length = 4, cp = lead & 0x07u, minimum = 0x10000;
   } else {
-    return {0, 1, Utf8Fault::kInvalidByte};
+    return {0, 1, Utf8Fault::InvalidByte};
   }
   for (std::size_t k = 1; k < length; ++k) {
-    if (i + k >= text.size()) return {0, k, Utf8Fault::kTruncated};
+    if (i + k >= text.size()) return {0, k, Utf8Fault::Truncated};
     const auto next = static_cast<unsigned char>(text[i + k]);
-    if ((next & 0xC0u) != 0x80u) return {0, k, Utf8Fault::kTruncated};
+    if ((next & 0xC0u) != 0x80u) return {0, k, Utf8Fault::Truncated};
     cp = (cp << 6) | (next & 0x3Fu);
   }
-  if (cp < minimum) return {0, length, Utf8Fault::kOverlong};
-  if (isSurrogate(cp)) return {0, length, Utf8Fault::kSurrogate};
-  if (cp > 0x10FFFF) return {0, length, Utf8Fault::kTooLarge};
-  return {cp, length, Utf8Fault::kNone};
+  if (cp < minimum) return {0, length, Utf8Fault::Overlong};
+  if (isSurrogate(cp)) return {0, length, Utf8Fault::Surrogate};
+  if (cp > 0x10FFFF) return {0, length, Utf8Fault::TooLarge};
+  return {cp, length, Utf8Fault::None};
 }
 
 inline void appendUtf16(std::u16string& out, char32_t cp) {

@@ -20,18 +20,17 @@ std::string readBytes(const std::filesystem::path& path) {
   std::string data;
   try {
     std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) throw XmlError("cannot open " + pathText(path) + " for reading");
+    if (!in.is_open()) throw XmlError(pathText(path), "cannot open the file for reading");
     char buffer[65536];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
       data.append(buffer, static_cast<std::size_t>(in.gcount()));
-      if (data.size() > kMaxFileBytes)
-        throw XmlError(pathText(path) + ": " + detail::fileTooLarge());
+      if (data.size() > kMaxFileBytes) throw XmlError(pathText(path), detail::fileTooLarge());
     }
-    if (in.bad()) throw XmlError("cannot read " + pathText(path));
+    if (in.bad()) throw XmlError(pathText(path), "cannot read the file");
   } catch (const XmlError&) {
     throw;
   } catch (const std::exception& e) {
-    throw XmlError("cannot read " + pathText(path) + ": " + e.what());
+    throw XmlError(pathText(path), std::string("cannot read the file: ") + e.what());
   }
   return data;
 }
@@ -44,7 +43,7 @@ auto readFile(const std::filesystem::path& path, Read read) {
   try {
     return read(data);
   } catch (const XmlError& e) {
-    throw XmlError(pathText(path) + ": " + e.what());
+    throw XmlError(pathText(path), e.reason());
   }
 }
 
@@ -61,10 +60,10 @@ void readDocument(const std::filesystem::path& path, XmlHandler& handler) {
 void XmlDocument::save(const std::filesystem::path& path) const {
   const std::string text = toString();  // before touching the file
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) throw XmlError("cannot create " + pathText(path));
+  if (!out.is_open()) throw XmlError(pathText(path), "cannot create the file");
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
   out.close();
-  if (out.fail()) throw XmlError("cannot write " + pathText(path));
+  if (out.fail()) throw XmlError(pathText(path), "cannot write the file");
 }
 
 }  // namespace korimo::xml

@@ -63,7 +63,7 @@ std::string_view checkDocument(std::string_view bytes, std::string& normalised) 
       continue;
     }
     const Decoded d = decodeUtf8(bytes, i);
-    if (d.fault != Utf8Fault::kNone) {
+    if (d.fault != Utf8Fault::None) {
       throw XmlError(position(line, column) + "invalid UTF-8 (" + describe(d.fault) + ")");
     }
     if (!isXmlChar(d.codePoint)) {

@@ -32,7 +32,14 @@ namespace korimo::xml {
 // well-formed XML; the message says what and where.
 class XmlError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit XmlError(const std::string& reason) : std::runtime_error(reason), reason_(reason) {}
+  // A fault of the named file: what() names it, reason() does not.
+  XmlError(const std::string& file, const std::string& reason)
+      : std::runtime_error(file + ": " + reason), reason_(reason) {}
+  const std::string& reason() const { return reason_; }
+
+ private:
+  std::string reason_;
 };
 
 // What the reader takes at most; beyond, it raises XmlError saying so.

@@ -48,14 +48,6 @@ struct DeliveredMouse {
   std::uintptr_t extraInfo = 0;
 };
 
-struct MouseEventCall {
-  std::uint32_t flags = 0;
-  std::uint32_t dx = 0;
-  std::uint32_t dy = 0;
-  std::uint32_t data = 0;
-  std::uintptr_t extraInfo = 0;
-};
-
 class SimHookPlatform : public HookPlatform, public Desktop {
  public:
   SimHookPlatform();
@@ -133,11 +125,6 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   // The clock of the key and mouse records, in milliseconds.
   std::uint32_t now() const { return clock_; }
   std::vector<DeliveredMouse> deliveredMouse;
-  std::vector<MouseEventCall> mouseEventCalls;
-  std::vector<bool> showCursorCalls;
-  int cursorDisplayCount = 0;
-  bool buttonsSwapped = false;
-  std::vector<bool> swapCalls;
 
   // ---- windows and messages
   // Sends a message to a hidden window; 0 when there is no such window.
@@ -173,13 +160,6 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   bool registerRawMouse(WindowHandle window) override;
   bool rawMouseClick(std::intptr_t) override { return rawClick_; }
   std::uint32_t tickCount() override { return clock_; }
-  int screenWidth() override { return width; }
-  int screenHeight() override { return height; }
-  bool cursorPos(std::int32_t& x, std::int32_t& y) override;
-  void mouseEvent(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
-                  std::uintptr_t extraInfo) override;
-  int showCursor(bool show) override;
-  bool swapMouseButton(bool swap) override;
 
   // ---- Desktop: the program's own output goes through the hooks first
   unsigned sendInput(std::span<const KeyboardInput> records) override;

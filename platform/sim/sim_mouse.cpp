@@ -54,7 +54,7 @@ bool SimHookPlatform::mouseReport(std::uint32_t message, std::int32_t x, std::in
       case kWmMouseHWheel: withheld = f.BlockWheel || f.DisableMouse; break;
       case kWmMouseMove:
         // The user's moves must not undo parking or inverting; the
-        // component's own moves always pass.
+        // library's own moves (extra information 1) always pass.
         withheld = extra != 1 && (f.DisableMouse || f.HidePointer || f.InvertPointer);
         break;
       default: break;
@@ -79,48 +79,7 @@ void SimHookPlatform::moveMouse(std::int32_t x, std::int32_t y) {
 }
 
 void SimHookPlatform::mouseButton(std::uint32_t message) {
-  std::uint32_t m = message;
-  if (buttonsSwapped) {
-    if (m >= kWmLButtonDown && m <= kWmLButtonDblClk)
-      m += 3;
-    else if (m >= kWmRButtonDown && m <= kWmRButtonDblClk)
-      m -= 3;
-  }
-  mouseReport(m, cursorX, cursorY, 0);
-}
-
-bool SimHookPlatform::cursorPos(std::int32_t& x, std::int32_t& y) {
-  x = cursorX;
-  y = cursorY;
-  return true;
-}
-
-void SimHookPlatform::mouseEvent(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy,
-                                 std::uint32_t data, std::uintptr_t extraInfo) {
-  mouseEventCalls.push_back(MouseEventCall{flags, dx, dy, data, extraInfo});
-  if (!(flags & kMouseEventMove)) return;
-  std::int32_t x = cursorX + static_cast<std::int32_t>(dx);
-  std::int32_t y = cursorY + static_cast<std::int32_t>(dy);
-  if (flags & kMouseEventAbsolute) {
-    // Normalized 0..65535 onto the pixels, the way the system maps them.
-    x = static_cast<std::int32_t>((std::int64_t(dx) * width) >> 16);
-    y = static_cast<std::int32_t>((std::int64_t(dy) * height) >> 16);
-  }
-  // Synthetic input runs through the hook like any other, nested in this call.
-  mouseReport(kWmMouseMove, x, y, extraInfo);
-}
-
-int SimHookPlatform::showCursor(bool show) {
-  showCursorCalls.push_back(show);
-  cursorDisplayCount += show ? 1 : -1;
-  return cursorDisplayCount;
-}
-
-bool SimHookPlatform::swapMouseButton(bool swap) {
-  swapCalls.push_back(swap);
-  bool was = buttonsSwapped;
-  buttonsSwapped = swap;
-  return was;
+  mouseReport(message, cursorX, cursorY, 0);
 }
 
 }  // namespace korimo::platform::sim

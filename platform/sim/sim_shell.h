@@ -25,7 +25,7 @@ class SimShell : public ShellPlatform {
   void setRegistry(Hive hive, std::u16string key, std::u16string name, RegistryValue value);
   void createRegistryKey(Hive hive, std::u16string key);
 
-  std::optional<VersionInfo> versionInfo = VersionInfo{2, 10, 0, u""};
+  std::optional<VersionInfo> versionInfo = VersionInfo{2, 10, 0};
   // The layouts loaded for the user (their identifiers, the default first);
   // LoadKeyboardLayoutW also loads those with a key under HKLM
   // SYSTEM\CurrentControlSet\Control\Keyboard Layouts.

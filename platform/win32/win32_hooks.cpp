@@ -216,27 +216,6 @@ std::u16string Win32HookPlatform::keyboardLayoutName() {
   return std::u16string(reinterpret_cast<const char16_t*>(name));
 }
 
-int Win32HookPlatform::screenWidth() { return ::GetSystemMetrics(SM_CXSCREEN); }
-int Win32HookPlatform::screenHeight() { return ::GetSystemMetrics(SM_CYSCREEN); }
-
-bool Win32HookPlatform::cursorPos(std::int32_t& x, std::int32_t& y) {
-  POINT p{};
-  if (!::GetCursorPos(&p)) return false;
-  x = p.x;
-  y = p.y;
-  return true;
-}
-
-void Win32HookPlatform::mouseEvent(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy,
-                                   std::uint32_t data, std::uintptr_t extraInfo) {
-  ::mouse_event(flags, dx, dy, data, static_cast<ULONG_PTR>(extraInfo));
-}
-
-int Win32HookPlatform::showCursor(bool show) { return ::ShowCursor(show ? TRUE : FALSE); }
-bool Win32HookPlatform::swapMouseButton(bool swap) {
-  return ::SwapMouseButton(swap ? TRUE : FALSE) != 0;
-}
-
 namespace {
 
 // A device of the generic desktop controls (usage 2 mouse, 6 keyboard) sends

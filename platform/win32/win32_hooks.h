@@ -41,13 +41,6 @@ class Win32HookPlatform : public HookPlatform {
   bool registerRawMouse(WindowHandle window) override;
   bool rawMouseClick(std::intptr_t lParam) override;
   std::uint32_t tickCount() override;
-  int screenWidth() override;
-  int screenHeight() override;
-  bool cursorPos(std::int32_t& x, std::int32_t& y) override;
-  void mouseEvent(std::uint32_t flags, std::uint32_t dx, std::uint32_t dy, std::uint32_t data,
-                  std::uintptr_t extraInfo) override;
-  int showCursor(bool show) override;
-  bool swapMouseButton(bool swap) override;
 
  private:
   void showErrors();

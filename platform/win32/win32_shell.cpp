@@ -156,8 +156,7 @@ std::optional<VersionInfo> Win32Shell::version() {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   if (!GetVersionExW(&info)) return std::nullopt;
 #pragma GCC diagnostic pop
-  return VersionInfo{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
-                     narrow16(info.szCSDVersion, wcslen(info.szCSDVersion))};
+  return VersionInfo{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
 }
 
 namespace {

@@ -201,6 +201,18 @@ TEST_F(CliTest, RefusedInputAndFilesExitWithTheirCodes) {
   EXPECT_EQ(cli({"check", six}).code, 0);
 }
 
+TEST_F(CliTest, HelpPrintsTheUsageAndAnUnknownCommandIsRefused) {
+  for (const char* help : {"--help", "-h"}) {
+    const CliRun run = cli({help});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out.rfind("usage: korimo-cli check FILE...\n", 0), 0u) << run.out;
+    EXPECT_EQ(run.err, "");
+  }
+  const CliRun unknown = cli({"--frobnicate"});
+  EXPECT_EQ(unknown.code, 2);
+  EXPECT_NE(unknown.err.find("unknown command '--frobnicate'"), std::string::npos);
+}
+
 TEST_F(CliTest, HostileInputGetsAMessageAndAnExitCodeNeverAnAbort) {
   auto keymapWith = [&](const char* name, const char* character) {
     return folder
@@ -239,11 +251,13 @@ TEST_F(CliTest, HostileInputGetsAMessageAndAnExitCodeNeverAnAbort) {
     EXPECT_EQ(run.code, c.code) << c.err;
     EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
   }
-  CliRun run = cli({"check", utf16, "/dev/zero"});
+  CliRun run = cli({"check", utf16, "/dev/zero", "/no/such.xml"});
   EXPECT_EQ(run.code, 3);
-  EXPECT_EQ(run.out, utf16 + ": error " + utf16 +
-                         ": the file is UTF-16; save it as UTF-8\n"
-                         "/dev/zero: error /dev/zero: the file is larger than 16 MiB\n");
+  // Each line names its file once.
+  EXPECT_EQ(run.out, utf16 +
+                         ": error the file is UTF-16; save it as UTF-8\n"
+                         "/dev/zero: error the file is larger than 16 MiB\n"
+                         "/no/such.xml: error cannot open the file for reading\n");
 }
 
 TEST_F(CliTest, UndoOfASignTypedAsItsOwnStepKeepsTheSyllableInEveryClass) {

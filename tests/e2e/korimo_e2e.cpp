@@ -1,5 +1,5 @@
 // The program core as it runs on Windows, for the end-to-end checks of
-// run-e2e.sh: TForm1 over the real desktop, hook and shell platforms, with
+// run-e2e.sh: ProgramCore over the real desktop, hook and shell platforms, with
 // the real hook libraries, the configuration and the keymaps beside this
 // executable. Keys come from the desktop and the core types into the focused
 // window; this program adds only the watching.
@@ -35,7 +35,7 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_hooks.h"
 #include "platform/win32/win32_shell.h"
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 #include "tests/wine/test_program.h"
 
 namespace {
@@ -78,23 +78,22 @@ int run(const RunOptions& options) {
     return 1;
   }
 
-  TForm1 form(TForm1::Platforms{desktop, hooks, shell},
-              reinterpret_cast<platform::WindowHandle>(own.get()));
-  form.FormCreate();
+  ProgramCore form(ProgramCore::Platforms{desktop, hooks, shell},
+                   reinterpret_cast<platform::WindowHandle>(own.get()));
+  form.start();
 
   // The core's own handler, with a line about its decision after each key.
-  if (hooks::TCPKeyHook* key = form.keyHook()) {
-    key->SetOnKey(
-        [&form](hooks::TCPKeyHook& hook, const hooks::TKeyStates& s, const hooks::TKeyNames& n) {
-          form.OnKey(s, n);
-          say("key vk=%02x down=%d alt=%d withheld=%d on=%d keymap=%s pending=%s",
-              unsigned(s.KeyInfo.vkCode), s.KeyDown, s.AltDown, hook.DisableKeyboard(),
-              form.keymapOn, printable(form.activeKeymapName).c_str(),
-              printable(std::u16string(form.engine.composition.pendingKeys)).c_str());
-        });
+  if (hooks::KeyHook* key = form.keyHook()) {
+    key->setKeyHandler([&form](hooks::KeyHook& hook, const hooks::KeyReport& s) {
+      form.onKeyReport(s);
+      say("key vk=%02x down=%d alt=%d withheld=%d on=%d keymap=%s pending=%s", unsigned(s.vk),
+          s.down, s.alt, hook.withholding(), form.keymapOn,
+          printable(form.activeKeymap.value_or(u"****")).c_str(),
+          printable(std::u16string(form.engine.composition.pendingKeys)).c_str());
+    });
   }
-  const bool keyRunning = form.keyHook() && form.keyHook()->Enabled();
-  const bool mouseRunning = form.mouseHook() && form.mouseHook()->Enabled();
+  const bool keyRunning = form.keyHook() && form.keyHook()->running();
+  const bool mouseRunning = form.mouseHook() && form.mouseHook()->running();
   say("ready key=%d mouse=%d keymaps=%d", keyRunning, mouseRunning, form.catalogue.keymapCount);
 
   std::vector<TargetText> targets;
@@ -119,7 +118,7 @@ int run(const RunOptions& options) {
     return !korimo::wine::fileExists(options.stopFile);
   });
   pollTargets();
-  form.FormDestroy();
+  form.shutDown();
   say("stopped reason=%s", reason);
   return 0;
 }

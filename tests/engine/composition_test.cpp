@@ -9,7 +9,7 @@
 #include <random>
 
 #include "engine/engine.h"
-#include "engine/globalroutines.h"
+#include "engine/written_values.h"
 #include "platform/sim/sim_desktop.h"
 #include "tests/support/keymap_fixture.h"
 #include "tests/support/reference_conversion.h"

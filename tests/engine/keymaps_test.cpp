@@ -3,9 +3,9 @@
 #include <numeric>
 #include <random>
 
-#include "engine/globalroutines.h"
 #include "engine/loaded_keymaps.h"
 #include "engine/lookup.h"
+#include "engine/written_values.h"
 #include "tests/support/keymap_fixture.h"
 
 namespace korimo {

@@ -7,16 +7,16 @@
 namespace korimo {
 namespace {
 
-TEST(WindowKeymapList, StartsWithTheProgramsOwnWindowAndFindsWholeTextsOnly) {
+TEST(WindowKeymapList, StartsWithTheProgramsOwnWindowAndFindsEachWindow) {
   WindowKeymapList list(99);
   ASSERT_EQ(list.entries().size(), 1u);
-  EXPECT_EQ(list.currentEntry->windowText, u"99");
-  EXPECT_EQ(list.currentEntry->keymap, u"****");
-  list.append(u"12345", u"Tamil.xml");
-  EXPECT_EQ(list.find(u"1234"), nullptr);
-  list.append(u"1234", u"Hindi.xml");
-  EXPECT_EQ(list.find(u"1234")->keymap, u"Hindi.xml");
-  EXPECT_EQ(list.find(u"12345")->keymap, u"Tamil.xml");
+  EXPECT_EQ(list.currentEntry->window, 99u);
+  EXPECT_EQ(list.currentEntry->keymap, std::nullopt);
+  list.append(12345, u"Tamil.xml");
+  EXPECT_EQ(list.find(1234), nullptr);
+  list.append(1234, u"Hindi.xml");
+  EXPECT_EQ(list.find(1234)->keymap, u"Hindi.xml");
+  EXPECT_EQ(list.find(12345)->keymap, u"Tamil.xml");
 }
 
 TEST(WindowKeymapList, PurgeDropsClosedWindowsAndAddsAnEntryForTheProgram) {
@@ -25,17 +25,18 @@ TEST(WindowKeymapList, PurgeDropsClosedWindowsAndAddsAnEntryForTheProgram) {
   auto a = desktop.openWindow(u"Edit");
   auto b = desktop.openWindow(u"Edit");
   WindowKeymapList list(own);
-  list.append(windowText(a), u"a.xml");
-  list.append(windowText(b), u"b.xml");
+  list.append(a, u"a.xml");
+  list.append(b, u"b.xml");
   desktop.close(a);
-  list.flushout(desktop);
-  EXPECT_EQ(list.find(windowText(a)), nullptr);
-  EXPECT_EQ(list.find(windowText(b))->keymap, u"b.xml");
+  list.forgetClosedWindows(desktop);
+  EXPECT_EQ(list.find(a), nullptr);
+  EXPECT_EQ(list.find(b)->keymap, u"b.xml");
   EXPECT_EQ(list.currentEntry, &list.entries().back());
-  EXPECT_EQ(list.currentEntry->windowText, windowText(own));
-  EXPECT_EQ(list.currentEntry->keymap, u"");
-  list.flushout(desktop);
-  EXPECT_EQ(list.entries().size(), 4u);  // each purge adds one more own entry
+  EXPECT_EQ(list.currentEntry->window, own);
+  EXPECT_EQ(list.currentEntry->keymap, std::nullopt);
+  // The program's own entry is made afresh, not once more for every tray click.
+  for (int click = 0; click < 3; ++click) list.forgetClosedWindows(desktop);
+  EXPECT_EQ(list.entries().size(), 2u);
 }
 
 TEST(SimDesktop, TextFieldsEditByCodePointOrByCluster) {

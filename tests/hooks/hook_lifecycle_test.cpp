@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "hooks/cp_key_hook.h"
-#include "hooks/cp_mouse_hook.h"
+#include "hooks/key_hook.h"
+#include "hooks/mouse_hook.h"
 #include "platform/sim/sim_hooks.h"
 
 namespace korimo::hooks {
@@ -24,22 +24,22 @@ std::vector<std::string> exportNames() {
 
 // The two components behind one face, so every lifecycle rule is checked on both.
 struct KeyHookKind {
-  using Component = TCPKeyHook;
+  using Component = KeyHook;
   static constexpr const char16_t* library = platform::keyhook::kLibraryName;
   static std::vector<std::string> exports() { return exportNames<platform::keyhook::Exports>(); }
-  static void configure(Component& c) { c.SetLowLevelHook(true); }
-  static bool start(Component& c) { return c.Start_KeyHook(); }
-  static bool stop(Component& c) { return c.Stop_KeyHook(); }
+  static void configure(Component& c) { c.setLowLevel(true); }
+  static bool start(Component& c) { return c.start(); }
+  static bool stop(Component& c) { return c.stop(); }
   static const char* stopExport() { return platform::keyhook::Exports{}.StopLL.name; }
 };
 
 struct MouseHookKind {
-  using Component = TCPMouseHook;
+  using Component = MouseHook;
   static constexpr const char16_t* library = platform::mousehook::kLibraryName;
   static std::vector<std::string> exports() { return exportNames<platform::mousehook::Exports>(); }
   static void configure(Component&) {}
-  static bool start(Component& c) { return c.Start_MouseHook(); }
-  static bool stop(Component& c) { return c.Stop_MouseHook(); }
+  static bool start(Component& c) { return c.start(); }
+  static bool stop(Component& c) { return c.stop(); }
   static const char* stopExport() { return platform::mousehook::Exports{}.Stop.name; }
 };
 
@@ -58,18 +58,18 @@ TYPED_TEST_SUITE(HookLifecycle, Kinds);
 
 TYPED_TEST(HookLifecycle, StartsFromTheProgramFolderByFullPathAndStops) {
   auto& hook = *this->hook;
-  EXPECT_FALSE(hook.Enabled());
-  EXPECT_FALSE(hook.HookLibLoaded());
-  EXPECT_TRUE(this->sim.windowAlive(hook.WindowHandle()));
+  EXPECT_FALSE(hook.running());
+  EXPECT_FALSE(hook.libraryLoaded());
+  EXPECT_TRUE(this->sim.windowAlive(hook.reportWindow()));
 
   ASSERT_TRUE(TypeParam::start(hook));
-  EXPECT_TRUE(hook.Enabled());
-  EXPECT_TRUE(hook.HookLibLoaded());
+  EXPECT_TRUE(hook.running());
+  EXPECT_TRUE(hook.libraryLoaded());
   EXPECT_EQ(this->sim.loadRequests, std::vector<std::u16string>{this->besideExe()});
 
   EXPECT_TRUE(TypeParam::stop(hook));
-  EXPECT_FALSE(hook.Enabled());
-  EXPECT_FALSE(hook.HookLibLoaded());
+  EXPECT_FALSE(hook.running());
+  EXPECT_FALSE(hook.libraryLoaded());
   EXPECT_EQ(this->sim.liveLibraries(), 0);
 
   // A later start loads the library again.
@@ -83,7 +83,7 @@ TYPED_TEST(HookLifecycle, StartWhileRunningFailsAndCallsNothing) {
   auto calls = this->sim.exportCalls;
   auto loads = this->sim.loadRequests;
   EXPECT_FALSE(TypeParam::start(hook));
-  EXPECT_TRUE(hook.Enabled());
+  EXPECT_TRUE(hook.running());
   EXPECT_EQ(this->sim.exportCalls, calls);
   EXPECT_EQ(this->sim.loadRequests, loads);
 }
@@ -95,8 +95,8 @@ TYPED_TEST(HookLifecycle, MissingLibraryFailsTheStart) {
   this->sim.libraryFiles.insert(std::u16string(u"C:\\Users\\me\\Downloads\\") + TypeParam::library);
   this->sim.libraryFiles.insert(TypeParam::library);
   EXPECT_FALSE(TypeParam::start(hook));
-  EXPECT_FALSE(hook.Enabled());
-  EXPECT_FALSE(hook.HookLibLoaded());
+  EXPECT_FALSE(hook.running());
+  EXPECT_FALSE(hook.libraryLoaded());
   EXPECT_EQ(this->sim.loadRequests, std::vector<std::u16string>{this->besideExe()});
   EXPECT_TRUE(this->sim.exportCalls.empty());
 }
@@ -109,8 +109,8 @@ TYPED_TEST(HookLifecycle, AnyMissingExportReleasesTheLibraryAndFailsTheStart) {
     typename TypeParam::Component hook(sim);
     TypeParam::configure(hook);
     EXPECT_FALSE(TypeParam::start(hook));
-    EXPECT_FALSE(hook.HookLibLoaded());
-    EXPECT_FALSE(hook.Enabled());
+    EXPECT_FALSE(hook.libraryLoaded());
+    EXPECT_FALSE(hook.running());
     EXPECT_EQ(sim.liveLibraries(), 0);
     EXPECT_TRUE(sim.exportCalls.empty());
   }
@@ -120,8 +120,8 @@ TYPED_TEST(HookLifecycle, RefusedStartKeepsTheLibraryUntilStop) {
   auto& hook = *this->hook;
   this->sim.refuseStart = true;
   EXPECT_FALSE(TypeParam::start(hook));
-  EXPECT_FALSE(hook.Enabled());
-  EXPECT_TRUE(hook.HookLibLoaded());
+  EXPECT_FALSE(hook.running());
+  EXPECT_TRUE(hook.libraryLoaded());
   EXPECT_EQ(this->sim.liveLibraries(), 1);
 
   // Further starts fail at once: the library is still loaded.
@@ -132,20 +132,22 @@ TYPED_TEST(HookLifecycle, RefusedStartKeepsTheLibraryUntilStop) {
 
   // Stop while not running answers false but releases the library.
   EXPECT_FALSE(TypeParam::stop(hook));
-  EXPECT_FALSE(hook.HookLibLoaded());
+  EXPECT_FALSE(hook.libraryLoaded());
   EXPECT_EQ(this->sim.liveLibraries(), 0);
   EXPECT_EQ(this->sim.exportCalls, calls);
   EXPECT_TRUE(TypeParam::start(hook));
 }
 
-TYPED_TEST(HookLifecycle, UpdateWhileStoppedFailsAndCallsNothing) {
-  EXPECT_FALSE(this->hook->UpdateHook());
-  EXPECT_TRUE(this->sim.exportCalls.empty());
+TEST(KeyHookLifecycle, UpdateWhileStoppedFailsAndCallsNothing) {
+  platform::sim::SimHookPlatform sim;
+  KeyHook hook(sim);
+  EXPECT_FALSE(hook.update());
+  EXPECT_TRUE(sim.exportCalls.empty());
 }
 
 TYPED_TEST(HookLifecycle, DestroyStopsTheHookReleasesTheLibraryAndTheWindow) {
   ASSERT_TRUE(TypeParam::start(*this->hook));
-  auto window = this->hook->WindowHandle();
+  auto window = this->hook->reportWindow();
   this->hook.reset();
   EXPECT_EQ(this->sim.exportCalls.back(), TypeParam::stopExport());
   EXPECT_EQ(this->sim.liveLibraries(), 0);
@@ -155,7 +157,7 @@ TYPED_TEST(HookLifecycle, DestroyStopsTheHookReleasesTheLibraryAndTheWindow) {
 TYPED_TEST(HookLifecycle, OtherMessagesGetTheDefaultProcessing) {
   auto& hook = *this->hook;
   ASSERT_TRUE(TypeParam::start(hook));
-  EXPECT_EQ(this->sim.sendMessage(hook.WindowHandle(), 0x0010, 0, 0), this->sim.defaultAnswer);
+  EXPECT_EQ(this->sim.sendMessage(hook.reportWindow(), 0x0010, 0, 0), this->sim.defaultAnswer);
   EXPECT_EQ(this->sim.defaultProcMessages, std::vector<std::uint32_t>{0x0010});
 }
 
@@ -163,9 +165,9 @@ TYPED_TEST(HookLifecycle, AReportThatCannotBeDecodedIsAnsweredAndReported) {
   auto& hook = *this->hook;
   ASSERT_TRUE(TypeParam::start(hook));
   // No event is being reported, so the library has no record to give.
-  EXPECT_EQ(this->sim.sendMessage(hook.WindowHandle(), hook.UserHookMsg(), 0x0100, 0), 1);
+  EXPECT_EQ(this->sim.sendMessage(hook.reportWindow(), hook.reportMessage(), 0x0100, 0), 1);
   EXPECT_EQ(this->sim.errors.size(), 1u);
-  EXPECT_TRUE(hook.Enabled());
+  EXPECT_TRUE(hook.running());
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ class ConfigurationTest : public ::testing::Test {
   }
   Configuration sample() {
     Configuration c;
-    c.toggleMode = 2;
+    c.toggleMode = ToggleMode::FunctionKeys;
     c.tkey1 = 7;
     c.tkey2 = 11;
     c.textServices = false;
@@ -62,7 +62,7 @@ TEST_F(ConfigurationTest, AFailedSaveLeavesThePreviousFileIntact) {
   // The new file cannot be written: a folder stands where it would go.
   std::filesystem::create_directory(folder.path() / "Config.xml.new");
   Configuration changed = sample();
-  changed.toggleMode = 1;
+  changed.toggleMode = ToggleMode::Alt;
   EXPECT_ANY_THROW(saveConfiguration(changed, folder.path()));
   EXPECT_EQ(contents(folder.path() / "Config.xml"), before);
 }
@@ -102,7 +102,7 @@ TEST_F(ConfigurationTest, ReaderTakesDefaultsForWhatItCannotUse) {
                "<Filename>missing.xml</Filename><TKey1>2</TKey1><TKey2>2</TKey2></Entry>"
                "</Keymaps></Config>");
   Configuration c = readConfiguration(folder.path());
-  EXPECT_EQ(c.toggleMode, 1);
+  EXPECT_EQ(c.toggleMode, ToggleMode::Alt);
   EXPECT_EQ(c.tkey1, 3);
   EXPECT_EQ(c.tkey2, 0);
   EXPECT_TRUE(c.textServices);

@@ -61,32 +61,32 @@ class SettingsDialogTest : public ::testing::Test {
         entry("Tamil", "ta.xml", "8", "None") + entry("Hindi", "hi.xml", "1", "3") +
             entry("Bengali", "bn.xml", "None", "11") + entry("Marathi", "mr.xml", "None", "None"));
   }
-  TForm4Model open() {
-    TForm4Model dialog(shell, [this] { ++restarts; });
-    dialog.FormCreate();
+  SettingsDialogModel open() {
+    SettingsDialogModel dialog(shell, [this] { ++restarts; });
+    dialog.open();
     return dialog;
   }
   // Each row as "[x] Language Filename Toggle Key".
-  static std::vector<std::u16string> list(const TForm4Model& d) {
+  static std::vector<std::u16string> list(const SettingsDialogModel& d) {
     std::vector<std::u16string> out;
     for (const KeymapRow& r : d.rows)
       out.push_back(std::u16string(r.checked ? u"[x] " : u"[ ] ") + r.language + u" " +
                     r.toggleKey);
     return out;
   }
-  std::size_t rowOf(const TForm4Model& d, std::u16string_view language) {
+  std::size_t rowOf(const SettingsDialogModel& d, std::u16string_view language) {
     for (std::size_t i = 0; i < d.rows.size(); ++i)
       if (d.rows[i].language == language) return i;
     ADD_FAILURE() << "no row";
     return 0;
   }
   // Chooses a key for a row through its Toggle Key cell's menu.
-  void chooseKey(TForm4Model& d, std::u16string_view language, std::u16string_view item) {
-    std::optional<RadioMenu> menu = d.listtMouseUp(rowOf(d, language), ListColumn::ToggleKey);
+  void chooseKey(SettingsDialogModel& d, std::u16string_view language, std::u16string_view item) {
+    std::optional<RadioMenu> menu = d.listPressed(rowOf(d, language), ListColumn::ToggleKey);
     ASSERT_TRUE(menu);
     auto at = std::find(menu->items.begin(), menu->items.end(), item);
     ASSERT_NE(at, menu->items.end());
-    d.AClick(static_cast<std::size_t>(at - menu->items.begin()));
+    d.toggleKeyChosen(static_cast<std::size_t>(at - menu->items.begin()));
   }
   std::optional<platform::RegistryValue> runValue() {
     return shell.readRegistry(platform::Hive::CurrentUser, kRunKey, kRunValue);
@@ -95,12 +95,12 @@ class SettingsDialogTest : public ::testing::Test {
 
 TEST_F(SettingsDialogTest, OpensWithTheFileSortedByKeyAndChecksTheRowsWithAKey) {
   standardConfig();
-  TForm4Model d = open();
-  EXPECT_EQ(d.dialogToggleMode, 1);
-  EXPECT_EQ(d.offlabel(), shown(u"Alt+0"));
-  EXPECT_TRUE(d.Tservices);
-  EXPECT_FALSE(d.Tsurround);
-  EXPECT_FALSE(d.startupstate);
+  SettingsDialogModel d = open();
+  EXPECT_EQ(d.toggleMode, ToggleMode::Alt);
+  EXPECT_EQ(d.offKeyLabel(), shown(u"Alt+0"));
+  EXPECT_TRUE(d.textServices);
+  EXPECT_FALSE(d.surround);
+  EXPECT_FALSE(d.startWithWindows);
   EXPECT_EQ(list(d), (std::vector<std::u16string>{
                          u"[x] Hindi " + shown(u"Alt+1"), u"[x] Tamil " + shown(u"Alt+8"),
                          u"[ ] Bengali " + shown(u"None"), u"[ ] Marathi " + shown(u"None")}));
@@ -109,12 +109,12 @@ TEST_F(SettingsDialogTest, OpensWithTheFileSortedByKeyAndChecksTheRowsWithAKey) 
   EXPECT_EQ(d.rows[2].tkey2, u"0B");
 
   // Mode 2 shows the other keys, ScrLk after F12; and back again.
-  d.useitbuttonClick(2);
-  EXPECT_EQ(d.offlabel(), shown(u"F2"));
+  d.toggleModeChosen(ToggleMode::FunctionKeys);
+  EXPECT_EQ(d.offKeyLabel(), shown(u"F2"));
   EXPECT_EQ(list(d), (std::vector<std::u16string>{
                          u"[x] Hindi " + shown(u"F5"), u"[x] Bengali " + shown(u"ScrLk"),
                          u"[ ] Marathi " + shown(u"None"), u"[ ] Tamil " + shown(u"None")}));
-  d.useitbuttonClick(1);
+  d.toggleModeChosen(ToggleMode::Alt);
   EXPECT_EQ(list(d)[1], u"[x] Tamil " + shown(u"Alt+8"));
 }
 
@@ -126,14 +126,14 @@ TEST_F(SettingsDialogTest, ReadsWhatTheFileHoldsAsTheDialogDoes) {
          entry("Hindi", "hi.xml", "Null", "12") + entry("Tamil", "ta.xml", "12", "Null") +
              entry("Gone", "gone.xml", "2", "2") + entry("Evil", "../outside.xml", "3", "3") +
              entry("Evil", "..\\outside.xml", "3", "3"));
-  TForm4Model d = open();
-  EXPECT_EQ(d.dialogToggleMode, 1);
+  SettingsDialogModel d = open();
+  EXPECT_EQ(d.toggleMode, ToggleMode::Alt);
   EXPECT_EQ(d.offKey2, shown(u"ScrLk"));
   EXPECT_EQ(list(d), (std::vector<std::u16string>{u"[x] Hindi " + shown(u"Alt+0"),
                                                   u"[x] Tamil " + shown(u"Alt+12")}));
   EXPECT_EQ(d.rows[0].tkey2, u"None");
-  const Configuration saved = d.filluplist();
-  EXPECT_EQ(saved.toggleMode, 1);
+  const Configuration saved = d.dialogConfiguration();
+  EXPECT_EQ(saved.toggleMode, ToggleMode::Alt);
   EXPECT_EQ(saved.tkey1, 4);
   EXPECT_EQ(saved.tkey2, 11);
   EXPECT_EQ(saved.entries[0].tkey1, u"0");
@@ -143,28 +143,28 @@ TEST_F(SettingsDialogTest, ReadsWhatTheFileHoldsAsTheDialogDoes) {
 
 TEST_F(SettingsDialogTest, AnUnreadableFileIsReportedAndNothingIsRead) {
   folder.write("config.xml", "<Config><Local>");
-  TForm4Model d = open();
+  SettingsDialogModel d = open();
   ASSERT_EQ(shell.messages.size(), 1u);
   EXPECT_TRUE(shell.messages[0].starts_with(u"Vantrel Korimo: "))
       << text::utf16ToUtf8(shell.messages[0]);
   EXPECT_TRUE(d.rows.empty());
-  EXPECT_EQ(d.dialogToggleMode, 1);
-  EXPECT_EQ(d.offlabel(), shown(u"Alt+0"));
-  EXPECT_FALSE(d.Tservices);
+  EXPECT_EQ(d.toggleMode, ToggleMode::Alt);
+  EXPECT_EQ(d.offKeyLabel(), shown(u"Alt+0"));
+  EXPECT_FALSE(d.textServices);
 }
 
 TEST_F(SettingsDialogTest, TheToggleKeyMenuShowsTheCellsKeyAndMovesTheRow) {
   standardConfig();
-  TForm4Model d = open();
+  SettingsDialogModel d = open();
   // Only the Toggle Key cell opens the menu; the press picks the row.
-  EXPECT_FALSE(d.listtMouseUp(1, ListColumn::Filename));
+  EXPECT_FALSE(d.listPressed(1, ListColumn::Filename));
   EXPECT_EQ(d.clickedRow, 1u);
-  EXPECT_FALSE(d.listtMouseUp(std::nullopt, ListColumn::ToggleKey));
-  std::optional<RadioMenu> menu = d.listtMouseUp(1, ListColumn::ToggleKey);
+  EXPECT_FALSE(d.listPressed(std::nullopt, ListColumn::ToggleKey));
+  std::optional<RadioMenu> menu = d.listPressed(1, ListColumn::ToggleKey);
   ASSERT_TRUE(menu);
   EXPECT_EQ(menu->items.size(), 11u);
   EXPECT_EQ(menu->items[menu->checked], u"Alt+8");
-  EXPECT_EQ(d.listtMouseUp(3, ListColumn::ToggleKey)->checked, 10u);  // "None"
+  EXPECT_EQ(d.listPressed(3, ListColumn::ToggleKey)->checked, 10u);  // "None"
 
   chooseKey(d, u"Marathi", u"Alt+0");
   EXPECT_EQ(list(d)[0], u"[x] Marathi " + shown(u"Alt+0"));
@@ -174,45 +174,45 @@ TEST_F(SettingsDialogTest, TheToggleKeyMenuShowsTheCellsKeyAndMovesTheRow) {
   EXPECT_EQ(d.rows.back().tkey1, u"None");
   EXPECT_EQ(d.rows.back().tkey2, u"03");  // the other mode's key stays
 
-  d.useitbuttonClick(2);
+  d.toggleModeChosen(ToggleMode::FunctionKeys);
   chooseKey(d, u"Tamil", u"F12");
   EXPECT_EQ(d.rows[rowOf(d, u"Tamil")].tkey2, u"0A");
-  EXPECT_EQ(d.listtMouseUp(rowOf(d, u"Bengali"), ListColumn::ToggleKey)->checked, 11u);
+  EXPECT_EQ(d.listPressed(rowOf(d, u"Bengali"), ListColumn::ToggleKey)->checked, 11u);
 }
 
 TEST_F(SettingsDialogTest, UncheckingARowTakesOnlyTheKeyOfTheCurrentMode) {
   standardConfig();
-  TForm4Model d = open();
-  d.ListView1MouseUp(rowOf(d, u"Hindi"), false);
+  SettingsDialogModel d = open();
+  d.rowCheckChanged(rowOf(d, u"Hindi"), false);
   EXPECT_EQ(list(d)[2], u"[ ] Hindi " + shown(u"None"));  // behind Bengali, before Marathi
-  d.useitbuttonClick(2);
+  d.toggleModeChosen(ToggleMode::FunctionKeys);
   EXPECT_EQ(list(d)[0], u"[x] Hindi " + shown(u"F5"));
   // Checking a row's box gives it no key: Ok refuses it.
-  d.ListView1MouseUp(rowOf(d, u"Tamil"), true);
+  d.rowCheckChanged(rowOf(d, u"Tamil"), true);
   EXPECT_EQ(d.rows[rowOf(d, u"Tamil")].toggleKey, shown(u"None"));
-  EXPECT_FALSE(d.okkClick());
+  EXPECT_FALSE(d.ok());
   EXPECT_EQ(shell.messages.back(),
             u"Vantrel Korimo: No shortcut key is assigned for one or more checked Keymaps");
 }
 
 TEST_F(SettingsDialogTest, TheKeymapOffMenuChecksTheKeyAndSetsItForItsModeOnly) {
   standardConfig();
-  TForm4Model d = open();
-  RadioMenu menu = d.offlabelMouseDown();
+  SettingsDialogModel d = open();
+  RadioMenu menu = d.offKeyMenu();
   EXPECT_EQ(menu.items.size(), 10u);
   EXPECT_EQ(menu.checked, 0u);
-  d.offitemsClick(5);
-  EXPECT_EQ(d.offlabel(), shown(u"Alt+5"));
-  d.useitbuttonClick(2);
-  menu = d.offlabelMouseDown();
+  d.offKeyChosen(5);
+  EXPECT_EQ(d.offKeyLabel(), shown(u"Alt+5"));
+  d.toggleModeChosen(ToggleMode::FunctionKeys);
+  menu = d.offKeyMenu();
   EXPECT_EQ(menu.items.size(), 12u);
-  d.offitemsClick(11);
-  EXPECT_EQ(d.offlabel(), shown(u"ScrLk"));
-  EXPECT_EQ(d.offlabelMouseDown().checked, 11u);
-  const Configuration saved = d.filluplist();
+  d.offKeyChosen(11);
+  EXPECT_EQ(d.offKeyLabel(), shown(u"ScrLk"));
+  EXPECT_EQ(d.offKeyMenu().checked, 11u);
+  const Configuration saved = d.dialogConfiguration();
   EXPECT_EQ(saved.tkey1, 5);
   EXPECT_EQ(saved.tkey2, 11);
-  EXPECT_EQ(saved.toggleMode, 2);
+  EXPECT_EQ(saved.toggleMode, ToggleMode::FunctionKeys);
 }
 
 // Ok's checks, row by row in list order; the first that fails is shown and
@@ -264,17 +264,17 @@ TEST_F(SettingsDialogTest, OkRefusesInTheOrderOfTheChecks) {
     const std::string before = contents(folder.path() / "config.xml");
     shell.messages.clear();
     restarts = 0;
-    TForm4Model d = open();
-    d.useitbuttonClick(2);
-    d.offitemsClick(3);  // F5, Hindi's key in mode 2
-    d.useitbuttonClick(1);
+    SettingsDialogModel d = open();
+    d.toggleModeChosen(ToggleMode::FunctionKeys);
+    d.offKeyChosen(3);  // F5, Hindi's key in mode 2
+    d.toggleModeChosen(ToggleMode::Alt);
     for (const auto& [language, item] : c.keys) chooseKey(d, language, item);
     for (const char16_t* language : c.checkedWithoutKey)
-      d.ListView1MouseUp(rowOf(d, language), true);
-    auto offItem = d.offlabelMouseDown().items;
-    d.offitemsClick(static_cast<std::size_t>(std::find(offItem.begin(), offItem.end(), c.offKey) -
-                                             offItem.begin()));
-    const bool accepted = d.okkClick();
+      d.rowCheckChanged(rowOf(d, language), true);
+    auto offItem = d.offKeyMenu().items;
+    d.offKeyChosen(static_cast<std::size_t>(std::find(offItem.begin(), offItem.end(), c.offKey) -
+                                            offItem.begin()));
+    const bool accepted = d.ok();
     if (c.refusal) {
       EXPECT_FALSE(accepted);
       EXPECT_EQ(shell.messages,
@@ -291,9 +291,9 @@ TEST_F(SettingsDialogTest, OkRefusesInTheOrderOfTheChecks) {
 }
 
 TEST_F(SettingsDialogTest, OkWithAnEmptyListWritesAnEmptyKeymaps) {
-  TForm4Model d = open();  // no file: reported, nothing read
+  SettingsDialogModel d = open();  // no file: reported, nothing read
   shell.messages.clear();
-  ASSERT_TRUE(d.okkClick());
+  ASSERT_TRUE(d.ok());
   EXPECT_EQ(restarts, 1);
   const xml::XmlDocument saved = xml::XmlDocument::load(folder.path() / "Config.xml");
   ASSERT_TRUE(saved.root().childByName(u"Keymaps"));
@@ -302,9 +302,9 @@ TEST_F(SettingsDialogTest, OkWithAnEmptyListWritesAnEmptyKeymaps) {
 
 TEST_F(SettingsDialogTest, OkWithoutChangesWritesTheSameValuesBack) {
   standardConfig();
-  open().okkClick();
+  open().ok();
   const std::string first = contents(folder.path() / "config.xml");
-  open().okkClick();
+  open().ok();
   EXPECT_EQ(contents(folder.path() / "config.xml"), first);
   EXPECT_EQ(readConfiguration(folder.path()).entries.size(), 4u);
   EXPECT_EQ(restarts, 2);
@@ -314,9 +314,9 @@ TEST_F(SettingsDialogTest, AFailedSaveIsShownAndNeitherReplacesTheFileNorRestart
   standardConfig();
   const std::string before = contents(folder.path() / "config.xml");
   std::filesystem::create_directory(folder.path() / "config.xml.new");  // cannot be written
-  TForm4Model d = open();
+  SettingsDialogModel d = open();
   chooseKey(d, u"Marathi", u"Alt+5");
-  EXPECT_FALSE(d.okkClick());
+  EXPECT_FALSE(d.ok());
   ASSERT_EQ(shell.messages.size(), 1u);
   EXPECT_EQ(shell.messages[0].find(u"restart"), std::u16string::npos);
   EXPECT_EQ(contents(folder.path() / "config.xml"), before);
@@ -331,11 +331,11 @@ TEST_F(SettingsDialogTest, TheRunValueFollowsTheBoxBeforeTheChecks) {
   std::filesystem::copy(folder.path() / "Data", shell.appFolder / "Data");
   const std::u16string quoted = u"\"" + (shell.appFolder / "Korimo.exe").u16string() + u"\"";
 
-  TForm4Model d = open();
-  EXPECT_FALSE(d.startupstate);
-  d.startupstate = true;
-  d.ListView1MouseUp(rowOf(d, u"Marathi"), true);  // a refused Ok
-  EXPECT_FALSE(d.okkClick());
+  SettingsDialogModel d = open();
+  EXPECT_FALSE(d.startWithWindows);
+  d.startWithWindows = true;
+  d.rowCheckChanged(rowOf(d, u"Marathi"), true);  // a refused Ok
+  EXPECT_FALSE(d.ok());
   ASSERT_TRUE(runValue());
   EXPECT_EQ(runValue()->text, quoted);  // quoted: the path has a blank
 
@@ -344,27 +344,27 @@ TEST_F(SettingsDialogTest, TheRunValueFollowsTheBoxBeforeTheChecks) {
                                       0};
   shell.setRegistry(platform::Hive::CurrentUser, std::u16string(kRunKey), std::u16string(kRunValue),
                     other);
-  TForm4Model again = open();
-  EXPECT_TRUE(again.startupstate);
-  EXPECT_TRUE(again.okkClick());
+  SettingsDialogModel again = open();
+  EXPECT_TRUE(again.startWithWindows);
+  EXPECT_TRUE(again.ok());
   EXPECT_EQ(runValue()->text, u"C:\\old\\Korimo.exe");
 
   // Unchecked: removed. Cancel (no Ok) touches nothing.
-  TForm4Model third = open();
-  third.startupstate = false;
-  EXPECT_TRUE(third.okkClick());
+  SettingsDialogModel third = open();
+  third.startWithWindows = false;
+  EXPECT_TRUE(third.ok());
   EXPECT_FALSE(runValue());
-  TForm4Model cancelled = open();
-  cancelled.startupstate = true;
+  SettingsDialogModel cancelled = open();
+  cancelled.startWithWindows = true;
   EXPECT_FALSE(runValue());
 }
 
 TEST_F(SettingsDialogTest, AFailedRunRegistrationIsShown) {
   standardConfig();
   shell.registryReadOnly = true;
-  TForm4Model d = open();
-  d.startupstate = true;
-  EXPECT_TRUE(d.okkClick());
+  SettingsDialogModel d = open();
+  d.startWithWindows = true;
+  EXPECT_TRUE(d.ok());
   ASSERT_EQ(shell.messages.size(), 2u);
   EXPECT_NE(shell.messages[0].find(u"start automatically"), std::u16string::npos);
 }
@@ -382,12 +382,13 @@ class ImportTest : public SettingsDialogTest {
                             "<Data><Entry><Display>0B95</Display><Character>0B95</Character>"
                             "<Keys>6B</Keys></Entry></Data></Keymap>");
   }
-  void import(TForm4Model& d, const std::filesystem::path& file, std::vector<bool> answers = {}) {
+  void import(SettingsDialogModel& d, const std::filesystem::path& file,
+              std::vector<bool> answers = {}) {
     shell.nextOpenFile = file;
     shell.yesNoAnswers = std::move(answers);
-    d.importtClick();
+    d.importKeymap();
   }
-  std::vector<std::u16string> rowsNaming(const TForm4Model& d, std::u16string_view prefix) {
+  std::vector<std::u16string> rowsNaming(const SettingsDialogModel& d, std::u16string_view prefix) {
     std::vector<std::u16string> names;
     for (const KeymapRow& r : d.rows)
       if (r.filename.starts_with(prefix)) names.push_back(r.filename);
@@ -396,7 +397,7 @@ class ImportTest : public SettingsDialogTest {
 };
 
 TEST_F(ImportTest, ANewFileIsCopiedAndGetsAnUncheckedRowWithoutKeys) {
-  TForm4Model d = open();
+  SettingsDialogModel d = open();
   const std::string config = contents(folder.path() / "config.xml");
   import(d, tamil);
   EXPECT_EQ(shell.openFileDialogs,
@@ -417,12 +418,12 @@ TEST_F(ImportTest, ANewFileIsCopiedAndGetsAnUncheckedRowWithoutKeys) {
   EXPECT_EQ(contents(folder.path() / "config.xml"), config);
   // Ok after a key: the new entry is saved.
   chooseKey(d, u"Tamil", u"Alt+9");
-  ASSERT_TRUE(d.okkClick());
+  ASSERT_TRUE(d.ok());
   EXPECT_EQ(readConfiguration(folder.path()).entries.back().filename, u"tamil.xml");
 }
 
 TEST_F(ImportTest, AnsweringNoNumbersTheCopiesAndYesReplacesWithoutARow) {
-  TForm4Model d = open();
+  SettingsDialogModel d = open();
   import(d, tamil);
   import(d, tamil, {false});
   import(d, tamil, {false});
@@ -471,7 +472,7 @@ TEST_F(ImportTest, ARefusedFileIsNotCopiedAndItsNameIsOfferedAgain) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     shell.messages.clear();
-    TForm4Model d = open();
+    SettingsDialogModel d = open();
     const std::filesystem::path file = elsewhere.write("bad.xml", c.text);
     import(d, file);
     EXPECT_FALSE(std::filesystem::exists(folder.path() / "Data/bad.xml"));
@@ -479,12 +480,12 @@ TEST_F(ImportTest, ARefusedFileIsNotCopiedAndItsNameIsOfferedAgain) {
               std::vector<std::u16string>{
                   u"Vantrel Korimo: Integrity check failed. File could not be imported"});
     EXPECT_EQ(d.rows.size(), 4u);
-    EXPECT_EQ(d.opdiaFileName(), file.u16string());
+    EXPECT_EQ(d.importFileName(), file.u16string());
   }
 }
 
 TEST_F(ImportTest, AHeaderWithoutDescriptionsShowsTheFileNameAndUnknown) {
-  TForm4Model d = open();
+  SettingsDialogModel d = open();
   import(d, elsewhere.write("plain.xml",
                             "<Keymap><Header><LCID>0439</LCID></Header><Data/></Keymap>"));
   EXPECT_TRUE(std::filesystem::exists(folder.path() / "Data/plain.xml"));
@@ -495,15 +496,15 @@ TEST_F(ImportTest, AHeaderWithoutDescriptionsShowsTheFileNameAndUnknown) {
 }
 
 TEST_F(ImportTest, AFailedCopyOrACancelledChoiceAddsNothing) {
-  TForm4Model d = open();
+  SettingsDialogModel d = open();
   shell.copyFails = true;
   import(d, tamil);
   EXPECT_EQ(shell.messages,
             std::vector<std::u16string>{u"Vantrel Korimo: File could not be imported."});
   EXPECT_EQ(d.rows.size(), 4u);
-  EXPECT_EQ(d.opdiaFileName(), u"");
+  EXPECT_EQ(d.importFileName(), u"");
   shell.nextOpenFile.reset();
-  d.importtClick();
+  d.importKeymap();
   EXPECT_EQ(shell.messages.size(), 1u);
   EXPECT_EQ(d.rows.size(), 4u);
 }

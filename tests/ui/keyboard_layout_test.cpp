@@ -104,14 +104,14 @@ TEST(KeyboardLayoutTest, LegendsAreWhatEachKeyAloneTypes) {
   ActiveKeymap keymap{keymaps};
   OnScreenKeyboard keyboard;
 
-  keyboard.keyitup(keymap);  // no keymap switched on yet: no legends at all
+  keyboard.setLegends(keymap);  // no keymap switched on yet: no legends at all
   for (const CharacterKey& key : characterKeys()) {
     const Legends legends = legendsOf(key, keyboard);
     EXPECT_TRUE(legends.upper.empty() && legends.lower.empty()) << char(key.unshifted);
   }
 
   keymap.activate(1);
-  keyboard.keyitup(keymap);
+  keyboard.setLegends(keymap);
   struct Case {
     char16_t key;
     std::u16string_view upper, lower;

@@ -1,5 +1,5 @@
 // The key preview strip and the on-screen keyboard as real windows, for the
-// checks of run-views.sh: TForm1 over the real desktop, hook and shell
+// checks of run-views.sh: ProgramCore over the real desktop, hook and shell
 // platforms with the real hook libraries, the configuration and the keymaps
 // beside this executable, and both views shown. Keys and clicks come from
 // the desktop; this program adds only the watching.
@@ -33,7 +33,7 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_hooks.h"
 #include "platform/win32/win32_shell.h"
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 #include "tests/wine/test_program.h"
 #include "ui/key_preview_layout.h"
 #include "ui/win32/key_preview_window.h"
@@ -99,7 +99,7 @@ class PlaceWatch {
 // Prints what the views show after each change the core reports.
 class Watcher : public CoreObserver {
  public:
-  explicit Watcher(TForm1& form) : form_(form) { form_.addObserver(*this); }
+  explicit Watcher(ProgramCore& form) : form_(form) { form_.addObserver(*this); }
   ~Watcher() override { form_.removeObserver(*this); }
   Watcher(const Watcher&) = delete;
   Watcher& operator=(const Watcher&) = delete;
@@ -117,7 +117,7 @@ class Watcher : public CoreObserver {
   }
 
  private:
-  TForm1& form_;
+  ProgramCore& form_;
 };
 
 std::string titleOf(HWND window) {
@@ -152,8 +152,8 @@ int run(const RunOptions& options) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
 
   // The order of the program's start-up: the strip, the keyboard, then the core's start.
-  TForm1 form(TForm1::Platforms{desktop, hooks, shell},
-              reinterpret_cast<platform::WindowHandle>(own.get()));
+  ProgramCore form(ProgramCore::Platforms{desktop, hooks, shell},
+                   reinterpret_cast<platform::WindowHandle>(own.get()));
   bool closed = false;
   ui::win32::KeyPreviewWindow strip(form, instance, [&closed] {
     closed = true;
@@ -161,12 +161,12 @@ int run(const RunOptions& options) {
   });
   ui::win32::KeyboardWindow keyboard(form, instance);
   Watcher watcher(form);
-  form.FormCreate();
-  form.sett1Click();
-  form.KeymapHelp2Click();
+  form.start();
+  form.toggleKeyPreview();
+  form.toggleOnScreenKeyboard();
 
-  const bool keyRunning = form.keyHook() && form.keyHook()->Enabled();
-  const bool mouseRunning = form.mouseHook() && form.mouseHook()->Enabled();
+  const bool keyRunning = form.keyHook() && form.keyHook()->running();
+  const bool mouseRunning = form.mouseHook() && form.mouseHook()->running();
   PlaceWatch stripPlace("strip", strip.handle());
   PlaceWatch keyboardPlace("keyboard", keyboard.handle());
   TargetText target(0, options.targets.front());
@@ -192,7 +192,7 @@ int run(const RunOptions& options) {
     return true;
   });
   target.poll();
-  form.FormDestroy();
+  form.shutDown();
   say("stopped reason=%s", closed ? "closed" : reason);
   return 0;
 }

@@ -18,6 +18,10 @@ int run(const std::vector<std::string>& args, std::istream& in, std::ostream& ou
     err << kUsage;
     return kExitUsage;
   }
+  if (args[0] == "--help" || args[0] == "-h") {
+    out << kUsage;
+    return kExitOk;
+  }
   std::vector<std::string> rest(args.begin() + 1, args.end());
   // Each command reports what it refuses; anything that still escapes is
   // reported here rather than ending the program.

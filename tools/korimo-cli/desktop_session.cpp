@@ -23,11 +23,11 @@ DesktopSession::~DesktopSession() = default;
 
 void DesktopSession::startUp(std::optional<CatalogueSource> source) {
   if (form_) return;
-  form_ = std::make_unique<TForm1>(TForm1::Platforms{hooks, hooks, shell}, ownWindow);
+  form_ = std::make_unique<ProgramCore>(ProgramCore::Platforms{hooks, hooks, shell}, ownWindow);
   if (source)
-    form_->FormCreate(std::move(*source));
+    form_->start(std::move(*source));
   else
-    form_->FormCreate();
+    form_->start();
   endIfTerminated();
 }
 
@@ -41,7 +41,7 @@ void DesktopSession::restart() {
 bool DesktopSession::endIfTerminated() {
   if (shell.terminated && !ended_) {
     ended_ = true;
-    form_->FormDestroy();
+    form_->shutDown();
   }
   return ended_;
 }

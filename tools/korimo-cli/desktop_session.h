@@ -14,7 +14,7 @@
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_hooks.h"
 #include "platform/sim/sim_shell.h"
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 
 namespace korimo::cli {
 
@@ -29,7 +29,7 @@ class DesktopSession {
   // Starts the program: from the program's folder, or from source.
   void startUp(std::optional<CatalogueSource> source = std::nullopt);
   bool started() const { return form_ != nullptr; }
-  TForm1& form() { return *form_; }
+  ProgramCore& form() { return *form_; }
   // A new instance of the program, after this one has ended; it starts
   // from the program's folder.
   void restart();
@@ -53,7 +53,7 @@ class DesktopSession {
   const platform::WindowHandle ownWindow;
 
  private:
-  std::unique_ptr<TForm1> form_;
+  std::unique_ptr<ProgramCore> form_;
   bool ended_ = false;
 };
 

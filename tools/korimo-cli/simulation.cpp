@@ -7,7 +7,7 @@
 #include <sstream>
 #include <utility>
 
-#include "engine/globalroutines.h"
+#include "engine/written_values.h"
 #include "platform/console.h"
 #include "platform/scope_exit.h"
 #include "platform/sim/us_keyboard.h"
@@ -182,13 +182,14 @@ void Simulation::Dialogs::showSettings() {
 }
 
 void Simulation::runSettingsDialog() {
-  TForm1& program = form();
+  ProgramCore& program = form();
   const platform::WindowHandle front = session_.desktop.foregroundWindow();
   session_.desktop.openWindow(u"TForm4", {}, kSettingsWindow);
   program.addOwnWindow(kSettingsWindow);
   ownWindows_.emplace_back("settings", kSettingsWindow);
-  SettingsDialog dialog{TForm4Model(session_.shell, [&program] { program.restartApplication(); }),
-                        kSettingsWindow};
+  SettingsDialog dialog{
+      SettingsDialogModel(session_.shell, [&program] { program.restartApplication(); }),
+      kSettingsWindow};
   settings_ = &dialog;
   ScopeExit closing([&] {
     settings_ = nullptr;
@@ -198,7 +199,7 @@ void Simulation::runSettingsDialog() {
     if (session_.desktop.windowExists(front)) session_.desktop.focus(front);
   });
   dialog.model.setOwner(kSettingsWindow);
-  dialog.model.FormCreate();
+  dialog.model.open();
   // Modal: the scenario's lines act while it is open; the program keeps
   // handling keys for the other windows meanwhile.
   while (!dialog.closed && !ended_ && nextLine_) {
@@ -239,18 +240,19 @@ bool Simulation::settingsCommand(const std::vector<std::string>& w) {
   }
   if (!settings_) throw ScenarioError("'" + command + "' needs the settings dialog open");
   SettingsDialog& dialog = *settings_;
-  TForm4Model& model = dialog.model;
+  SettingsDialogModel& model = dialog.model;
   const SettingsDialog::Menu menu = std::exchange(dialog.menu, SettingsDialog::Menu::None);
   auto need = [&](std::size_t n, const char* usage) {
     if (w.size() != n) throw ScenarioError(std::string("usage: ") + usage);
   };
   if (command == "list") {
     need(1, "list");
-    out_ << "settings: " << (model.dialogToggleMode == 2 ? "Avoid Alt key" : "Use Alt Key")
-         << "; Keymap off " << escaped(model.offlabel()) << "; [" << (model.Tservices ? "x" : " ")
-         << "] Windows Text Services; [" << (model.Tsurround ? "x" : " ")
-         << "] Treat Backspace as Undo; [" << (model.startupstate ? "x" : " ")
-         << "] Start automatically\n";
+    out_ << "settings: "
+         << (model.toggleMode == ToggleMode::FunctionKeys ? "Avoid Alt key" : "Use Alt Key")
+         << "; Keymap off " << escaped(model.offKeyLabel()) << "; ["
+         << (model.textServices ? "x" : " ") << "] Windows Text Services; ["
+         << (model.surround ? "x" : " ") << "] Treat Backspace as Undo; ["
+         << (model.startWithWindows ? "x" : " ") << "] Start automatically\n";
     for (std::size_t i = 0; i < model.rows.size(); ++i) {
       const KeymapRow& r = model.rows[i];
       out_ << i + 1 << " [" << (r.checked ? "x" : " ") << "] " << escaped(r.language) << " | "
@@ -259,37 +261,37 @@ bool Simulation::settingsCommand(const std::vector<std::string>& w) {
     }
   } else if (command == "keycell") {
     need(2, "keycell ROW");
-    printMenu(*model.listtMouseUp(settingsRow(w[1]), ListColumn::ToggleKey));
+    printMenu(*model.listPressed(settingsRow(w[1]), ListColumn::ToggleKey));
     dialog.menu = SettingsDialog::Menu::ToggleKey;
   } else if (command == "offlabel") {
     need(1, "offlabel");
-    printMenu(model.offlabelMouseDown());
+    printMenu(model.offKeyMenu());
     dialog.menu = SettingsDialog::Menu::KeymapOff;
   } else if (command == "choose") {
     need(2, "choose ITEM");
     if (menu == SettingsDialog::Menu::None) throw ScenarioError("no menu of the dialog is open");
     const bool toggle = menu == SettingsDialog::Menu::ToggleKey;
-    const RadioMenu items = toggle ? TForm4Model::scutmenu(model.dialogToggleMode)
-                                   : TForm4Model::offmenu(model.dialogToggleMode);
+    const RadioMenu items = toggle ? SettingsDialogModel::toggleKeyMenuOf(model.toggleMode)
+                                   : SettingsDialogModel::offKeyMenuOf(model.toggleMode);
     auto at = std::find(items.items.begin(), items.items.end(), utf16(w[1]));
     if (at == items.items.end()) throw ScenarioError("the menu has no item " + w[1]);
     const auto item = static_cast<std::size_t>(at - items.items.begin());
     if (toggle)
-      model.AClick(item);
+      model.toggleKeyChosen(item);
     else
-      model.offitemsClick(item);
+      model.offKeyChosen(item);
   } else if (command == "mode") {
     need(2, "mode alt|avoid");
     if (w[1] != "alt" && w[1] != "avoid") throw ScenarioError("usage: mode alt|avoid");
-    model.useitbuttonClick(w[1] == "avoid" ? 2 : 1);
+    model.toggleModeChosen(w[1] == "avoid" ? ToggleMode::FunctionKeys : ToggleMode::Alt);
   } else if (command == "check" || command == "uncheck") {
     need(2, "check|uncheck ROW");
-    model.ListView1MouseUp(settingsRow(w[1]), command == "check");
+    model.rowCheckChanged(settingsRow(w[1]), command == "check");
   } else if (command == "box") {
     need(3, "box services|surround|startup on|off");
-    bool* box = w[1] == "services"   ? &model.Tservices
-                : w[1] == "surround" ? &model.Tsurround
-                : w[1] == "startup"  ? &model.startupstate
+    bool* box = w[1] == "services"   ? &model.textServices
+                : w[1] == "surround" ? &model.surround
+                : w[1] == "startup"  ? &model.startWithWindows
                                      : nullptr;
     if (!box || (w[2] != "on" && w[2] != "off"))
       throw ScenarioError("usage: box services|surround|startup on|off");
@@ -301,10 +303,10 @@ bool Simulation::settingsCommand(const std::vector<std::string>& w) {
     if (w[1] != "cancel") session_.shell.nextOpenFile = platform::pathFromUtf8(w[1]);
     session_.shell.yesNoAnswers.clear();
     if (w.size() == 3) session_.shell.yesNoAnswers.push_back(w[2] == "yes");
-    model.importtClick();
+    model.importKeymap();
   } else if (command == "ok") {
     need(1, "ok");
-    dialog.closed = model.okkClick();
+    dialog.closed = model.ok();
   } else {
     need(1, "cancel");
     dialog.closed = true;
@@ -341,7 +343,7 @@ void Simulation::beforeStartUp(const std::vector<std::string>& w, const std::str
     if (w.size() != 4) throw ScenarioError("usage: winver PLATFORM MAJOR MINOR");
     session_.shell.versionInfo = platform::VersionInfo{
         static_cast<std::uint32_t>(std::stoul(w[1])), static_cast<std::uint32_t>(std::stoul(w[2])),
-        static_cast<std::uint32_t>(std::stoul(w[3])), u""};
+        static_cast<std::uint32_t>(std::stoul(w[3]))};
     return;
   }
   // reg HIVE KEY NAME sz|dword DATA; the key may hold blanks, the name only
@@ -439,7 +441,7 @@ void Simulation::run(const std::string& line) {
   if (command == "reg" || command == "winver" || command == "library" || command == "deadkey")
     return beforeStartUp(w, line);
   startUp();
-  TForm1& form = this->form();
+  ProgramCore& form = this->form();
   // Once the program has ended, its tray and windows are gone; keys and the
   // mouse still reach the applications, unhooked.
   static const char* const programCommands[] = {"tray",  "menu",     "mainmenu",   "help",
@@ -554,13 +556,13 @@ void Simulation::run(const std::string& line) {
     auto button = buttons.find(w[1]);
     if (button == buttons.end()) throw ScenarioError("usage: tray left|right|middle|show");
     // The menu opens and closes; a `menu N` line is the item chosen.
-    form.trayclick(button->second);
+    form.trayIconPressed(button->second);
     form.trayMenuClosed();
   } else if (command == "menu") {
     need(2);
     std::size_t item = std::stoul(w[1]);
-    if (item >= form.catalogue.mmenu.size()) throw ScenarioError("no menu item " + w[1]);
-    form.mmenuItemClick(item);
+    if (item >= form.catalogue.keymapMenu.size()) throw ScenarioError("no menu item " + w[1]);
+    form.keymapMenuChosen(item);
   } else if (command == "menus") {
     need(1);
     auto print = [this](const char* name, const std::vector<MenuLine>& lines) {
@@ -575,24 +577,24 @@ void Simulation::run(const std::string& line) {
     print("keymap menu", keymapMenuLines(form));
     print("main menu", mainMenuLines(form));
   } else if (command == "help") {
-    form.VisitHelppage1Click();
+    form.visitHelpPage();
   } else if (command == "about") {
-    form.opensplash();
+    form.openAbout();
   } else if (command == "settings") {
-    form.opensettings();
+    form.openSettings();
   } else if (command == "dialogs") {
     for (; dialogsShown_ < dialogs_.opened.size(); ++dialogsShown_)
       out_ << dialogs_.opened[dialogsShown_] << "\n";
   } else if (command == "keypreview") {
-    form.sett1Click();
+    form.toggleKeyPreview();
   } else if (command == "osk") {
-    form.KeymapHelp2Click();
+    form.toggleOnScreenKeyboard();
   } else if (command == "arrow") {
     need(2);
     if (w[1] != "left" && w[1] != "right") throw ScenarioError("usage: arrow left|right");
-    form.arrowClick(w[1] == "left" ? KeyPreview::Arrow::Left : KeyPreview::Arrow::Right);
+    form.previewArrowClicked(w[1] == "left" ? KeyPreview::Arrow::Left : KeyPreview::Arrow::Right);
   } else if (command == "exit") {
-    form.Exit1Click();
+    form.exitProgram();
   } else if (command == "show") {
     need(2);
     out_ << w[1] << ": " << escaped(session_.desktop.text(windowNamed(w[1]))) << "\n";
@@ -602,9 +604,9 @@ void Simulation::run(const std::string& line) {
     views_.redrawn = ViewParts();
   } else if (command == "state") {
     const Catalogue& c = form.catalogue;
-    out_ << "keymap=" << escaped(form.activeKeymapName) << " on=" << form.keymapOn
+    out_ << "keymap=" << escaped(form.activeKeymap.value_or(u"****")) << " on=" << form.keymapOn
          << " active=" << form.engine.keymap.activeKeymap << " hint=" << escaped(c.trayHint)
-         << " checked=" << c.mmenu.checkedItem() << " surround=" << c.surroundActive << "\n";
+         << " checked=" << c.keymapMenu.checkedItem() << " surround=" << c.surroundActive << "\n";
   } else if (command == "preview") {
     for (const auto* row : {&form.preview.keys, &form.preview.characters}) {
       out_ << (row == &form.preview.keys ? "keys: " : "chars: ");

@@ -42,7 +42,7 @@ class Simulation {
  private:
   void startUp();
   void attachProgram();
-  TForm1& form() { return session_.form(); }
+  ProgramCore& form() { return session_.form(); }
   void endOrRestart();
   // The settings dialog: open while the scenario's lines act on it.
   void runSettingsDialog();
@@ -74,7 +74,7 @@ class Simulation {
   };
   // The open settings dialog, and the menu the user opened in it.
   struct SettingsDialog {
-    TForm4Model model;
+    SettingsDialogModel model;
     platform::WindowHandle window;
     enum class Menu { None, ToggleKey, KeymapOff } menu = Menu::None;
     bool closed = false;

@@ -28,7 +28,7 @@ class TypingSession {
   // With tracing on, one line per input event the window receives.
   void traceEvents() { tracing_ = true; }
   const std::vector<std::string>& events() const { return events_; }
-  TForm1& form() { return session_.form(); }
+  ProgramCore& form() { return session_.form(); }
 
  private:
   DesktopSession session_;

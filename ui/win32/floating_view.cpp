@@ -32,7 +32,7 @@ POINT messagePoint() {
 
 }  // namespace
 
-FloatingView::FloatingView(TForm1& core, const Kind& kind) : core_(core), kind_(kind) {}
+FloatingView::FloatingView(ProgramCore& core, const Kind& kind) : core_(core), kind_(kind) {}
 
 void FloatingView::create(HINSTANCE instance) {
   registerClass(instance, kind_.className, &FloatingView::windowProc);

@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "shell/core_observer.h"
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 #include "ui/view_geometry.h"
 #include "ui/win32/gdi_text.h"
 
@@ -39,7 +39,7 @@ class FloatingView : public CoreObserver {
     std::optional<COLORREF> seeThrough;  // pixels of this colour are see-through
   };
 
-  FloatingView(TForm1& core, const Kind& kind);
+  FloatingView(ProgramCore& core, const Kind& kind);
   // Makes the window; the derived view calls it last in its constructor.
   void create(HINSTANCE instance);
 
@@ -59,7 +59,7 @@ class FloatingView : public CoreObserver {
   int scaled(int value) const { return scaleToDpi(value, dpi_); }
   void redraw();
 
-  TForm1& core_;
+  ProgramCore& core_;
   FontCache fonts_;
   TextFaces faces_;
 

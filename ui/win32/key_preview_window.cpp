@@ -19,7 +19,8 @@ void fill(HDC dc, const Rect& rect, COLORREF colour) {
 
 }  // namespace
 
-KeyPreviewWindow::KeyPreviewWindow(TForm1& core, HINSTANCE instance, std::function<void()> onClose)
+KeyPreviewWindow::KeyPreviewWindow(ProgramCore& core, HINSTANCE instance,
+                                   std::function<void()> onClose)
     : FloatingView(core,
                    Kind{kClassName, L"Key Preview", layout::kClientWidth, layout::kClientHeight,
                         layout::kTopMargin, ViewPart::KeyPreview, kNavy}),
@@ -61,7 +62,7 @@ bool KeyPreviewWindow::press(int x, int y) {
   pressedArrow_ = layout::arrowAt(x, y, dpi());
   if (!pressedArrow_) return false;
   redraw();
-  core_.arrowClick(*pressedArrow_);
+  core_.previewArrowClicked(*pressedArrow_);
   return true;
 }
 

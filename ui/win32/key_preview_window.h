@@ -19,7 +19,7 @@ class KeyPreviewWindow final : public FloatingView {
   static constexpr wchar_t kClassName[] = L"TForm3";
 
   // onClose runs when the window is asked to close (WM_CLOSE).
-  KeyPreviewWindow(TForm1& core, HINSTANCE instance, std::function<void()> onClose);
+  KeyPreviewWindow(ProgramCore& core, HINSTANCE instance, std::function<void()> onClose);
 
  private:
   void paint(HDC dc) override;

@@ -42,7 +42,7 @@ void fillShape(HDC dc, const std::vector<Rect>& parts, int corner, COLORREF colo
 
 }  // namespace
 
-KeyboardWindow::KeyboardWindow(TForm1& core, HINSTANCE instance)
+KeyboardWindow::KeyboardWindow(ProgramCore& core, HINSTANCE instance)
     : FloatingView(
           core, Kind{kClassName, L"On-Screen Keyboard", layout::kClientWidth, layout::kClientHeight,
                      layout::kTopMargin, ViewPart::Keyboard, std::nullopt}) {
@@ -51,7 +51,7 @@ KeyboardWindow::KeyboardWindow(TForm1& core, HINSTANCE instance)
 
 void KeyboardWindow::closeRequested() {
   // Closed from outside: hidden, and the menu item's check mark follows.
-  if (core_.oskChecked) core_.KeymapHelp2Click();
+  if (core_.oskChecked) core_.toggleOnScreenKeyboard();
 }
 
 void KeyboardWindow::paint(HDC dc) {

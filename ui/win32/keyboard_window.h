@@ -14,7 +14,7 @@ class KeyboardWindow final : public FloatingView {
  public:
   static constexpr wchar_t kClassName[] = L"TForm5";
 
-  KeyboardWindow(TForm1& core, HINSTANCE instance);
+  KeyboardWindow(ProgramCore& core, HINSTANCE instance);
 
  private:
   void paint(HDC dc) override;

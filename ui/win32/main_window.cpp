@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 #include "shell/tray_menus.h"
 #include "ui/win32/window_object.h"
 
@@ -70,7 +70,7 @@ MainWindow::~MainWindow() {
   }
 }
 
-void MainWindow::attach(TForm1& core) {
+void MainWindow::attach(ProgramCore& core) {
   core_ = &core;
   core.addObserver(*this);
 }
@@ -112,7 +112,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!core_ || !started_) return kInstanceStarting;
       return core_->ending() ? kInstanceEnding : kInstanceRunning;
     }
-    if (wParam == kInstanceShowMenu && core_ && !menuOpen_ && core_->trayclick(TrayButton::Left))
+    if (wParam == kInstanceShowMenu && core_ && !menuOpen_ &&
+        core_->trayIconPressed(TrayButton::Left))
       openKeymapMenu();
     return 0;
   }
@@ -125,7 +126,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_CLOSE:
       // Another program asks the program to close (at logoff, say): as Exit.
-      if (core_) core_->Exit1Click();
+      if (core_) core_->exitProgram();
       return 0;
     default: return ::DefWindowProcW(window_, message, wParam, lParam);
   }
@@ -142,26 +143,26 @@ void MainWindow::trayEvent(UINT event) {
       [[fallthrough]];
     }
     case NIN_SELECT:
-      if (core_->trayclick(TrayButton::Left)) openKeymapMenu();
+      if (core_->trayIconPressed(TrayButton::Left)) openKeymapMenu();
       break;
     case WM_MBUTTONUP:
-      if (core_->trayclick(TrayButton::Middle)) openKeymapMenu();
+      if (core_->trayIconPressed(TrayButton::Middle)) openKeymapMenu();
       break;
     case WM_CONTEXTMENU:
-      core_->trayclick(TrayButton::Right);
+      core_->trayIconPressed(TrayButton::Right);
       openMainMenu();
       break;
     default: break;
   }
 }
 
-// The core has brought this window to the front (trayclick).
+// The core has brought this window to the front (trayIconPressed).
 void MainWindow::openKeymapMenu() {
   menuOpen_ = true;
   const int chosen = trackMenu(window_, keymapMenuLines(*core_), true);
   core_->trayMenuClosed();
   menuOpen_ = false;
-  if (chosen >= 0) core_->mmenuItemClick(static_cast<std::size_t>(chosen));
+  if (chosen >= 0) core_->keymapMenuChosen(static_cast<std::size_t>(chosen));
 }
 
 void MainWindow::openMainMenu() {
@@ -171,7 +172,7 @@ void MainWindow::openMainMenu() {
   core_->trayMenuClosed();
   menuOpen_ = false;
   if (chosen >= 0 && chosen < static_cast<int>(kMainMenuItems.size()))
-    core_->mainMenuClick(kMainMenuItems[static_cast<std::size_t>(chosen)]);
+    core_->mainMenuChosen(kMainMenuItems[static_cast<std::size_t>(chosen)]);
 }
 
 }  // namespace korimo::ui::win32

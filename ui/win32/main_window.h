@@ -1,5 +1,5 @@
 #pragma once
-// The program's hidden main window (the window of TForm1): it owns the tray
+// The program's hidden main window (the window of ProgramCore): it owns the tray
 // icon and opens its two menus, keeps the icon when the shell restarts, and
 // answers a second instance of the program. It draws what the core says
 // changed (tray picture and tooltip).
@@ -12,7 +12,7 @@
 #include "ui/win32/tray_icon.h"
 
 namespace korimo {
-class TForm1;
+class ProgramCore;
 }
 
 namespace korimo::ui::win32 {
@@ -37,7 +37,7 @@ class MainWindow : public CoreObserver {
   MainWindow& operator=(const MainWindow&) = delete;
 
   HWND handle() const { return window_; }
-  void attach(TForm1& core);
+  void attach(ProgramCore& core);
   // Start-up has finished: a second start may now ask for the menu.
   void started() { started_ = true; }
   // Shows the tray icon as the core is now.
@@ -56,7 +56,7 @@ class MainWindow : public CoreObserver {
   HICON offIcon_;
   HICON onIcon_;
   HWND window_ = nullptr;
-  TForm1* core_ = nullptr;
+  ProgramCore* core_ = nullptr;
   std::unique_ptr<TrayIcon> tray_;
   UINT taskbarCreated_ = 0;
   UINT instanceMessage_ = 0;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 #include "ui/view_geometry.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/window_object.h"
@@ -39,7 +39,7 @@ std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), 
 // While the dialog is open, every window this thread activates (the dialog,
 // its message boxes, the open-file dialog) is one of the program's own: the
 // core composes nothing typed into them.
-TForm1* ownWindowsCore = nullptr;
+ProgramCore* ownWindowsCore = nullptr;
 LRESULT CALLBACK ownWindowsHook(int code, WPARAM wParam, LPARAM lParam) {
   if (ownWindowsCore && code == HCBT_ACTIVATE)
     ownWindowsCore->addOwnWindow(static_cast<platform::WindowHandle>(wParam));
@@ -50,7 +50,7 @@ LRESULT CALLBACK ownWindowsHook(int code, WPARAM wParam, LPARAM lParam) {
 
 class OwnWindowsWatch {
  public:
-  explicit OwnWindowsWatch(TForm1& core) {
+  explicit OwnWindowsWatch(ProgramCore& core) {
     ownWindowsCore = &core;
     hook_ = ::SetWindowsHookExW(WH_CBT, ownWindowsHook, nullptr, ::GetCurrentThreadId());
   }
@@ -67,7 +67,8 @@ class OwnWindowsWatch {
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(HINSTANCE instance, TForm1& core, platform::ShellPlatform& shell)
+SettingsDialog::SettingsDialog(HINSTANCE instance, ProgramCore& core,
+                               platform::ShellPlatform& shell)
     : instance_(instance), core_(core), model_(shell, [&core] { core.restartApplication(); }) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -174,7 +175,7 @@ void SettingsDialog::runModal() {
   create();
   if (!window_) return;
   core_.addOwnWindow(reinterpret_cast<platform::WindowHandle>(window_));
-  model_.FormCreate();
+  model_.open();
   showModel();
   ::ShowWindow(window_, SW_SHOWNORMAL);
   ::SetForegroundWindow(window_);
@@ -220,14 +221,14 @@ LRESULT SettingsDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case kCheckChanged:
-      model_.ListView1MouseUp(static_cast<std::size_t>(wParam), lParam != 0);
+      model_.rowCheckChanged(static_cast<std::size_t>(wParam), lParam != 0);
       showModel();
       return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: {
       POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-      offlabelPressed(at);
+      offKeyLabelPressed(at);
       return 0;
     }
     case WM_CTLCOLORSTATIC:
@@ -242,9 +243,9 @@ LRESULT SettingsDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void SettingsDialog::readBoxes() {
   auto checked = [this](int id) { return ::IsDlgButtonChecked(window_, id) == BST_CHECKED; };
-  model_.Tservices = checked(kServices);
-  model_.Tsurround = checked(kSurround);
-  model_.startupstate = checked(kStartup);
+  model_.textServices = checked(kServices);
+  model_.surround = checked(kSurround);
+  model_.startWithWindows = checked(kStartup);
 }
 
 void SettingsDialog::command(int id, int code) {
@@ -252,16 +253,16 @@ void SettingsDialog::command(int id, int code) {
   switch (id) {
     case kUseAlt:
     case kAvoidAlt:
-      model_.useitbuttonClick(id == kAvoidAlt ? 2 : 1);
+      model_.toggleModeChosen(id == kAvoidAlt ? ToggleMode::FunctionKeys : ToggleMode::Alt);
       showModel();
       break;
     case kImport:
-      model_.importtClick();
+      model_.importKeymap();
       showModel();
       break;
     case kOk:
       readBoxes();
-      if (model_.okkClick()) close();
+      if (model_.ok()) close();
       break;
     case kCancel: close(); break;
     default: readBoxes(); break;
@@ -294,22 +295,22 @@ void SettingsDialog::listClicked() {
   std::optional<std::size_t> row;
   if (hit.iItem >= 0) row = static_cast<std::size_t>(hit.iItem);
   const std::optional<RadioMenu> menu =
-      model_.listtMouseUp(row, static_cast<ListColumn>(hit.iSubItem < 0 ? 0 : hit.iSubItem));
+      model_.listPressed(row, static_cast<ListColumn>(hit.iSubItem < 0 ? 0 : hit.iSubItem));
   if (!menu) return;
   const int chosen = trackMenu(*menu);
   if (chosen < 0) return;
-  model_.AClick(static_cast<std::size_t>(chosen));
+  model_.toggleKeyChosen(static_cast<std::size_t>(chosen));
   showModel();
 }
 
-void SettingsDialog::offlabelPressed(POINT at) {
+void SettingsDialog::offKeyLabelPressed(POINT at) {
   RECT label{};
   ::GetWindowRect(offlabel_, &label);
   ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&label), 2);
   if (!::PtInRect(&label, at)) return;
-  const int chosen = trackMenu(model_.offlabelMouseDown());
+  const int chosen = trackMenu(model_.offKeyMenu());
   if (chosen < 0) return;
-  model_.offitemsClick(static_cast<std::size_t>(chosen));
+  model_.offKeyChosen(static_cast<std::size_t>(chosen));
   showModel();
 }
 
@@ -338,12 +339,12 @@ int SettingsDialog::trackMenu(const RadioMenu& menu) {
 // Shows the model: the options, the mode, the Keymap-off label and the list.
 void SettingsDialog::showModel() {
   showing_ = true;
-  ::CheckDlgButton(window_, kServices, model_.Tservices ? BST_CHECKED : BST_UNCHECKED);
-  ::CheckDlgButton(window_, kSurround, model_.Tsurround ? BST_CHECKED : BST_UNCHECKED);
-  ::CheckDlgButton(window_, kStartup, model_.startupstate ? BST_CHECKED : BST_UNCHECKED);
+  ::CheckDlgButton(window_, kServices, model_.textServices ? BST_CHECKED : BST_UNCHECKED);
+  ::CheckDlgButton(window_, kSurround, model_.surround ? BST_CHECKED : BST_UNCHECKED);
+  ::CheckDlgButton(window_, kStartup, model_.startWithWindows ? BST_CHECKED : BST_UNCHECKED);
   ::CheckRadioButton(window_, kUseAlt, kAvoidAlt,
-                     model_.dialogToggleMode == 2 ? kAvoidAlt : kUseAlt);
-  ::SetWindowTextW(offlabel_, wide(model_.offlabel()).c_str());
+                     model_.toggleMode == ToggleMode::FunctionKeys ? kAvoidAlt : kUseAlt);
+  ::SetWindowTextW(offlabel_, wide(model_.offKeyLabel()).c_str());
 
   ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
   ::SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);

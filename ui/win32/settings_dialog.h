@@ -1,5 +1,5 @@
 #pragma once
-// The settings dialog TForm4 on Windows: a thin view over TForm4Model. It
+// The settings dialog TForm4 on Windows: a thin view over SettingsDialogModel. It
 // lays out the controls, shows the model's state, and passes the user's
 // clicks to the model; the model decides everything.
 
@@ -10,7 +10,7 @@
 #include "settings/settings_dialog.h"
 
 namespace korimo {
-class TForm1;
+class ProgramCore;
 }
 
 namespace korimo::ui::win32 {
@@ -19,7 +19,7 @@ constexpr wchar_t kSettingsWindowClass[] = L"VantrelKorimoSettings";
 
 class SettingsDialog {
  public:
-  SettingsDialog(HINSTANCE instance, TForm1& core, platform::ShellPlatform& shell);
+  SettingsDialog(HINSTANCE instance, ProgramCore& core, platform::ShellPlatform& shell);
   ~SettingsDialog();
   SettingsDialog(const SettingsDialog&) = delete;
   SettingsDialog& operator=(const SettingsDialog&) = delete;
@@ -37,15 +37,15 @@ class SettingsDialog {
   void command(int id, int code);
   void listNotify(const NMHDR& header);
   void listClicked();
-  void offlabelPressed(POINT at);
+  void offKeyLabelPressed(POINT at);
   int trackMenu(const RadioMenu& menu);
   void showModel();
   void readBoxes();
   void close();
 
   HINSTANCE instance_;
-  TForm1& core_;
-  TForm4Model model_;
+  ProgramCore& core_;
+  SettingsDialogModel model_;
   HWND window_ = nullptr;
   HWND list_ = nullptr;
   HWND offlabel_ = nullptr;

@@ -25,8 +25,8 @@
 #include <cstdio>
 #include <string>
 
-#include "hooks/cp_key_hook.h"
-#include "hooks/cp_mouse_hook.h"
+#include "hooks/key_hook.h"
+#include "hooks/mouse_hook.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_hook_exports.h"
 #include "platform/win32/win32_hooks.h"
@@ -58,9 +58,9 @@ void typeUnicode(platform::Desktop& desktop, char16_t unit) {
   desktop.sendInput(in);
 }
 
-bool withheldKey(const hooks::TKeyStates& s) {
-  if (s.InjectedKey) return false;
-  switch (s.KeyInfo.vkCode) {
+bool withheldKey(const hooks::KeyReport& s) {
+  if (s.injected) return false;
+  switch (s.vk) {
     case 'Q':
     case 'J':
     case 'K':
@@ -70,19 +70,19 @@ bool withheldKey(const hooks::TKeyStates& s) {
 }
 
 // The engine's rule: change the flag only when it differs, then update.
-void decide(hooks::TCPKeyHook& hook, bool withhold) {
-  if (hook.DisableKeyboard() == withhold) return;
-  hook.SetDisableKeyboard(withhold);
-  hook.UpdateHook();
+void decide(hooks::KeyHook& hook, bool withhold) {
+  if (hook.withholding() == withhold) return;
+  hook.setWithholding(withhold);
+  hook.update();
 }
 
 int loadOnly() {
   platform::win32::Win32HookPlatform platform;
-  hooks::TCPKeyHook key(platform);
-  hooks::TCPMouseHook mouse(platform);
-  key.SetLowLevelHook(true);
-  bool k = key.Start_KeyHook();
-  bool m = mouse.Start_MouseHook();
+  hooks::KeyHook key(platform);
+  hooks::MouseHook mouse(platform);
+  key.setLowLevel(true);
+  bool k = key.start();
+  bool m = mouse.start();
   say("load key=%d mouse=%d", k, m);
   return 0;
 }
@@ -112,16 +112,15 @@ int classicMode(const wchar_t* title) {
   const DWORD mainThread = ::GetCurrentThreadId();
 
   platform::win32::Win32HookPlatform platform;
-  hooks::TCPKeyHook key(platform);
-  key.SetUserHookMsg(platform.registerWindowMessage(u"keyhook_msg"));
-  key.SetLowLevelHook(false);
-  key.SetOnKey([&](hooks::TCPKeyHook& hook, const hooks::TKeyStates& s, const hooks::TKeyNames& n) {
-    say("ckey vk=%02x down=%d rep=%d count=%d char=%04x", unsigned(s.KeyInfo.vkCode), s.KeyDown,
-        s.KeyRepeated, s.RepeatCount, unsigned(n.KeyChar));
-    decide(hook, s.KeyInfo.vkCode == 'Q' || s.KeyInfo.vkCode == VK_F9);
-    if (s.KeyInfo.vkCode == VK_F9 && s.KeyDown) ::PostThreadMessageW(mainThread, kReadText, 0, 0);
+  hooks::KeyHook key(platform);
+  key.setReportMessage(platform.registerWindowMessage(u"keyhook_msg"));
+  key.setLowLevel(false);
+  key.setKeyHandler([&](hooks::KeyHook& hook, const hooks::KeyReport& s) {
+    say("ckey vk=%02x down=%d char=%04x", unsigned(s.vk), s.down, unsigned(s.character));
+    decide(hook, s.vk == 'Q' || s.vk == VK_F9);
+    if (s.vk == VK_F9 && s.down) ::PostThreadMessageW(mainThread, kReadText, 0, 0);
   });
-  say("classic ready key=%d", key.Start_KeyHook());
+  say("classic ready key=%d", key.start());
   ::SetTimer(nullptr, kDeadline, kDeadlineMs, nullptr);
   MSG msg;
   while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -140,7 +139,7 @@ int classicMode(const wchar_t* title) {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
-  say("classic stopped key=%d", key.Stop_KeyHook());
+  say("classic stopped key=%d", key.stop());
   ::DestroyWindow(window);
   return 0;
 }
@@ -161,12 +160,12 @@ int wmain(int argc, wchar_t** argv) {
 
   platform::win32::Win32HookPlatform platform;
   platform::win32::Win32Desktop desktop;
-  hooks::TCPKeyHook key(platform);
-  hooks::TCPMouseHook mouse(platform);
-  key.SetUserHookMsg(platform.registerWindowMessage(u"keyhook_msg"));
-  key.SetLowLevelHook(true);
-  key.SetHookInjected(false);
-  mouse.SetUserHookMsg(platform.registerWindowMessage(u"mousehook_msg"));
+  hooks::KeyHook key(platform);
+  hooks::MouseHook mouse(platform);
+  key.setReportMessage(platform.registerWindowMessage(u"keyhook_msg"));
+  key.setLowLevel(true);
+  key.setReportsInjected(false);
+  mouse.setReportMessage(platform.registerWindowMessage(u"mousehook_msg"));
 
   // The library's own view of the report being handled, to check that a
   // nested report leaves the outer one's record in place.
@@ -182,19 +181,21 @@ int wmain(int argc, wchar_t** argv) {
           : nullptr;
   const DWORD mainThread = ::GetCurrentThreadId();
 
-  key.SetOnKey([&](hooks::TCPKeyHook& hook, const hooks::TKeyStates& s, const hooks::TKeyNames& n) {
-    say("key vk=%02x down=%d char=%04x shift=%d injected=%d sc=%x", unsigned(s.KeyInfo.vkCode),
-        s.KeyDown, unsigned(n.KeyChar), s.ShiftDown, s.InjectedKey, unsigned(s.KeyInfo.scanCode));
+  key.setKeyHandler([&](hooks::KeyHook& hook, const hooks::KeyReport& s) {
+    say("key vk=%02x down=%d char=%04x shift=%d injected=%d sc=%x", unsigned(s.vk), s.down,
+        unsigned(s.character),
+        hook.keysDown()[VK_SHIFT] && s.vk != VK_SHIFT && s.vk != VK_LSHIFT && s.vk != VK_RSHIFT,
+        s.injected, unsigned(s.scanCode));
     decide(hook, withheldKey(s));
-    if (!s.KeyDown || s.InjectedKey) return;
-    switch (s.KeyInfo.vkCode) {
+    if (!s.down || s.injected) return;
+    switch (s.vk) {
       case 'J': typeUnicode(desktop, u'\u0915'); break;
       case 'K': {
-        hook.SetHookInjected(true);
-        hook.UpdateHook();
+        hook.setReportsInjected(true);
+        hook.update();
         typeUnicode(desktop, u'+');
-        hook.SetHookInjected(false);
-        hook.UpdateHook();
+        hook.setReportsInjected(false);
+        hook.update();
         const KBDLLHOOKSTRUCT* record = getData ? getData() : nullptr;
         say("nested outer=%02x", record ? unsigned(record->vkCode) : 0u);
         // The nested reports may have changed the flag; this key's fate is ours.
@@ -205,13 +206,13 @@ int wmain(int argc, wchar_t** argv) {
       default: break;
     }
   });
-  mouse.SetOnMouse([](hooks::TCPMouseHook&, const hooks::TMouseStates& s) {
-    if (s.ButtonInfo == 0x0200) return;  // moves are many; clicks are what is checked
-    say("mouse msg=%x x=%d y=%d extra=%u", unsigned(s.ButtonInfo), s.x, s.y, s.ExtraInfo);
+  mouse.setMouseHandler([](hooks::MouseHook&, const hooks::MouseReport& s) {
+    if (s.message == 0x0200) return;  // moves are many; clicks are what is checked
+    say("mouse msg=%x", unsigned(s.message));
   });
 
-  bool k = key.Start_KeyHook();
-  bool m = mouse.Start_MouseHook();
+  bool k = key.start();
+  bool m = mouse.start();
   say("ready key=%d mouse=%d", k, m);
   ::SetTimer(nullptr, kDeadline, kDeadlineMs, nullptr);
 
@@ -238,8 +239,8 @@ int wmain(int argc, wchar_t** argv) {
     ::TranslateMessage(&msg);
     ::DispatchMessageW(&msg);
   }
-  bool ks = key.Stop_KeyHook();
-  bool ms = mouse.Stop_MouseHook();
+  bool ks = key.stop();
+  bool ms = mouse.stop();
   say("stopped key=%d mouse=%d", ks, ms);
   if (library) ::FreeLibrary(library);
   say("done");

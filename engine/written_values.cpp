@@ -1,4 +1,4 @@
-#include "engine/globalroutines.h"
+#include "engine/written_values.h"
 
 namespace korimo {
 std::int32_t hexToInt(std::u16string_view text) {

@@ -1,6 +1,7 @@
 #pragma once
-// Routines shared across the engine: the hexadecimal code strings in which
-// keymaps write their text, and the names of the toggle keys.
+// Values as keymaps and the configuration write them: hexadecimal and
+// decimal numbers, the code strings of four-digit groups in which keymaps
+// write their text, and the names of the function-key toggles.
 
 #include <array>
 #include <cstdint>

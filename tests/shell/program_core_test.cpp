@@ -1,7 +1,7 @@
 // The program core driven directly, for what a scenario cannot reach: the
 // sub-menu's captions and windows that receive a closed window's handle.
 
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ class MainFormTest : public ::testing::Test {
   platform::sim::SimDesktop desktop;
   platform::sim::SimHookPlatform hooks;
   platform::sim::SimShell shell;
-  std::unique_ptr<TForm1> form;
+  std::unique_ptr<ProgramCore> form;
 
   void start(int toggleMode, int offKey, const std::string& entryKey) {
     std::filesystem::create_directories(folder.path() / "Data");
@@ -43,8 +43,8 @@ class MainFormTest : public ::testing::Test {
     hooks.desktop = &desktop;
     auto own = desktop.openWindow(u"TApplication");
     desktop.focus(platform::kNoWindow);
-    form = std::make_unique<TForm1>(TForm1::Platforms{hooks, hooks, shell}, own);
-    form->FormCreate();
+    form = std::make_unique<ProgramCore>(ProgramCore::Platforms{hooks, hooks, shell}, own);
+    form->start();
   }
   void typeKey(std::uint32_t vk) {
     hooks.press(vk);
@@ -54,18 +54,18 @@ class MainFormTest : public ::testing::Test {
 
 TEST_F(MainFormTest, SubMenuCaptionsInAltMode) {
   start(1, 0, "1");
-  const KeymapMenu& menu = form->catalogue.mmenu;
+  const KeymapMenu& menu = form->catalogue.keymapMenu;
   ASSERT_EQ(menu.size(), 3u);
   EXPECT_EQ(menu[0].caption, u"Alt+0  Keymap off");
-  EXPECT_EQ(menu[0].Hint, u"****");
+  EXPECT_EQ(menu[0].keymap, std::nullopt);
   EXPECT_EQ(menu[1].caption, u"Alt+1  Hindi K Unicode");
-  EXPECT_EQ(menu[1].Hint, u"six.xml");
+  EXPECT_EQ(menu[1].keymap, u"six.xml");
   EXPECT_TRUE(menu[0].checked);
 }
 
 TEST_F(MainFormTest, SubMenuCaptionsInFunctionKeyMode) {
   start(2, 10, "11");
-  const KeymapMenu& menu = form->catalogue.mmenu;
+  const KeymapMenu& menu = form->catalogue.keymapMenu;
   ASSERT_EQ(menu.size(), 3u);
   EXPECT_EQ(menu[0].caption, u"F12  Keymap off");
   EXPECT_EQ(menu[1].caption, u"ScrLk  Hindi K Unicode");
@@ -88,10 +88,10 @@ TEST_F(MainFormTest, AWindowWithAClosedWindowsHandleInheritsItsKeymapUntilAPurge
   desktop.close(a);
   desktop.openWindow(u"Edit", {}, 1234);
   typeKey('K');
-  EXPECT_EQ(form->activeKeymapName, u"six.xml");
+  EXPECT_EQ(form->activeKeymap, u"six.xml");
 
   desktop.close(1234);
-  form->trayclick(TrayButton::Right);  // the purge
+  form->trayIconPressed(TrayButton::Right);  // the purge
   desktop.focus(other);
   typeKey('Q');
   desktop.openWindow(u"Edit", {}, 1234);
@@ -107,12 +107,13 @@ TEST_F(MainFormTest, TheLoaderRunAgainBuildsTheSameCatalogueWithTheHooksStillRun
   hooks.release(platform::kVkLMenu);
   ASSERT_TRUE(form->keymapOn);
 
-  form->GetFilesCount();
-  const KeymapMenu& menu = form->catalogue.mmenu;
+  form->loadCatalogue();
+  const KeymapMenu& menu = form->catalogue.keymapMenu;
   ASSERT_EQ(menu.size(), 3u);
   EXPECT_EQ(menu[1].caption, u"Alt+1  Hindi K Unicode");
   EXPECT_EQ(menu[2].caption, u"Alt+2  Hindi K Unicode");
-  EXPECT_EQ(form->catalogue.toggleDigits, u"012");
+  for (std::size_t digit = 0; digit < 10; ++digit)
+    EXPECT_EQ(form->catalogue.altKeys[digit].assigned, digit <= 2) << digit;
   EXPECT_EQ(form->catalogue.keymapCount, 2);
   EXPECT_FALSE(form->keymapOn);
 
@@ -120,7 +121,7 @@ TEST_F(MainFormTest, TheLoaderRunAgainBuildsTheSameCatalogueWithTheHooksStillRun
   typeKey('2');
   hooks.release(platform::kVkLMenu);
   typeKey('A');
-  EXPECT_EQ(form->activeKeymapName, u"two.xml");
+  EXPECT_EQ(form->activeKeymap, u"two.xml");
   EXPECT_EQ(desktop.text(a), u"\u0905");
 }
 

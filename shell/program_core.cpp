@@ -1,43 +1,43 @@
-#include "shell/main_form.h"
+#include "shell/program_core.h"
 
 #include <algorithm>
 
 namespace korimo {
 
-TForm1::TForm1(Platforms platforms, platform::WindowHandle ownWindow)
+ProgramCore::ProgramCore(Platforms platforms, platform::WindowHandle ownWindow)
     : engine(ownWindow),
       language(platforms.shell, engine.windows, catalogue),
       platforms_(platforms),
       output_(platforms.desktop) {}
 
-TForm1::~TForm1() { FormDestroy(); }
+ProgramCore::~ProgramCore() { shutDown(); }
 
-void TForm1::FormCreate() { startUp(std::nullopt); }
+void ProgramCore::start() { startUp(std::nullopt); }
 
-void TForm1::FormCreate(CatalogueSource source) { startUp(std::move(source)); }
+void ProgramCore::start(CatalogueSource source) { startUp(std::move(source)); }
 
-void TForm1::startUp(std::optional<CatalogueSource> source) {
+void ProgramCore::startUp(std::optional<CatalogueSource> source) {
   keymapOn = false;
   language.defaultLayoutId = language.readDefaultLayoutId();
-  language.loadUnassignedLayouts = language.isloadingtodo();
-  GetFilesCount(source ? std::move(*source) : programFolderSource());
-  activeKeymapName = u"****";
+  language.loadUnassignedLayouts = language.unassignedLayoutsWanted();
+  loadCatalogue(source ? std::move(*source) : programFolderSource());
+  activeKeymap.reset();
   catalogue.trayVisible = true;
-  catalogue.seticon(false);
+  catalogue.setIcon(false);
   startHooks();
   engine.composition.reset();
-  set_environ(u"****");
+  switchKeymap(std::nullopt);
   changed(ViewParts::all());
   reportStartupProblems();
-  if (language.windowsVersionClass() != 8) language.regionalLanguageCheck();
+  if (!language.windowsHasIndianSupport()) language.regionalLanguageCheck();
 }
 
 // A hook that does not start leaves the program in the tray without seeing
 // keys (or clicks): the user is told, and the tray says it instead of
 // looking as if it works.
-void TForm1::startHooks() {
-  const bool keys = keyHook_->Start_KeyHook();
-  const bool mouse = mouseHook_->Start_MouseHook();
+void ProgramCore::startHooks() {
+  const bool keys = keyHook_->start();
+  const bool mouse = mouseHook_->start();
   hookProblem.clear();
   if (!keys) {
     hookProblem = u"Vantrel Korimo cannot type: its keyboard hook did not start";
@@ -55,7 +55,7 @@ void TForm1::startHooks() {
 // Windows removed the keyboard hook; the keys typed meanwhile reached the
 // window as typed, so the syllable being composed is gone. When the hook
 // could not be installed again, the tray says the program cannot type.
-void TForm1::hookLost(bool reinstalled) {
+void ProgramCore::hookLost(bool reinstalled) {
   engine.composition.reset();
   if (reinstalled) return;
   hookProblem = u"Vantrel Korimo cannot type: Windows removed its keyboard hook";
@@ -64,10 +64,10 @@ void TForm1::hookLost(bool reinstalled) {
 
 // Windows removed the mouse hook: a click went by unseen, and the caret may
 // have gone with it.
-void TForm1::mouseHookLost() { engine.composition.reset(); }
+void ProgramCore::mouseHookLost() { engine.composition.reset(); }
 
 // Once, in one message box, however many there are.
-void TForm1::reportStartupProblems() {
+void ProgramCore::reportStartupProblems() {
   if (startupProblems.empty()) return;
   constexpr std::size_t kShown = 12;
   std::u16string text = u"Vantrel Korimo started, but not everything is as it should be:";
@@ -80,21 +80,21 @@ void TForm1::reportStartupProblems() {
   platforms_.shell.messageBox(text, u"Vantrel Korimo");
 }
 
-void TForm1::FormDestroy() {
-  if (keyHook_ && keyHook_->Enabled()) keyHook_->Stop_KeyHook();
-  if (mouseHook_ && mouseHook_->Enabled()) mouseHook_->Stop_MouseHook();
+void ProgramCore::shutDown() {
+  if (keyHook_ && keyHook_->running()) keyHook_->stop();
+  if (mouseHook_ && mouseHook_->running()) mouseHook_->stop();
   keyHook_.reset();
   mouseHook_.reset();
 }
 
-void TForm1::addObserver(CoreObserver& observer) {
+void ProgramCore::addObserver(CoreObserver& observer) {
   if (std::find(observers_.begin(), observers_.end(), &observer) == observers_.end())
     observers_.push_back(&observer);
 }
 
-void TForm1::removeObserver(CoreObserver& observer) { std::erase(observers_, &observer); }
+void ProgramCore::removeObserver(CoreObserver& observer) { std::erase(observers_, &observer); }
 
-void TForm1::changed(ViewParts parts) {
+void ProgramCore::changed(ViewParts parts) {
   if (parts.empty()) return;
   // A view may remove itself while it is told.
   const std::vector<CoreObserver*> observers = observers_;

@@ -1,14 +1,14 @@
 #pragma once
-// TForm1, the program core: it owns the hook components, the engine, the
+// ProgramCore, the program core: it owns the hook components, the engine, the
 // catalogue and the per-window memory, handles every key and mouse report,
 // switches keymaps, and keeps the state that the tray, the key preview and
 // the on-screen keyboard show. It needs no window of its own to work: views
 // register a CoreObserver and draw its state when it tells them.
 //
 // Its work is split by job:
-//   main_form.cpp        start-up, shut-down, the observers, the program's own windows
-//   catalogue_loader.cpp the catalogue loader GetFilesCount and the hook components
-//   keymap_switching.cpp set_environ and the foreground check
+//   program_core.cpp        start-up, shut-down, the observers, the program's own windows
+//   catalogue_loader.cpp the catalogue loader loadCatalogue and the hook components
+//   keymap_switching.cpp switchKeymap and the foreground check
 //   key_handlers.cpp     the four key handlers, the toggle keys, the mouse handler
 //   tray_commands.cpp    the tray icon's clicks and the menu commands
 // and tray_menus.h says what the tray icon and its menus show.
@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "hooks/cp_key_hook.h"
-#include "hooks/cp_mouse_hook.h"
+#include "hooks/key_hook.h"
+#include "hooks/mouse_hook.h"
 #include "osk/onscreen_keyboard.h"
 #include "platform/desktop.h"
 #include "platform/hook_platform.h"
@@ -39,10 +39,6 @@
 
 namespace korimo {
 
-// The four key handlers: toggle mode 1 or 2, with or without Surround
-// (Backspace as undo).
-enum class KeyHandler { OnKeyPressed, OnKeyPressed1, OnKeyPressed2, OnKeyPressed3 };
-
 enum class TrayButton { Left, Right, Middle };
 
 // What the catalogue loader reads: by default the configuration file
@@ -53,7 +49,7 @@ struct CatalogueSource {
   std::u16string problem;  // why there is no configuration, for the user
 };
 
-class TForm1 {
+class ProgramCore {
  public:
   struct Platforms {
     platform::Desktop& desktop;
@@ -61,51 +57,51 @@ class TForm1 {
     platform::ShellPlatform& shell;
   };
   // ownWindow is the program's own hidden window, never taken as a target.
-  TForm1(Platforms platforms, platform::WindowHandle ownWindow);
-  ~TForm1();
-  TForm1(const TForm1&) = delete;
-  TForm1& operator=(const TForm1&) = delete;
+  ProgramCore(Platforms platforms, platform::WindowHandle ownWindow);
+  ~ProgramCore();
+  ProgramCore(const ProgramCore&) = delete;
+  ProgramCore& operator=(const ProgramCore&) = delete;
 
   // Start-up: catalogue, hooks started, engine off, regional-language check.
-  void FormCreate();
+  void start();
   // The same with the catalogue read from source instead of the program's folder.
-  void FormCreate(CatalogueSource source);
+  void start(CatalogueSource source);
   // Shut-down: stops and frees the hooks.
-  void FormDestroy();
+  void shutDown();
   // The catalogue loader: configuration, keymaps, toggle keys, hook
   // components. Running it again builds the catalogue afresh.
-  void GetFilesCount();
-  void GetFilesCount(CatalogueSource source);
+  void loadCatalogue();
+  void loadCatalogue(CatalogueSource source);
 
-  // Switches the keymap with that file name on, or the engine off for "****".
-  void set_environ(std::u16string name);
+  // Switches the keymap with that file name on, or keymaps off.
+  void switchKeymap(KeymapChoice keymap);
 
   // The key handlers and the mouse handler.
-  void OnKey(const hooks::TKeyStates& states, const hooks::TKeyNames& names);
-  void OnMouseEvent(const hooks::TMouseStates& states);
+  void onKeyReport(const hooks::KeyReport& report);
+  void onMouseReport(const hooks::MouseReport& report);
 
   // The tray and its menus.
   // A press on the tray icon; true when the keymap sub-menu opens (left and
   // middle button). The view shows the menu (the main menu for the right
   // button), then calls trayMenuClosed, then runs the item chosen.
-  bool trayclick(TrayButton button);
+  bool trayIconPressed(TrayButton button);
   void trayMenuClosed();
-  void mmenuItemClick(std::size_t item);
-  void sett1Click();        // "Key Preview"
-  void KeymapHelp2Click();  // "On-Screen Keyboard "
-  void arrowClick(KeyPreview::Arrow arrow);
-  void Exit1Click();
+  void keymapMenuChosen(std::size_t item);
+  void toggleKeyPreview();        // "Key Preview"
+  void toggleOnScreenKeyboard();  // "On-Screen Keyboard "
+  void previewArrowClicked(KeyPreview::Arrow arrow);
+  void exitProgram();
   // After the settings dialog saved the configuration: starts a new instance
   // of the program, which reads it, and ends this one. The new instance
   // waits for this one to go.
   void restartApplication();
-  void mainMenuClick(MainMenuItem item);
-  void opensettings();         // "Settings"
-  void opensplash();           // "About..."
-  void VisitHelppage1Click();  // "Visit Help page"
+  void mainMenuChosen(MainMenuItem item);
+  void openSettings();   // "Settings"
+  void openAbout();      // "About..."
+  void visitHelpPage();  // "Visit Help page"
   // The help page beside the program, which "Visit Help page" opens.
   std::filesystem::path helpPage();
-  void flushout() { engine.windows.flushout(platforms_.desktop); }
+  void forgetClosedWindows() { engine.windows.forgetClosedWindows(platforms_.desktop); }
 
   // Views: told what changed after every operation that changes what they show.
   void addObserver(CoreObserver& observer);
@@ -119,9 +115,8 @@ class TForm1 {
   // The program is on its way out (Exit, the restart): a new instance waits for it to go.
   bool ending() const { return ending_; }
 
-  hooks::TCPKeyHook* keyHook() { return keyHook_.get(); }
-  hooks::TCPMouseHook* mouseHook() { return mouseHook_.get(); }
-  KeyHandler installedHandler() const { return installedHandler_; }
+  hooks::KeyHook* keyHook() { return keyHook_.get(); }
+  hooks::MouseHook* mouseHook() { return mouseHook_.get(); }
 
   Engine engine;
   Catalogue catalogue;
@@ -130,7 +125,7 @@ class TForm1 {
   OnScreenKeyboard osk;
 
   bool keymapOn = false;
-  std::u16string activeKeymapName = u"****";
+  KeymapChoice activeKeymap;       // nullopt while keymaps are off
   bool keyPreviewChecked = false;  // "Key Preview"
   bool oskChecked = false;         // "On-Screen Keyboard "
   bool settingsOpen = false;
@@ -156,7 +151,7 @@ class TForm1 {
     bool composableKey = false;     // per event: the key may take part in composition
     bool noModifiers = false;       // per event, mode 2: no Ctrl, Alt or Windows key
     bool toggleKeyPressed = false;  // per event, mode 2: an assigned toggle key, no modifiers
-    bool toggleSwitching = false;   // set_environ runs for a toggle or the checked menu item
+    bool toggleSwitching = false;   // switchKeymap runs for a toggle or the checked menu item
   };
   // What became of a key's presses since it went down: a release is
   // withheld exactly when its presses were, so that Windows and the
@@ -173,21 +168,20 @@ class TForm1 {
   CatalogueSource programFolderSource();
   void readGlobalSettings(const xml::XmlDocument& document);
   void installToggleTables();
-  void loadCatalogue(const xml::XmlDocument& document, const std::filesystem::path& keymapFolder);
+  void addKeymaps(const xml::XmlDocument& document, const std::filesystem::path& keymapFolder);
   void createHookComponents();
   // keymap switching
-  static KeyHandler handlerFor(int toggleMode, bool surround);
   void switchOff(bool fullSequence);
   void giveFocusBack();
   // True when one of the program's own windows is in front.
   bool foregroundCheck();
   // key handlers and toggle keys; each decides whether the key is withheld
-  bool handleKey(int toggleMode, bool surround);
-  void wrefresh(int toggleMode, bool surround);
+  bool handleKey(ToggleMode toggleMode, bool surround);
+  void classifyKey(ToggleMode toggleMode, bool surround);
   bool composeKey(bool surround);
   bool toggleStepAlt();
   bool toggleStepFunctionKey();
-  bool istky(std::uint32_t vk) const;
+  bool isFunctionToggleKey(std::uint32_t vk) const;
   void setDisableKeyboard(bool disable);
   bool windowsKeyDown() const;
   // The change of the target's text that the engine worked out, made on the
@@ -201,16 +195,14 @@ class TForm1 {
 
   Platforms platforms_;
   platform::TextOutput output_;
-  std::unique_ptr<hooks::TCPKeyHook> keyHook_;
-  std::unique_ptr<hooks::TCPMouseHook> mouseHook_;
-  KeyHandler installedHandler_ = KeyHandler::OnKeyPressed;
+  std::unique_ptr<hooks::KeyHook> keyHook_;
+  std::unique_ptr<hooks::MouseHook> mouseHook_;
   std::vector<CoreObserver*> observers_;
   DialogHost* dialogHost_ = nullptr;
   bool ending_ = false;
 
   // The event in hand, copied at the start of every key report.
-  char16_t lastKeyChar = 0;
-  hooks::TKeyStates lastKeyStates;
+  hooks::KeyReport key_;
   ToggleState toggle_;
   std::array<PressFate, 256> pressFates_{};
   bool leftButtonDown_ = false;  // as the mouse reports say
