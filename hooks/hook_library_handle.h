@@ -27,6 +27,24 @@ class HookLibraryHandle {
     return library_.get();
   }
 
+  // Loads the library and resolves its exports; false, with nothing loaded,
+  // when it does not load or lacks one of them.
+  template <typename Exports>
+  bool load(std::u16string_view fileName, Exports& exports) {
+    platform::HookLibrary* library = load(fileName);
+    if (!library) return false;
+    library->resolve(exports);
+    if (exports.complete()) return true;
+    release(exports);
+    return false;
+  }
+  // Releases the library and forgets its exports.
+  template <typename Exports>
+  bool release(Exports& exports) {
+    exports = Exports{};
+    return release();
+  }
+
   // Releases the library, or retires it while a report is being handled.
   // False when none is loaded.
   bool release() {

@@ -51,22 +51,13 @@ KeyHook::~KeyHook() {
 
 bool KeyHook::loadLibrary() {
   if (libraryLoaded_) return false;
-  platform::HookLibrary* library = library_.load(kh::kLibraryName);
-  if (!library) return false;
-  library->resolve(exports_);
-  if (!exports_.complete()) {
-    unloadLibrary();
-    return false;
-  }
-  libraryLoaded_ = true;
-  return true;
+  libraryLoaded_ = library_.load(kh::kLibraryName, exports_);
+  return libraryLoaded_;
 }
 
 bool KeyHook::unloadLibrary() {
-  if (!library_.release()) return false;
-  exports_ = kh::Exports{};
   libraryLoaded_ = false;
-  return true;
+  return library_.release(exports_);
 }
 
 bool KeyHook::start() {

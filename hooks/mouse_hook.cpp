@@ -34,22 +34,13 @@ MouseHook::~MouseHook() {
 
 bool MouseHook::loadLibrary() {
   if (libraryLoaded_) return false;
-  platform::HookLibrary* library = library_.load(mh::kLibraryName);
-  if (!library) return false;
-  library->resolve(exports_);
-  if (!exports_.complete()) {
-    unloadLibrary();
-    return false;
-  }
-  libraryLoaded_ = true;
-  return true;
+  libraryLoaded_ = library_.load(mh::kLibraryName, exports_);
+  return libraryLoaded_;
 }
 
 bool MouseHook::unloadLibrary() {
-  if (!library_.release()) return false;
-  exports_ = mh::Exports{};
   libraryLoaded_ = false;
-  return true;
+  return library_.release(exports_);
 }
 
 bool MouseHook::start() {
