@@ -11,6 +11,10 @@
 //   korimo_costs load ENTRIES N                    N loads of a keymap file
 //   korimo_costs startup APPDIR N                  N start-ups of the program
 //                                                  core from APPDIR
+//   korimo_costs time KEYMAP plain|surround < KEYS the keys on standard input
+//                                                  composed by the engine on
+//                                                  any keymap file; prints
+//                                                  "keys N cpu_us T"
 //
 // ENTRIES picks the bench keymap: 100, 3000 or 30000. Before the measured
 // keys, kWarmUp keys of the same stream are typed, so that the count is that
@@ -22,8 +26,11 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
+#include <iterator>
 #include <new>
 #include <string>
 
@@ -179,6 +186,46 @@ int startup(const std::filesystem::path& appFolder, std::size_t n) {
   return 0;
 }
 
+// The engine alone on any keymap and key stream, timed in processor time for
+// the key loop only (reading the keys and loading the keymap excluded), so
+// that its cost per key can be set beside other engines' on the same table.
+// The keys are those `korimo-cli type` takes: printable ASCII, Enter (\r),
+// Backspace (\b) and Escape (\x1b); line feeds are left out.
+int timeKeys(const std::filesystem::path& keymapFile, bool surround) {
+  std::string keys((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+  std::erase(keys, '\n');
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto c = static_cast<unsigned char>(keys[i]);
+    if (!((c >= 32 && c <= 126) || c == '\r' || c == '\b' || c == 0x1B)) {
+      std::fprintf(stderr, "korimo_costs time: character %zu (0x%02X) is not a key\n", i + 1, c);
+      return 2;
+    }
+  }
+  Typist typist;
+  Engine& engine = typist.engine;
+  std::string why;
+  if (!engine.keymaps.load(1, keymapFile, &why)) {
+    std::fprintf(stderr, "%s: error %s\n", keymapFile.string().c_str(), why.c_str());
+    return 3;
+  }
+  engine.keymap.activate(1);
+  engine.composition.reset();
+  const std::clock_t start = std::clock();
+  for (const char key : keys) {
+    // As the key handlers treat them: Escape, and Backspace without Surround,
+    // reach the application and end the syllable.
+    if (key == 0x1B || (key == '\b' && !surround))
+      engine.composition.reset();
+    else
+      typist.compose(platform::sim::usKeystroke(static_cast<char16_t>(key)).vk,
+                     static_cast<char16_t>(key), surround);
+  }
+  const std::clock_t end = std::clock();
+  std::printf("keys %zu cpu_us %.0f\n", keys.size(),
+              1e6 * static_cast<double>(end - start) / CLOCKS_PER_SEC);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -189,8 +236,9 @@ int main(int argc, char** argv) {
   if (what == "report" && argc == 4) return reportKeys(argv[2], count(3));
   if (what == "load" && argc == 4) return load(argv[2], count(3));
   if (what == "startup" && argc == 4) return startup(argv[2], count(3));
+  if (what == "time" && argc == 4) return timeKeys(argv[2], std::string(argv[3]) == "surround");
   std::fprintf(stderr,
                "usage: korimo_costs compose plain|surround ENTRIES N | report ENTRIES N |"
-               " load ENTRIES N | startup APPDIR N\n");
+               " load ENTRIES N | startup APPDIR N | time KEYMAP plain|surround < KEYS\n");
   return 2;
 }
