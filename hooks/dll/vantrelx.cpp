@@ -17,6 +17,7 @@
 
 #include <type_traits>
 
+#include "hooks/dll/unhook.h"
 #include "platform/win32/win32_hook_exports.h"
 
 namespace {
@@ -89,12 +90,7 @@ BOOL WINAPI KeyboardHook_Start(HWND window, UINT message, BOOL disable) {
   return state.classic != nullptr;
 }
 
-BOOL WINAPI KeyboardHook_Stop() {
-  if (!state.classic) return FALSE;
-  BOOL done = ::UnhookWindowsHookEx(state.classic);
-  state.classic = nullptr;
-  return done;
-}
+BOOL WINAPI KeyboardHook_Stop() { return korimo::hooks::dll::unhook(state.classic); }
 
 BOOL WINAPI KeyboardHook_UpdateHook(BOOL disable) {
   if (!state.classic) return FALSE;
@@ -112,12 +108,7 @@ BOOL WINAPI KeyboardHook_StartLL(HWND window, UINT message, BOOL disable, BOOL i
   return state.lowLevel != nullptr;
 }
 
-BOOL WINAPI KeyboardHook_StopLL() {
-  if (!state.lowLevel) return FALSE;
-  BOOL done = ::UnhookWindowsHookEx(state.lowLevel);
-  state.lowLevel = nullptr;
-  return done;
-}
+BOOL WINAPI KeyboardHook_StopLL() { return korimo::hooks::dll::unhook(state.lowLevel); }
 
 BOOL WINAPI KeyboardHook_UpdateHookLL(BOOL disable, BOOL injected) {
   if (!state.lowLevel) return FALSE;

@@ -27,6 +27,7 @@
 #include <cmath>
 #include <type_traits>
 
+#include "hooks/dll/unhook.h"
 #include "platform/win32/win32_hook_exports.h"
 
 using korimo::platform::MouseHookFilters;
@@ -122,12 +123,7 @@ BOOL WINAPI MouseHook_Start(HWND window, UINT message, MouseHookFilters filters)
   return state.hook != nullptr;
 }
 
-BOOL WINAPI MouseHook_Stop() {
-  if (!state.hook) return FALSE;
-  BOOL done = ::UnhookWindowsHookEx(state.hook);
-  state.hook = nullptr;
-  return done;
-}
+BOOL WINAPI MouseHook_Stop() { return korimo::hooks::dll::unhook(state.hook); }
 
 const MOUSEHOOKSTRUCT* WINAPI MouseHook_GetData() {
   return state.current ? &state.current->record : nullptr;
