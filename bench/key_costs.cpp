@@ -135,7 +135,7 @@ int compose(bool surround, const std::string& entries, std::size_t n) {
 int reportKeys(const std::string& entries, std::size_t n) {
   bench::ReportSession session(keymapOf(entries));
   platform::sim::SimHookPlatform& hooks = session.hooks;
-  if (!session.form->keymapOn) return 1;
+  if (!session.core->keymapOn) return 1;
   const KeyStream keys(n);
   for (std::size_t i = 0; i < keys.size(); ++i) {
     if (i == kWarmUp) startCounting();
@@ -176,9 +176,9 @@ int startup(const std::filesystem::path& appFolder, std::size_t n) {
     hooks.desktop = &desktop;
     shell.appFolder = appFolder;
     auto own = desktop.openWindow(u"TApplication");
-    ProgramCore form({hooks, hooks, shell}, own);
-    form.start();
-    if (i + 1 == n) std::printf("catalogued %d\n", form.catalogue.keymapCount);
+    ProgramCore core({hooks, hooks, shell}, own);
+    core.start();
+    if (i + 1 == n) std::printf("catalogued %d\n", core.catalogue.keymapCount);
   }
   const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
   report(n);

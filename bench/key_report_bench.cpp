@@ -16,7 +16,7 @@ using namespace korimo;
 void BM_KeyReport_LargeKeymap(benchmark::State& state) {
   bench::ReportSession session(bench::largeKeymap());
   platform::sim::SimHookPlatform& hooks = session.hooks;
-  if (!session.form->keymapOn) {
+  if (!session.core->keymapOn) {
     state.SkipWithError("the keymap did not switch on");
     return;
   }

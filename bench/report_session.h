@@ -21,8 +21,8 @@ class ReportSession {
     shell.setRegistry(platform::Hive::CurrentUser, u"Keyboard Layout\\Preload", u"1",
                       {platform::RegistryValue::Type::String, u"00000409", 0});
     auto own = desktop.openWindow(u"TApplication");
-    form = std::make_unique<ProgramCore>(ProgramCore::Platforms{hooks, hooks, shell}, own);
-    form->start();
+    core = std::make_unique<ProgramCore>(ProgramCore::Platforms{hooks, hooks, shell}, own);
+    core->start();
     desktop.openWindow(u"Edit");
     hooks.press(platform::kVkLMenu);
     hooks.type('1');
@@ -32,7 +32,7 @@ class ReportSession {
   platform::sim::SimDesktop desktop;
   platform::sim::SimHookPlatform hooks;
   platform::sim::SimShell shell;
-  std::unique_ptr<ProgramCore> form;
+  std::unique_ptr<ProgramCore> core;
 
  private:
   static std::filesystem::path appFolderWith(const std::filesystem::path& keymap) {

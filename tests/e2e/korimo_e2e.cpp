@@ -78,23 +78,23 @@ int run(const RunOptions& options) {
     return 1;
   }
 
-  ProgramCore form(ProgramCore::Platforms{desktop, hooks, shell},
+  ProgramCore core(ProgramCore::Platforms{desktop, hooks, shell},
                    reinterpret_cast<platform::WindowHandle>(own.get()));
-  form.start();
+  core.start();
 
   // The core's own handler, with a line about its decision after each key.
-  if (hooks::KeyHook* key = form.keyHook()) {
-    key->setKeyHandler([&form](hooks::KeyHook& hook, const hooks::KeyReport& s) {
-      form.onKeyReport(s);
+  if (hooks::KeyHook* key = core.keyHook()) {
+    key->setKeyHandler([&core](hooks::KeyHook& hook, const hooks::KeyReport& s) {
+      core.onKeyReport(s);
       say("key vk=%02x down=%d alt=%d withheld=%d on=%d keymap=%s pending=%s", unsigned(s.vk),
-          s.down, s.alt, hook.withholding(), form.keymapOn,
-          printable(form.activeKeymap.value_or(u"****")).c_str(),
-          printable(std::u16string(form.engine.composition.pendingKeys)).c_str());
+          s.down, s.alt, hook.withholding(), core.keymapOn,
+          printable(core.activeKeymap.value_or(u"****")).c_str(),
+          printable(std::u16string(core.engine.composition.pendingKeys)).c_str());
     });
   }
-  const bool keyRunning = form.keyHook() && form.keyHook()->running();
-  const bool mouseRunning = form.mouseHook() && form.mouseHook()->running();
-  say("ready key=%d mouse=%d keymaps=%d", keyRunning, mouseRunning, form.catalogue.keymapCount);
+  const bool keyRunning = core.keyHook() && core.keyHook()->running();
+  const bool mouseRunning = core.mouseHook() && core.mouseHook()->running();
+  say("ready key=%d mouse=%d keymaps=%d", keyRunning, mouseRunning, core.catalogue.keymapCount);
 
   std::vector<TargetText> targets;
   for (const std::wstring& title : options.targets) targets.emplace_back(targets.size(), title);
@@ -118,7 +118,7 @@ int run(const RunOptions& options) {
     return !korimo::wine::fileExists(options.stopFile);
   });
   pollTargets();
-  form.shutDown();
+  core.shutDown();
   say("stopped reason=%s", reason);
   return 0;
 }

@@ -44,7 +44,7 @@ TEST_F(CompositionTest, ConversionKeptFromKeyToKeyMatchesTheScanFromScratch) {
     for (int i = 0, n = 1 + static_cast<int>(random() % 30); i < n; ++i) {
       std::u16string keys = randomKeys(1 + random() % 8);
       std::string narrow(keys.begin(), keys.end());
-      char code[8];
+      char code[16];
       std::snprintf(code, sizeof code, "%04X", 0x0900 + i);
       entries.push_back({narrow, code, ""});
     }

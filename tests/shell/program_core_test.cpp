@@ -15,13 +15,13 @@ namespace {
 
 using testing::TempFolder;
 
-class MainFormTest : public ::testing::Test {
+class ProgramCoreTest : public ::testing::Test {
  protected:
   TempFolder folder;
   platform::sim::SimDesktop desktop;
   platform::sim::SimHookPlatform hooks;
   platform::sim::SimShell shell;
-  std::unique_ptr<ProgramCore> form;
+  std::unique_ptr<ProgramCore> core;
 
   void start(int toggleMode, int offKey, const std::string& entryKey) {
     std::filesystem::create_directories(folder.path() / "Data");
@@ -43,8 +43,8 @@ class MainFormTest : public ::testing::Test {
     hooks.desktop = &desktop;
     auto own = desktop.openWindow(u"TApplication");
     desktop.focus(platform::kNoWindow);
-    form = std::make_unique<ProgramCore>(ProgramCore::Platforms{hooks, hooks, shell}, own);
-    form->start();
+    core = std::make_unique<ProgramCore>(ProgramCore::Platforms{hooks, hooks, shell}, own);
+    core->start();
   }
   void typeKey(std::uint32_t vk) {
     hooks.press(vk);
@@ -52,9 +52,9 @@ class MainFormTest : public ::testing::Test {
   }
 };
 
-TEST_F(MainFormTest, SubMenuCaptionsInAltMode) {
+TEST_F(ProgramCoreTest, SubMenuCaptionsInAltMode) {
   start(1, 0, "1");
-  const KeymapMenu& menu = form->catalogue.keymapMenu;
+  const KeymapMenu& menu = core->catalogue.keymapMenu;
   ASSERT_EQ(menu.size(), 3u);
   EXPECT_EQ(menu[0].caption, u"Alt+0  Keymap off");
   EXPECT_EQ(menu[0].keymap, std::nullopt);
@@ -63,16 +63,16 @@ TEST_F(MainFormTest, SubMenuCaptionsInAltMode) {
   EXPECT_TRUE(menu[0].checked);
 }
 
-TEST_F(MainFormTest, SubMenuCaptionsInFunctionKeyMode) {
+TEST_F(ProgramCoreTest, SubMenuCaptionsInFunctionKeyMode) {
   start(2, 10, "11");
-  const KeymapMenu& menu = form->catalogue.keymapMenu;
+  const KeymapMenu& menu = core->catalogue.keymapMenu;
   ASSERT_EQ(menu.size(), 3u);
   EXPECT_EQ(menu[0].caption, u"F12  Keymap off");
   EXPECT_EQ(menu[1].caption, u"ScrLk  Hindi K Unicode");
   EXPECT_EQ(menu[2].caption, u"F4  Hindi K Unicode");
 }
 
-TEST_F(MainFormTest, AWindowWithAClosedWindowsHandleInheritsItsKeymapUntilAPurge) {
+TEST_F(ProgramCoreTest, AWindowWithAClosedWindowsHandleInheritsItsKeymapUntilAPurge) {
   start(1, 0, "1");
   auto a = desktop.openWindow(u"Edit", {}, 1234);
   auto other = desktop.openWindow(u"Edit", {}, 12345);
@@ -80,48 +80,48 @@ TEST_F(MainFormTest, AWindowWithAClosedWindowsHandleInheritsItsKeymapUntilAPurge
   hooks.press(platform::kVkLMenu);
   typeKey('1');
   hooks.release(platform::kVkLMenu);
-  ASSERT_TRUE(form->keymapOn);
+  ASSERT_TRUE(core->keymapOn);
   desktop.focus(other);
   typeKey('Q');
-  EXPECT_FALSE(form->keymapOn);  // 12345 is not 1234
+  EXPECT_FALSE(core->keymapOn);  // 12345 is not 1234
 
   desktop.close(a);
   desktop.openWindow(u"Edit", {}, 1234);
   typeKey('K');
-  EXPECT_EQ(form->activeKeymap, u"six.xml");
+  EXPECT_EQ(core->activeKeymap, u"six.xml");
 
   desktop.close(1234);
-  form->trayIconPressed(TrayButton::Right);  // the purge
+  core->trayIconPressed(TrayButton::Right);  // the purge
   desktop.focus(other);
   typeKey('Q');
   desktop.openWindow(u"Edit", {}, 1234);
   typeKey('K');
-  EXPECT_FALSE(form->keymapOn);
+  EXPECT_FALSE(core->keymapOn);
 }
 
-TEST_F(MainFormTest, TheLoaderRunAgainBuildsTheSameCatalogueWithTheHooksStillRunning) {
+TEST_F(ProgramCoreTest, TheLoaderRunAgainBuildsTheSameCatalogueWithTheHooksStillRunning) {
   start(1, 0, "1");
   auto a = desktop.openWindow(u"Edit");
   hooks.press(platform::kVkLMenu);
   typeKey('1');
   hooks.release(platform::kVkLMenu);
-  ASSERT_TRUE(form->keymapOn);
+  ASSERT_TRUE(core->keymapOn);
 
-  form->loadCatalogue();
-  const KeymapMenu& menu = form->catalogue.keymapMenu;
+  core->loadCatalogue();
+  const KeymapMenu& menu = core->catalogue.keymapMenu;
   ASSERT_EQ(menu.size(), 3u);
   EXPECT_EQ(menu[1].caption, u"Alt+1  Hindi K Unicode");
   EXPECT_EQ(menu[2].caption, u"Alt+2  Hindi K Unicode");
   for (std::size_t digit = 0; digit < 10; ++digit)
-    EXPECT_EQ(form->catalogue.altKeys[digit].assigned, digit <= 2) << digit;
-  EXPECT_EQ(form->catalogue.keymapCount, 2);
-  EXPECT_FALSE(form->keymapOn);
+    EXPECT_EQ(core->catalogue.altKeys[digit].assigned, digit <= 2) << digit;
+  EXPECT_EQ(core->catalogue.keymapCount, 2);
+  EXPECT_FALSE(core->keymapOn);
 
   hooks.press(platform::kVkLMenu);
   typeKey('2');
   hooks.release(platform::kVkLMenu);
   typeKey('A');
-  EXPECT_EQ(form->activeKeymap, u"two.xml");
+  EXPECT_EQ(core->activeKeymap, u"two.xml");
   EXPECT_EQ(desktop.text(a), u"\u0905");
 }
 

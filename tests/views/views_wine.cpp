@@ -99,25 +99,25 @@ class PlaceWatch {
 // Prints what the views show after each change the core reports.
 class Watcher : public CoreObserver {
  public:
-  explicit Watcher(ProgramCore& form) : form_(form) { form_.addObserver(*this); }
-  ~Watcher() override { form_.removeObserver(*this); }
+  explicit Watcher(ProgramCore& core) : core_(core) { core_.addObserver(*this); }
+  ~Watcher() override { core_.removeObserver(*this); }
   Watcher(const Watcher&) = delete;
   Watcher& operator=(const Watcher&) = delete;
 
   void coreChanged(ViewParts parts) override {
     if (parts.has(ViewPart::KeyPreview)) {
-      const KeyPreview& p = form_.preview;
+      const KeyPreview& p = core_.preview;
       say("preview page=%d x1=%s y1=%s x2=%s y2=%s", p.previewPage, hex(p.keys[0]).c_str(),
           hex(p.characters[0]).c_str(), hex(p.keys[1]).c_str(), hex(p.characters[1]).c_str());
     }
     if (parts.has(ViewPart::Keyboard)) {
-      say("legends k=%s K=%s n=%s", hex(form_.osk.legend(u'k')).c_str(),
-          hex(form_.osk.legend(u'K')).c_str(), hex(form_.osk.legend(u'n')).c_str());
+      say("legends k=%s K=%s n=%s", hex(core_.osk.legend(u'k')).c_str(),
+          hex(core_.osk.legend(u'K')).c_str(), hex(core_.osk.legend(u'n')).c_str());
     }
   }
 
  private:
-  ProgramCore& form_;
+  ProgramCore& core_;
 };
 
 std::string titleOf(HWND window) {
@@ -152,21 +152,21 @@ int run(const RunOptions& options) {
   HINSTANCE instance = ::GetModuleHandleW(nullptr);
 
   // The order of the program's start-up: the strip, the keyboard, then the core's start.
-  ProgramCore form(ProgramCore::Platforms{desktop, hooks, shell},
+  ProgramCore core(ProgramCore::Platforms{desktop, hooks, shell},
                    reinterpret_cast<platform::WindowHandle>(own.get()));
   bool closed = false;
-  ui::win32::KeyPreviewWindow strip(form, instance, [&closed] {
+  ui::win32::KeyPreviewWindow strip(core, instance, [&closed] {
     closed = true;
     ::PostQuitMessage(0);
   });
-  ui::win32::KeyboardWindow keyboard(form, instance);
-  Watcher watcher(form);
-  form.start();
-  form.toggleKeyPreview();
-  form.toggleOnScreenKeyboard();
+  ui::win32::KeyboardWindow keyboard(core, instance);
+  Watcher watcher(core);
+  core.start();
+  core.toggleKeyPreview();
+  core.toggleOnScreenKeyboard();
 
-  const bool keyRunning = form.keyHook() && form.keyHook()->running();
-  const bool mouseRunning = form.mouseHook() && form.mouseHook()->running();
+  const bool keyRunning = core.keyHook() && core.keyHook()->running();
+  const bool mouseRunning = core.mouseHook() && core.mouseHook()->running();
   PlaceWatch stripPlace("strip", strip.handle());
   PlaceWatch keyboardPlace("keyboard", keyboard.handle());
   TargetText target(0, options.targets.front());
@@ -192,7 +192,7 @@ int run(const RunOptions& options) {
     return true;
   });
   target.poll();
-  form.shutDown();
+  core.shutDown();
   say("stopped reason=%s", closed ? "closed" : reason);
   return 0;
 }

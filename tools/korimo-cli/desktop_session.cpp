@@ -22,17 +22,17 @@ DesktopSession::DesktopSession(std::filesystem::path appFolder)
 DesktopSession::~DesktopSession() = default;
 
 void DesktopSession::startUp(std::optional<CatalogueSource> source) {
-  if (form_) return;
-  form_ = std::make_unique<ProgramCore>(ProgramCore::Platforms{hooks, hooks, shell}, ownWindow);
+  if (core_) return;
+  core_ = std::make_unique<ProgramCore>(ProgramCore::Platforms{hooks, hooks, shell}, ownWindow);
   if (source)
-    form_->start(std::move(*source));
+    core_->start(std::move(*source));
   else
-    form_->start();
+    core_->start();
   endIfTerminated();
 }
 
 void DesktopSession::restart() {
-  form_.reset();
+  core_.reset();
   ended_ = false;
   shell.terminated = false;
   startUp();
@@ -41,7 +41,7 @@ void DesktopSession::restart() {
 bool DesktopSession::endIfTerminated() {
   if (shell.terminated && !ended_) {
     ended_ = true;
-    form_->shutDown();
+    core_->shutDown();
   }
   return ended_;
 }

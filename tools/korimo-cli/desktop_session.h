@@ -28,8 +28,8 @@ class DesktopSession {
 
   // Starts the program: from the program's folder, or from source.
   void startUp(std::optional<CatalogueSource> source = std::nullopt);
-  bool started() const { return form_ != nullptr; }
-  ProgramCore& form() { return *form_; }
+  bool started() const { return core_ != nullptr; }
+  ProgramCore& core() { return *core_; }
   // A new instance of the program, after this one has ended; it starts
   // from the program's folder.
   void restart();
@@ -53,7 +53,7 @@ class DesktopSession {
   const platform::WindowHandle ownWindow;
 
  private:
-  std::unique_ptr<ProgramCore> form_;
+  std::unique_ptr<ProgramCore> core_;
   bool ended_ = false;
 };
 

@@ -129,7 +129,7 @@ Simulation::Simulation(std::filesystem::path appFolder, std::ostream& out, LineS
     : out_(out), nextLine_(std::move(nextLine)), session_(std::move(appFolder)) {}
 
 Simulation::~Simulation() {
-  if (session_.started()) form().removeObserver(views_);
+  if (session_.started()) core().removeObserver(views_);
 }
 
 void Simulation::startUp() {
@@ -152,9 +152,9 @@ void Simulation::startUp() {
 
 // The views, the dialogs and the program's own windows meet the running program.
 void Simulation::attachProgram() {
-  form().addObserver(views_);
-  form().setDialogHost(&dialogs_);
-  for (const auto& [name, handle] : ownWindows_) form().addOwnWindow(handle);
+  core().addObserver(views_);
+  core().setDialogHost(&dialogs_);
+  for (const auto& [name, handle] : ownWindows_) core().addOwnWindow(handle);
   launchedAtStart_ = session_.shell.launched.size();
 }
 
@@ -169,7 +169,7 @@ void Simulation::endOrRestart() {
   if (std::find(launched.begin() + static_cast<std::ptrdiff_t>(launchedAtStart_), launched.end(),
                 self) == launched.end())
     return;
-  form().removeObserver(views_);
+  core().removeObserver(views_);
   session_.restart();
   out_ << "program restarted\n";
   attachProgram();
@@ -182,7 +182,7 @@ void Simulation::Dialogs::showSettings() {
 }
 
 void Simulation::runSettingsDialog() {
-  ProgramCore& program = form();
+  ProgramCore& program = core();
   const platform::WindowHandle front = session_.desktop.foregroundWindow();
   session_.desktop.openWindow(u"TForm4", {}, kSettingsWindow);
   program.addOwnWindow(kSettingsWindow);
@@ -441,7 +441,7 @@ void Simulation::run(const std::string& line) {
   if (command == "reg" || command == "winver" || command == "library" || command == "deadkey")
     return beforeStartUp(w, line);
   startUp();
-  ProgramCore& form = this->form();
+  ProgramCore& core = this->core();
   // Once the program has ended, its tray and windows are gone; keys and the
   // mouse still reach the applications, unhooked.
   static const char* const programCommands[] = {"tray",  "menu",     "mainmenu",   "help",
@@ -547,7 +547,7 @@ void Simulation::run(const std::string& line) {
   } else if (command == "move") {
     session_.hooks.moveMouse(session_.hooks.cursorX + 5, session_.hooks.cursorY + 3);
   } else if (command == "tray" && w.size() == 2 && w[1] == "show") {
-    const TrayLook look = trayLook(form);
+    const TrayLook look = trayLook(core);
     out_ << "tray: " << (look.on ? "on" : "off") << " " << escaped(look.tooltip) << "\n";
   } else if (command == "tray") {
     need(2);
@@ -556,13 +556,13 @@ void Simulation::run(const std::string& line) {
     auto button = buttons.find(w[1]);
     if (button == buttons.end()) throw ScenarioError("usage: tray left|right|middle|show");
     // The menu opens and closes; a `menu N` line is the item chosen.
-    form.trayIconPressed(button->second);
-    form.trayMenuClosed();
+    core.trayIconPressed(button->second);
+    core.trayMenuClosed();
   } else if (command == "menu") {
     need(2);
     std::size_t item = std::stoul(w[1]);
-    if (item >= form.catalogue.keymapMenu.size()) throw ScenarioError("no menu item " + w[1]);
-    form.keymapMenuChosen(item);
+    if (item >= core.catalogue.keymapMenu.size()) throw ScenarioError("no menu item " + w[1]);
+    core.keymapMenuChosen(item);
   } else if (command == "menus") {
     need(1);
     auto print = [this](const char* name, const std::vector<MenuLine>& lines) {
@@ -574,27 +574,27 @@ void Simulation::run(const std::string& line) {
       }
       out_ << "\n";
     };
-    print("keymap menu", keymapMenuLines(form));
-    print("main menu", mainMenuLines(form));
+    print("keymap menu", keymapMenuLines(core));
+    print("main menu", mainMenuLines(core));
   } else if (command == "help") {
-    form.visitHelpPage();
+    core.visitHelpPage();
   } else if (command == "about") {
-    form.openAbout();
+    core.openAbout();
   } else if (command == "settings") {
-    form.openSettings();
+    core.openSettings();
   } else if (command == "dialogs") {
     for (; dialogsShown_ < dialogs_.opened.size(); ++dialogsShown_)
       out_ << dialogs_.opened[dialogsShown_] << "\n";
   } else if (command == "keypreview") {
-    form.toggleKeyPreview();
+    core.toggleKeyPreview();
   } else if (command == "osk") {
-    form.toggleOnScreenKeyboard();
+    core.toggleOnScreenKeyboard();
   } else if (command == "arrow") {
     need(2);
     if (w[1] != "left" && w[1] != "right") throw ScenarioError("usage: arrow left|right");
-    form.previewArrowClicked(w[1] == "left" ? KeyPreview::Arrow::Left : KeyPreview::Arrow::Right);
+    core.previewArrowClicked(w[1] == "left" ? KeyPreview::Arrow::Left : KeyPreview::Arrow::Right);
   } else if (command == "exit") {
-    form.exitProgram();
+    core.exitProgram();
   } else if (command == "show") {
     need(2);
     out_ << w[1] << ": " << escaped(session_.desktop.text(windowNamed(w[1]))) << "\n";
@@ -603,20 +603,20 @@ void Simulation::run(const std::string& line) {
     out_ << "redraws:" << (views_.redrawn.empty() ? "" : " ") << views_.redrawn.names() << "\n";
     views_.redrawn = ViewParts();
   } else if (command == "state") {
-    const Catalogue& c = form.catalogue;
-    out_ << "keymap=" << escaped(form.activeKeymap.value_or(u"****")) << " on=" << form.keymapOn
-         << " active=" << form.engine.keymap.activeKeymap << " hint=" << escaped(c.trayHint)
+    const Catalogue& c = core.catalogue;
+    out_ << "keymap=" << escaped(core.activeKeymap.value_or(u"****")) << " on=" << core.keymapOn
+         << " active=" << core.engine.keymap.activeKeymap << " hint=" << escaped(c.trayHint)
          << " checked=" << c.keymapMenu.checkedItem() << " surround=" << c.surroundActive << "\n";
   } else if (command == "preview") {
-    for (const auto* row : {&form.preview.keys, &form.preview.characters}) {
-      out_ << (row == &form.preview.keys ? "keys: " : "chars: ");
+    for (const auto* row : {&core.preview.keys, &core.preview.characters}) {
+      out_ << (row == &core.preview.keys ? "keys: " : "chars: ");
       for (std::size_t i = 0; i < row->size(); ++i) out_ << (i ? "|" : "") << escaped((*row)[i]);
       out_ << "\n";
     }
   } else if (command == "legends") {
     std::string separator;
     for (char16_t c : OnScreenKeyboard::kKeyPairs) {
-      const std::u16string& legend = form.osk.legend(c);
+      const std::u16string& legend = core.osk.legend(c);
       if (legend.empty()) continue;
       out_ << separator << escaped(std::u16string(1, c)) << "=" << escaped(legend);
       separator = " ";

@@ -42,7 +42,7 @@ class Simulation {
  private:
   void startUp();
   void attachProgram();
-  ProgramCore& form() { return session_.form(); }
+  ProgramCore& core() { return session_.core(); }
   void endOrRestart();
   // The settings dialog: open while the scenario's lines act on it.
   void runSettingsDialog();

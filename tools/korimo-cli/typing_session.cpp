@@ -32,7 +32,7 @@ bool TypingSession::loadKeymap(const std::filesystem::path& path, bool surround,
   session_.hooks.press(platform::kVkLMenu);
   session_.typeCharacter(u'1');
   session_.hooks.release(platform::kVkLMenu);
-  if (!session_.form().keymapOn) {
+  if (!session_.core().keymapOn) {
     why = "the keymap did not switch on";
     return false;
   }

@@ -28,7 +28,7 @@ class TypingSession {
   // With tracing on, one line per input event the window receives.
   void traceEvents() { tracing_ = true; }
   const std::vector<std::string>& events() const { return events_; }
-  ProgramCore& form() { return session_.form(); }
+  ProgramCore& core() { return session_.core(); }
 
  private:
   DesktopSession session_;
