@@ -2,7 +2,8 @@
 // watches the keyboard through the hook libraries, and types Indian scripts
 // into any application while a keymap is on.
 //
-// Start-up, in order: the single-instance guard; the splash, painted at
+// Start-up, in order: an elevated start hands over to a copy with the
+// shell's rights; the single-instance guard; the splash, painted at
 // once; the hidden main window and the program core (ProgramCore) made with its
 // handle; the key preview strip (the application's main window: closing it
 // ends the program) and the on-screen keyboard, both hidden until their
@@ -16,6 +17,7 @@
 
 #include "app/icons/icon_ids.h"
 #include "platform/win32/dll_search.h"
+#include "platform/win32/unelevated_start.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_hooks.h"
 #include "platform/win32/win32_shell.h"
@@ -42,7 +44,7 @@ class Dialogs : public DialogHost {
     settings.runModal();
   }
   void showAbout() override {
-    ui::win32::SplashWindow about(instance_);
+    ui::win32::SplashWindow about(instance_, IDI_KORIMO_ON);
     about.runModal();
   }
 
@@ -52,29 +54,27 @@ class Dialogs : public DialogHost {
   platform::ShellPlatform& shell_;
 };
 
-// The picture of the size the notification area shows.
-HICON trayIcon(HINSTANCE instance, int id) {
-  return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON,
-                                         ::GetSystemMetrics(SM_CXSMICON),
-                                         ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-}
-
 int run(HINSTANCE instance) {
+  if (platform::win32::restartWithShellRights()) return 0;
   std::optional<ui::win32::SingleInstance> guard = ui::win32::SingleInstance::acquire();
   if (!guard) return 0;
 
-  ui::win32::SplashWindow splash(instance);
+  ui::win32::SplashWindow splash(instance, IDI_KORIMO_ON);
   splash.show();
 
   platform::win32::Win32HookPlatform hooks;
   platform::win32::Win32Desktop desktop;
   platform::win32::Win32Shell shell;
-  HICON offIcon = trayIcon(instance, IDI_KORIMO_OFF);
-  HICON onIcon = trayIcon(instance, IDI_KORIMO_ON);
+  // A message box of the start-up (the regional-language question, say)
+  // would open beneath the top-most splash: the splash goes first.
+  const DWORD uiThread = ::GetCurrentThreadId();
+  shell.beforeMessageBox = [&splash, uiThread] {
+    if (::GetCurrentThreadId() == uiThread) splash.close();
+  };
   // The core outlives every view that watches it: it is made after the main
   // window (it needs its handle) but goes last.
   std::unique_ptr<ProgramCore> program;
-  ui::win32::MainWindow mainWindow(instance, offIcon, onIcon);
+  ui::win32::MainWindow mainWindow(instance, IDI_KORIMO_OFF, IDI_KORIMO_ON);
   program =
       std::make_unique<ProgramCore>(ProgramCore::Platforms{desktop, hooks, shell},
                                     reinterpret_cast<platform::WindowHandle>(mainWindow.handle()));

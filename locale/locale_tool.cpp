@@ -174,10 +174,23 @@ std::u16string reportText(const LocaleOutcome& outcome) {
   return text;
 }
 
-int runLocaleTool(platform::ShellPlatform& shell) {
+bool quietRequested(std::u16string_view arguments) {
+  std::size_t at = 0;
+  while (at < arguments.size()) {
+    while (at < arguments.size() && (arguments[at] == u' ' || arguments[at] == u'\t')) ++at;
+    std::size_t end = at;
+    while (end < arguments.size() && arguments[end] != u' ' && arguments[end] != u'\t') ++end;
+    if (end > at && folded(std::u16string(arguments.substr(at, end - at))) == kQuietSwitch)
+      return true;
+    at = end;
+  }
+  return false;
+}
+
+int runLocaleTool(platform::ShellPlatform& shell, bool quiet) {
   LocaleOutcome outcome =
       writeLocales(shell, keymapLanguages(shell.executableFolder()), readKeyboardLayouts(shell));
-  shell.messageBox(reportText(outcome), kApplicationTitle);
+  if (!quiet) shell.messageBox(reportText(outcome), kApplicationTitle);
   return outcome.localesSet ? 0 : 1;
 }
 

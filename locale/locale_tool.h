@@ -5,7 +5,8 @@
 // (keyboard_layouts.h), removes the value of a language without one, then
 // sets "Locales" to "1" so that the program stops starting the tool. It
 // asks nothing, writes only the current user's keys and reports what it did
-// in one message box.
+// in one message box; with /quiet (as the installer and the program start
+// it) it shows nothing and tells by its exit code alone.
 
 #include <filesystem>
 #include <optional>
@@ -53,7 +54,13 @@ LocaleOutcome writeLocales(platform::ShellPlatform& shell, KeymapLanguages keyma
 // The text of the tool's one message box.
 std::u16string reportText(const LocaleOutcome& outcome);
 
+inline constexpr char16_t kQuietSwitch[] = u"/quiet";
+
+// Whether the tool's command line (its arguments, without the program's
+// name) asks for no message box: /quiet, in any letter case.
+bool quietRequested(std::u16string_view arguments);
+
 // The whole tool; the exit code is 0 when "Locales" was set, 1 otherwise.
-int runLocaleTool(platform::ShellPlatform& shell);
+int runLocaleTool(platform::ShellPlatform& shell, bool quiet);
 
 }  // namespace korimo::locale_tool

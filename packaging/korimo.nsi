@@ -10,9 +10,14 @@
 ; with Windows" and /D=FOLDER (last) to install elsewhere. The uninstaller
 ; ends a running Korimo.exe of this folder, removes what the installer put
 ; there, the shortcut, the uninstall entry and the Run value, and asks
-; before removing the user's own files: config.xml, the keymaps imported
-; into Data and the program's registry key. Silent (/S) it keeps them,
-; unless /REMOVEUSERDATA is given.
+; before removing the user's own files: config.xml and the keymaps imported
+; into Data, as recorded under the registry key "Written Files" when the
+; installer or the settings dialog wrote them (files that were in the folder
+; before, or that someone else put there, stay), and the program's registry
+; key. Silent (/S) it keeps them, unless /REMOVEUSERDATA is given.
+;
+; At the end the installer runs the locale tool quietly (the input language
+; of each keymap) and offers to start the program.
 
 Unicode true
 Target amd64-unicode
@@ -33,6 +38,7 @@ SetCompressor /SOLID lzma
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define RUN_VALUE "VantrelKorimo"
 !define PRODUCT_KEY "Software\Vantrel\Korimo"
+!define WRITTEN_FILES_KEY "Software\Vantrel\Korimo\Written Files"
 !define MAIN_WINDOW_CLASS "VantrelKorimoMainWindow"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 !define END_WAIT_MS 20000
@@ -157,7 +163,16 @@ FunctionEnd
 Section "${PRODUCT}" SecProgram
   SectionIn RO
   Call EndRunningKorimo
+  ; A config.xml already there (an earlier installation's, or someone
+  ; else's) is kept and is not ours to remove; one written now is.
+  StrCpy $0 0
+  ${IfNot} ${FileExists} "$INSTDIR\config.xml"
+    StrCpy $0 1
+  ${EndIf}
   !insertmacro KORIMO_INSTALL_FILES
+  ${If} $0 = 1
+    WriteRegStr HKCU "${WRITTEN_FILES_KEY}" "$INSTDIR\config.xml" ""
+  ${EndIf}
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\Korimo.exe" "" "$INSTDIR\Korimo.exe" 0 \
@@ -174,6 +189,13 @@ Section "${PRODUCT}" SecProgram
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+SectionEnd
+
+; The input language of each keymap, for this user: the locale tool writes
+; its values without a message box. A failure costs nothing here: the
+; program does the same work when it starts.
+Section "-Input languages"
+  ExecWait '"$INSTDIR\Vantrellocale.exe" /quiet'
 SectionEnd
 
 ; The same Run value as the settings dialog's "Start automatically when
@@ -229,6 +251,26 @@ Function un.onInit
   ${EndIf}
 FunctionEnd
 
+; Removes each recorded file that lies in this installation's folder.
+Function un.RemoveWrittenFiles
+  StrCpy $3 "$INSTDIR\"
+  StrLen $4 $3
+  StrCpy $5 0
+  ${Do}
+    ClearErrors
+    EnumRegValue $2 HKCU "${WRITTEN_FILES_KEY}" $5
+    ${If} ${Errors}
+    ${OrIf} $2 == ""
+      ${Break}
+    ${EndIf}
+    StrCpy $6 $2 $4
+    ${If} $6 == $3
+      Delete $2
+    ${EndIf}
+    IntOp $5 $5 + 1
+  ${Loop}
+FunctionEnd
+
 Section "Uninstall"
   Call un.EndRunningKorimo
 
@@ -242,19 +284,17 @@ Section "Uninstall"
   ${EndIf}
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
-  ; What is left is the user's: config.xml, keymaps imported into Data, and
-  ; the values the locale tool wrote.
+  ; What is left is the user's: the files recorded as written by the
+  ; installer or the settings dialog, and the values the locale tool wrote.
   StrCpy $1 0
-  ${If} ${FileExists} "$INSTDIR\config.xml"
-    StrCpy $1 1
-  ${EndIf}
-  FindFirst $2 $3 "$INSTDIR\Data\*.xml"
-  ${If} $3 != ""
-    StrCpy $1 1
-  ${EndIf}
-  FindClose $2
   ClearErrors
   EnumRegValue $2 HKCU "${PRODUCT_KEY}" 0
+  ${IfNot} ${Errors}
+  ${AndIf} $2 != ""
+    StrCpy $1 1
+  ${EndIf}
+  ClearErrors
+  EnumRegValue $2 HKCU "${WRITTEN_FILES_KEY}" 0
   ${IfNot} ${Errors}
   ${AndIf} $2 != ""
     StrCpy $1 1
@@ -268,8 +308,7 @@ Section "Uninstall"
     keep:
   ${EndIf}
   ${If} $RemoveUserData = 1
-    Delete "$INSTDIR\config.xml"
-    Delete "$INSTDIR\Data\*.xml"
+    Call un.RemoveWrittenFiles
     DeleteRegKey HKCU "${PRODUCT_KEY}"
     DeleteRegKey /ifempty HKCU "Software\Vantrel"
   ${EndIf}

@@ -292,6 +292,12 @@ void SettingsDialogModel::registerRun() {
   }
 }
 
+// A record the uninstaller reads; a registry that refuses it costs the
+// user nothing now, only the file's removal at uninstall.
+void SettingsDialogModel::recordWrittenFile(const std::filesystem::path& file) {
+  shell_.writeRegistry(platform::Hive::CurrentUser, kWrittenFilesKey, file.u16string(), {});
+}
+
 bool SettingsDialogModel::ok() {
   if (importing_) return false;  // Ok waits for the import in hand
   registerRun();                 // stays done when a check fails
@@ -302,6 +308,7 @@ bool SettingsDialogModel::ok() {
   }
   try {
     saveConfiguration(dialogConfiguration(), shell_.executableFolder());
+    recordWrittenFile(configurationPath(shell_.executableFolder()));
   } catch (const std::exception& error) {
     // The previous file is intact; no restart with settings that were not saved.
     message(errorText(error));
@@ -357,6 +364,7 @@ void SettingsDialogModel::importKeymap() {
     importFileName_.clear();
     return;
   }
+  recordWrittenFile(destination);
   message(u"File imported successfully.");
   if (!addRow) return;
 

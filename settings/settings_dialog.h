@@ -52,6 +52,12 @@ struct RadioMenu {
   std::size_t checked = 0;
 };
 
+// Under the product key, one value, named by the file's full path, for each
+// file the installer or the settings dialog wrote into the program's folder
+// (config.xml, the keymaps imported into Data): the uninstaller, told to
+// remove the user's files, removes these and nothing else of the folder.
+inline constexpr char16_t kWrittenFilesKey[] = u"SOFTWARE\\Vantrel\\Korimo\\Written Files";
+
 class SettingsDialogModel {
  public:
   // restartApplication starts a new instance and ends this one; Ok calls it
@@ -119,6 +125,7 @@ class SettingsDialogModel {
   const std::u16string& importFileName() const { return importFileName_; }
 
  private:
+  void recordWrittenFile(const std::filesystem::path& file);
   void message(std::u16string_view text);
   void refreshToggleTexts();
   bool refusal(std::u16string& why) const;

@@ -48,6 +48,14 @@ class ViewParts {
 
 constexpr ViewParts operator|(ViewPart a, ViewPart b) { return ViewParts(a) | ViewParts(b); }
 
+// A notification for the tray to show as a balloon.
+struct TrayNotification {
+  enum class Kind : std::uint8_t { Welcome, Problems };
+  Kind kind;
+  std::u16string title;
+  std::u16string text;  // at most 255 characters, as a balloon holds
+};
+
 class CoreObserver {
  public:
   virtual ~CoreObserver() = default;

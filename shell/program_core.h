@@ -142,8 +142,17 @@ class ProgramCore {
   // works again; empty when it works.
   std::u16string typingProblem;
   // What start-up could not do (an unreadable configuration, a keymap left
-  // out and why, a hook that did not start), told once in one message box.
+  // out and why, a hook that did not start): told in a tray notification
+  // when they are new, the whole list in a message box from its click.
   std::vector<std::u16string> startupProblems;
+
+  // Notifications waiting for the tray to show them as balloons, oldest
+  // first: the welcome of the first start, the start-up's new problems.
+  // The tray view shows one when the tray changes and calls
+  // notificationShown; a click on it comes back as notificationClicked.
+  std::vector<TrayNotification> notifications;
+  void notificationShown();
+  void notificationClicked(TrayNotification::Kind kind);
 
  private:
   // The state of the toggle keys during a key event.
@@ -163,7 +172,9 @@ class ProgramCore {
   void startHooks();
   void hookLost(bool reinstalled);
   void mouseHookLost();
-  void reportStartupProblems();
+  void tellStartupProblems();
+  void welcomeOnFirstStart();
+  std::u16string startupProblemsText() const;
   // the catalogue loader
   CatalogueSource programFolderSource();
   void readGlobalSettings(const xml::XmlDocument& document);

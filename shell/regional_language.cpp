@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "engine/written_values.h"
+#include "locale/locale_tool.h"
 #include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
@@ -143,15 +144,18 @@ bool RegionalLanguage::windowsHasIndianSupport() {
   return v && v->platformId == 2 && v->major >= 6;
 }
 
-void RegionalLanguage::launchLocaleTool() {
-  const std::u16string tool = (shell_.executableFolder() / std::u16string(kLocaleTool)).u16string();
-  shell_.runOffThread([&] { shell_.shellExecute(windows_.ownWindow, u"open", tool); });
+// The locale tool's work, done here whenever it has not been done for this
+// user: the installer runs the tool, but a copy unpacked from the zip, a
+// second user of the computer, or a run of the tool that could not write,
+// all start without the values.
+void RegionalLanguage::writeLocalesWhenUnset() {
+  if (localesDone()) return;
+  locale_tool::writeLocales(shell_, locale_tool::keymapLanguages(shell_.executableFolder()),
+                            locale_tool::readKeyboardLayouts(shell_));
 }
 
 void RegionalLanguage::regionalLanguageCheck() {
-  if (!localesDone()) launchLocaleTool();
   if (!indianSupportInstalled()) {
-    launchLocaleTool();
     shell_.messageBox(
         u"Regional Language Settings Enabled for Indian Languages\r\nRestart your Computer",
         kApplicationTitle);

@@ -4,7 +4,8 @@
 // locale tool chose for it, from the registry values it writes), a window is
 // asked to type with it when a keymap is switched on there, and given back
 // the input locale it had when the keymap goes off and when the program
-// ends. Start-up also checks the platform's support for Indian languages.
+// ends. Start-up writes the locale tool's values when they are missing and,
+// on Windows older than Vista, checks the support for Indian languages.
 
 #include <cstdint>
 #include <map>
@@ -22,7 +23,6 @@ inline constexpr char16_t kProductKey[] = u"SOFTWARE\\Vantrel\\Korimo";
 inline constexpr char16_t kLanguagePackKey[] =
     u"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\LanguagePack";
 inline constexpr char16_t kApplicationTitle[] = u"Vantrel Korimo";
-inline constexpr char16_t kLocaleTool[] = u"Vantrellocale.exe";
 
 class RegionalLanguage {
  public:
@@ -59,6 +59,9 @@ class RegionalLanguage {
   // (Vista and later); older ones need the regional-language check.
   bool windowsHasIndianSupport();
   void regionalLanguageCheck();
+  // Writes the locale tool's values (the layout per keymap language, then
+  // "Locales") when "Locales" says they are not there yet.
+  void writeLocalesWhenUnset();
 
   std::optional<std::u16string> defaultLayoutId;
   bool loadUnassignedLayouts = true;
@@ -67,7 +70,6 @@ class RegionalLanguage {
   void request(platform::WindowHandle window, std::uintptr_t locale);
   bool localesDone();
   bool indianSupportInstalled();
-  void launchLocaleTool();
 
   platform::ShellPlatform& shell_;
   const WindowKeymapList& windows_;

@@ -8,8 +8,11 @@
 #include "platform/win32/dll_search.h"
 #include "platform/win32/win32_shell.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+// Vantrellocale.exe [/quiet]
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR arguments, int) {
   korimo::platform::win32::restrictLibrarySearch();
   korimo::platform::win32::Win32Shell shell;
-  return korimo::locale_tool::runLocaleTool(shell);
+  const bool quiet = korimo::locale_tool::quietRequested(
+      arguments ? reinterpret_cast<const char16_t*>(arguments) : u"");
+  return korimo::locale_tool::runLocaleTool(shell, quiet);
 }

@@ -40,6 +40,13 @@ std::optional<RegistryValue> SimShell::readRegistry(Hive hive, std::u16string_vi
   return v->second;
 }
 
+std::vector<std::pair<std::u16string, RegistryValue>> SimShell::registryValues(
+    Hive hive, std::u16string_view key) const {
+  auto k = registry_.find(keyName(hive, key));
+  if (k == registry_.end()) return {};
+  return {k->second.begin(), k->second.end()};
+}
+
 bool SimShell::registryKeyExists(Hive hive, std::u16string_view key) {
   return registry_.contains(keyName(hive, key));
 }

@@ -65,6 +65,10 @@ class SimShell : public ShellPlatform {
   // Called for SetForegroundWindow, so a simulated desktop can follow it.
   std::function<void(WindowHandle)> onSetForeground;
 
+  // The values of a key, named in lower case, in name order.
+  std::vector<std::pair<std::u16string, RegistryValue>> registryValues(
+      Hive hive, std::u16string_view key) const;
+
   std::optional<RegistryValue> readRegistry(Hive hive, std::u16string_view key,
                                             std::u16string_view name) override;
   bool registryKeyExists(Hive hive, std::u16string_view key) override;

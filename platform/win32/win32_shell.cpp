@@ -219,11 +219,13 @@ bool Win32Shell::setForegroundWindow(WindowHandle window) {
 
 void Win32Shell::messageBox(WindowHandle owner, std::u16string_view text,
                             std::u16string_view caption) {
+  if (beforeMessageBox) beforeMessageBox();
   MessageBoxW(reinterpret_cast<HWND>(owner), wide(text).c_str(), wide(caption).c_str(), MB_OK);
 }
 
 bool Win32Shell::messageBoxYesNo(WindowHandle owner, std::u16string_view text,
                                  std::u16string_view caption) {
+  if (beforeMessageBox) beforeMessageBox();
   return MessageBoxW(reinterpret_cast<HWND>(owner), wide(text).c_str(), wide(caption).c_str(),
                      MB_YESNO | MB_ICONQUESTION) == IDYES;
 }

@@ -1,10 +1,17 @@
 #pragma once
+
+#include <functional>
+
 #include "platform/shell_platform.h"
 
 namespace korimo::platform::win32 {
 
 class Win32Shell : public ShellPlatform {
  public:
+  // Runs on the calling thread before each message box opens, so that a
+  // top-most window of the program (the splash) never hides one.
+  std::function<void()> beforeMessageBox;
+
   std::optional<RegistryValue> readRegistry(Hive hive, std::u16string_view key,
                                             std::u16string_view name) override;
   bool registryKeyExists(Hive hive, std::u16string_view key) override;

@@ -134,7 +134,7 @@ TEST_F(LocaleToolTest, WritesEachLanguagesLayoutThenLocalesAndSaysSoOnce) {
   // A value from an earlier run, for a language that has no layout now.
   shell.setRegistry(Hive::CurrentUser, kProductKey, u"0446", {RegistryValue::Type::String, u"7"});
 
-  EXPECT_EQ(runLocaleTool(shell), 0);
+  EXPECT_EQ(runLocaleTool(shell, false), 0);
 
   EXPECT_EQ(product(u"0439"), u"49153");  // 0x000c001: 00010439, f0c0
   EXPECT_EQ(product(u"0449"), u"0");      // 00000449 has no Layout Id
@@ -155,7 +155,7 @@ TEST_F(LocaleToolTest, WritesEachLanguagesLayoutThenLocalesAndSaysSoOnce) {
 }
 
 TEST_F(LocaleToolTest, TheProgramLoadsTheChosenLayoutAndAsksForItsInputLanguage) {
-  ASSERT_EQ(runLocaleTool(shell), 0);
+  ASSERT_EQ(runLocaleTool(shell, false), 0);
   WindowKeymapList windows(1);
   Catalogue catalogue;
   RegionalLanguage language(shell, windows, catalogue);
@@ -175,7 +175,7 @@ TEST_F(LocaleToolTest, TheProgramLoadsTheChosenLayoutAndAsksForItsInputLanguage)
 
 TEST_F(LocaleToolTest, ARegistryThatRefusesTheWritesLeavesLocalesUnset) {
   shell.registryReadOnly = true;
-  EXPECT_EQ(runLocaleTool(shell), 1);
+  EXPECT_EQ(runLocaleTool(shell, false), 1);
   EXPECT_EQ(product(u"Locales"), std::nullopt);
   ASSERT_EQ(shell.messages.size(), 1u);
   EXPECT_TRUE(shell.messages[0].ends_with(
@@ -186,12 +186,28 @@ TEST_F(LocaleToolTest, ARegistryThatRefusesTheWritesLeavesLocalesUnset) {
 TEST_F(LocaleToolTest, NoKeymapsAndNoConfigurationStillFinish) {
   std::filesystem::remove_all(folder.path() / "Data");
   std::filesystem::remove(folder.path() / "config.xml");
-  EXPECT_EQ(runLocaleTool(shell), 0);
+  EXPECT_EQ(runLocaleTool(shell, false), 0);
   EXPECT_EQ(product(u"Locales"), u"1");
   ASSERT_EQ(shell.messages.size(), 1u);
   EXPECT_EQ(shell.messages[0],
             u"Vantrel Korimo: No keymaps were found in the Data folder.\r\n\r\n"
             u"Restart Vantrel Korimo to use these settings.");
+}
+
+TEST_F(LocaleToolTest, QuietlyItWritesTheSameValuesAndShowsNothing) {
+  EXPECT_EQ(runLocaleTool(shell, true), 0);
+  EXPECT_EQ(product(u"0439"), u"49153");
+  EXPECT_EQ(product(u"Locales"), u"1");
+  EXPECT_TRUE(shell.messages.empty());
+}
+
+TEST(LocaleToolArguments, QuietOnlyForTheWholeSwitchInAnyCase) {
+  const std::pair<std::u16string_view, bool> cases[] = {
+      {u"", false},         {u"/quiet", true},    {u"/QUIET", true}, {u"  /Quiet  ", true},
+      {u"/S /quiet", true}, {u"/quieter", false}, {u"quiet", false}, {u"\"/quiet x\"", false},
+  };
+  for (const auto& [arguments, quiet] : cases)
+    EXPECT_EQ(quietRequested(arguments), quiet) << std::string(arguments.begin(), arguments.end());
 }
 
 }  // namespace

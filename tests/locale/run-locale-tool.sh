@@ -75,4 +75,15 @@ expect_value 0446 ""     # no Punjabi layout: the old value is gone
 expect_value 0445 ""
 expect_value Locales 1
 
+# Quiet, as the installer and the program start it: the same values, no box.
+wine reg delete "$product" /f >/dev/null 2>&1
+set +e
+timeout 120 wine "$bin/Vantrellocale.exe" /quiet >/dev/null 2>&1
+code=$?
+set -e
+[ "$code" -eq 0 ] && ok "quiet: exit code 0 without a message box" || fail "quiet: exit code $code"
+values=$(wine reg query "$product" 2>/dev/null | tr -d '\r')
+expect_value 0439 49153
+expect_value Locales 1
+
 summary "locale tool"

@@ -9,6 +9,7 @@
 #include "platform/sim/sim_hooks.h"
 #include "platform/sim/sim_shell.h"
 #include "tests/support/keymap_fixture.h"
+#include "text/unicode_text.h"
 
 namespace korimo {
 namespace {
@@ -23,7 +24,8 @@ class ProgramCoreTest : public ::testing::Test {
   platform::sim::SimShell shell;
   std::unique_ptr<ProgramCore> core;
 
-  void start(int toggleMode, int offKey, const std::string& entryKey) {
+  void start(int toggleMode, int offKey, const std::string& entryKey,
+             const std::string& moreEntries = "") {
     std::filesystem::create_directories(folder.path() / "Data");
     folder.keymap("Data/six.xml", testing::kSixEntries);
     folder.keymap("Data/two.xml", {{"a", "0905", ""}});
@@ -33,12 +35,13 @@ class ProgramCoreTest : public ::testing::Test {
              "<Filename>" +
              file + "</Filename><" + key + ">" + k + "</" + key + "></Entry>";
     };
-    folder.write("config.xml",
-                 "<Config><Local><ToggleMode>" + std::to_string(toggleMode) + "</ToggleMode><" +
-                     key + ">" + std::to_string(offKey) + "</" + key +
-                     "><TextServices>True</TextServices><Surround>True</Surround>"
-                     "</Local><Keymaps>" +
-                     entry("six.xml", entryKey) + entry("two.xml", "2") + "</Keymaps></Config>");
+    folder.write("config.xml", "<Config><Local><ToggleMode>" + std::to_string(toggleMode) +
+                                   "</ToggleMode><" + key + ">" + std::to_string(offKey) + "</" +
+                                   key +
+                                   "><TextServices>True</TextServices><Surround>True</Surround>"
+                                   "</Local><Keymaps>" +
+                                   entry("six.xml", entryKey) + entry("two.xml", "2") +
+                                   moreEntries + "</Keymaps></Config>");
     shell.appFolder = folder.path();
     hooks.desktop = &desktop;
     auto own = desktop.openWindow(u"TApplication");
@@ -123,6 +126,47 @@ TEST_F(ProgramCoreTest, TheLoaderRunAgainBuildsTheSameCatalogueWithTheHooksStill
   typeKey('A');
   EXPECT_EQ(core->activeKeymap, u"two.xml");
   EXPECT_EQ(desktop.text(a), u"\u0905");
+}
+
+// Start-up's notifications, from one start of the program to the next: the
+// welcome once ever; problems when they are new, not again while they stay
+// the same, and again once they changed or came back after a clean start.
+TEST_F(ProgramCoreTest, EachNotificationIsToldOnceAcrossStarts) {
+  using Kind = TrayNotification::Kind;
+  auto restart = [&](const std::string& entryKey) {
+    core.reset();
+    start(1, 0, entryKey);
+    std::vector<Kind> kinds;
+    for (const auto& notice : core->notifications) kinds.push_back(notice.kind);
+    return kinds;
+  };
+  EXPECT_EQ(restart("2"), (std::vector{Kind::Welcome, Kind::Problems}));  // Alt+2 twice
+  EXPECT_EQ(core->notifications[0].text,
+            u"Press Alt+2 to type Hindi K Unicode, and Alt+0 to switch keymaps off. Click the "
+            u"Vantrel Korimo icon in the notification area for every keymap (on Windows 11 it "
+            u"may wait behind the ^ arrow).");
+  EXPECT_EQ(core->notifications[1].text,
+            u"two.xml is left out: Alt+2 is taken by six.xml. Click here for the whole list.");
+  core->notificationClicked(Kind::Problems);
+  ASSERT_EQ(shell.messages.size(), 1u);
+  EXPECT_EQ(shell.messages[0],
+            u"Vantrel Korimo: Vantrel Korimo started, but not everything is as it should be:"
+            u"\r\n\r\ntwo.xml is left out: Alt+2 is taken by six.xml");
+  EXPECT_EQ(restart("2"), std::vector<Kind>{});           // the same problem
+  EXPECT_EQ(restart("12"), std::vector{Kind::Problems});  // another one
+  EXPECT_EQ(restart("1"), std::vector<Kind>{});           // none
+  EXPECT_EQ(restart("12"), std::vector{Kind::Problems});  // back again
+}
+
+TEST_F(ProgramCoreTest, AProblemTooLongForABalloonIsCutWhereTheBalloonEnds) {
+  const std::string name = std::string(300, 'x') + ".xml";
+  start(1, 0, "1",
+        "<Entry><Language>L</Language><Keyboard>K</Keyboard><Encoding>E</Encoding><Filename>" +
+            name + "</Filename><TKey1>3</TKey1></Entry>");
+  ASSERT_EQ(core->notifications.size(), 2u);
+  const std::u16string& text = core->notifications[1].text;
+  EXPECT_EQ(text.size(), 255u);
+  EXPECT_TRUE(text.ends_with(u"xxx.... Click here for the whole list.")) << text::utf16ToUtf8(text);
 }
 
 }  // namespace

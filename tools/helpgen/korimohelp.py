@@ -335,8 +335,9 @@ def page(keymaps_dir, icons_dir):
             "copies it into the Data folder. When you confirm, Vantrel Korimo restarts with the "
             "new settings.</p>",
             '<p class="note">The input language for each keymap comes from '
-            "<kbd>Vantrellocale.exe</kbd> beside the program. Vantrel Korimo runs it once by "
-            "itself; run it again after adding a language to Windows.</p>"]
+            "<kbd>Vantrellocale.exe</kbd> beside the program. The installer runs it, and "
+            "Vantrel Korimo does the same work by itself when it starts for a user for whom it "
+            "has not been done; run it again after adding a language to Windows.</p>"]
 
     out += ["<h2>The keymaps</h2>",
             "<p>Every key sequence each keymap knows, with what it types. Keys are "

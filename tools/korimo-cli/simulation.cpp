@@ -537,6 +537,13 @@ void Simulation::run(const std::string& line) {
   } else if (command == "click") {
     // On a window by name, or where the pointer happens to be.
     if (w.size() > 2) throw ScenarioError("usage: click [NAME]");
+    if (w.size() == 2 && w[1] == "notice") {
+      // The last notification the tray showed.
+      if (!lastNotice_) throw ScenarioError("click notice: no notification was shown");
+      session_.core().notificationClicked(*lastNotice_);
+      endOrRestart();
+      return;
+    }
     const platform::WindowHandle under = session_.hooks.windowUnderPointer;
     if (w.size() == 2) session_.hooks.windowUnderPointer = windowNamed(w[1]);
     session_.hooks.mouseButton(platform::kWmLButtonDown);
@@ -637,6 +644,29 @@ void Simulation::run(const std::string& line) {
     for (; layoutsShown_ < session_.shell.loadedLayouts.size(); ++layoutsShown_) {
       const auto& [id, flags] = session_.shell.loadedLayouts[layoutsShown_];
       out_ << ((flags & platform::kKlfActivate) ? "activate " : "load ") << escaped(id) << "\n";
+    }
+  } else if (command == "notices") {
+    // The tray shows each waiting notification, as the Win32 tray does.
+    need(1);
+    ProgramCore& core = session_.core();
+    while (!core.notifications.empty()) {
+      const TrayNotification notice = core.notifications.front();
+      core.notificationShown();
+      lastNotice_ = notice.kind;
+      out_ << "notice " << escaped(notice.title) << ": " << escaped(notice.text) << "\n";
+    }
+  } else if (command == "registry") {
+    need(1);
+    const std::u16string written = kWrittenFilesKey;
+    for (const std::u16string& key : {std::u16string(kProductKey), written}) {
+      const std::u16string prefix = key == written ? u"Written Files\\" : u"";
+      for (const auto& [name, value] :
+           session_.shell.registryValues(platform::Hive::CurrentUser, key))
+        out_ << escaped(prefix + name) << "="
+             << (value.type == platform::RegistryValue::Type::Dword
+                     ? "dword " + std::to_string(value.number)
+                     : escaped(value.text))
+             << "\n";
     }
   } else if (command == "launched") {
     for (; launchedShown_ < session_.shell.launched.size(); ++launchedShown_)

@@ -93,6 +93,7 @@ class Simulation {
   std::vector<std::pair<std::string, platform::WindowHandle>> ownWindows_;  // the program's
   std::size_t postsShown_ = 0;
   std::size_t launchedShown_ = 0;
+  std::optional<TrayNotification::Kind> lastNotice_;
   std::size_t messagesShown_ = 0;
   std::size_t receivedShown_ = 0;
   std::size_t layoutsShown_ = 0;

@@ -1,5 +1,7 @@
 #include "ui/win32/main_window.h"
 
+#include <commctrl.h>
+
 #include <string>
 #include <vector>
 
@@ -14,6 +16,8 @@ constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT_PTR kTrayRetryTimer = 1;
 constexpr UINT kTrayRetryMs = 2000;
 constexpr DWORD kKeySelectRepeatMs = 500;  // Enter on the icon may arrive twice
+constexpr UINT_PTR kBalloonTimer = 2;
+constexpr UINT kBalloonMs = 12000;
 
 std::wstring wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
@@ -43,13 +47,14 @@ int trackMenu(HWND owner, const std::vector<MenuLine>& lines, bool radio) {
 
 }  // namespace
 
-MainWindow::MainWindow(HINSTANCE instance, HICON offIcon, HICON onIcon)
-    : instance_(instance), offIcon_(offIcon), onIcon_(onIcon) {
+MainWindow::MainWindow(HINSTANCE instance, int offIcon, int onIcon)
+    : instance_(instance), offIconId_(offIcon), onIconId_(onIcon) {
+  loadTrayIcons();
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = &MainWindow::windowProc;
   wc.hInstance = instance;
-  wc.hIcon = offIcon;
+  wc.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(offIcon));
   wc.lpszClassName = kMainWindowClass;
   ::RegisterClassExW(&wc);
   taskbarCreated_ = ::RegisterWindowMessageW(L"TaskbarCreated");
@@ -58,6 +63,10 @@ MainWindow::MainWindow(HINSTANCE instance, HICON offIcon, HICON onIcon)
   // windows hear that the shell restarted.
   window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW, kMainWindowClass, L"Vantrel Korimo", WS_POPUP, 0, 0,
                               0, 0, nullptr, nullptr, instance, this);
+  // Run elevated, the program still hears the shell (its restart, the
+  // tray icon's clicks) and a second start, which run with normal rights.
+  for (UINT message : {taskbarCreated_, instanceMessage_, static_cast<UINT>(kTrayMessage)})
+    ::ChangeWindowMessageFilterEx(window_, message, MSGFLT_ALLOW, nullptr);
   tray_ = std::make_unique<TrayIcon>(window_, kTrayMessage);
 }
 
@@ -78,8 +87,44 @@ void MainWindow::attach(ProgramCore& core) {
 void MainWindow::showTray() {
   if (!core_) return;
   const TrayLook look = trayLook(*core_);
-  if (!tray_->show(look.on ? onIcon_ : offIcon_, look.tooltip))
+  if (!tray_->show(look.on ? onIcon_.get() : offIcon_.get(), look.tooltip)) {
     ::SetTimer(window_, kTrayRetryTimer, kTrayRetryMs, nullptr);  // the shell is not ready yet
+    return;
+  }
+  showNextNotification();
+}
+
+void MainWindow::loadTrayIcons() {
+  auto load = [this](int id) {
+    HICON icon = nullptr;
+    if (FAILED(::LoadIconMetric(instance_, MAKEINTRESOURCEW(id), LIM_SMALL, &icon)) || !icon)
+      icon = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(id), IMAGE_ICON,
+                                             ::GetSystemMetrics(SM_CXSMICON),
+                                             ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    return OwnedIcon(icon);
+  };
+  // The shell holds its own copy of the picture: the old ones may go.
+  offIcon_ = load(offIconId_);
+  onIcon_ = load(onIconId_);
+}
+
+void MainWindow::showNextNotification() {
+  if (balloonShown_ || !core_ || core_->notifications.empty()) return;
+  const TrayNotification notice = core_->notifications.front();
+  core_->notificationShown();
+  if (!tray_->notify(notice.title, notice.text, notice.kind == TrayNotification::Kind::Problems))
+    return;
+  balloonShown_ = true;
+  balloonKind_ = notice.kind;
+  // A shell that shows no balloon reports nothing of it: the next one
+  // waits no longer than a balloon stays.
+  ::SetTimer(window_, kBalloonTimer, kBalloonMs, nullptr);
+}
+
+void MainWindow::notificationGone() {
+  ::KillTimer(window_, kBalloonTimer);
+  balloonShown_ = false;
+  showNextNotification();
 }
 
 void MainWindow::coreChanged(ViewParts parts) {
@@ -101,6 +146,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
   }
   if (message == taskbarCreated_ && taskbarCreated_ != 0) {
+    // Also sent when the scaling changed: the pictures' size with it.
+    loadTrayIcons();
     if (core_ && core_->catalogue.trayVisible) {
       tray_->remove();
       showTray();
@@ -122,7 +169,14 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam == kTrayRetryTimer) {
         ::KillTimer(window_, kTrayRetryTimer);
         showTray();
+      } else if (wParam == kBalloonTimer) {
+        notificationGone();
       }
+      return 0;
+    case WM_DPICHANGED:
+    case WM_DISPLAYCHANGE:
+      loadTrayIcons();
+      if (core_ && core_->catalogue.trayVisible) showTray();
       return 0;
     case WM_CLOSE:
       // Another program asks the program to close (at logoff, say): as Exit.
@@ -152,6 +206,14 @@ void MainWindow::trayEvent(UINT event) {
       core_->trayIconPressed(TrayButton::Right);
       openMainMenu();
       break;
+    case NIN_BALLOONUSERCLICK: {
+      const TrayNotification::Kind kind = balloonKind_;
+      notificationGone();
+      core_->notificationClicked(kind);
+      break;
+    }
+    case NIN_BALLOONTIMEOUT:
+    case NIN_BALLOONHIDE: notificationGone(); break;
     default: break;
   }
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <type_traits>
 
 #include "shell/core_observer.h"
 #include "ui/win32/tray_icon.h"
@@ -30,8 +31,9 @@ enum : LRESULT { kInstanceRunning = 1, kInstanceEnding = 2, kInstanceStarting = 
 class MainWindow : public CoreObserver {
  public:
   // Creates the hidden window; the core comes later (attach), since it is
-  // made with this window's handle.
-  MainWindow(HINSTANCE instance, HICON offIcon, HICON onIcon);
+  // made with this window's handle. The tray icon's two pictures are the
+  // icon resources offIcon and onIcon.
+  MainWindow(HINSTANCE instance, int offIcon, int onIcon);
   ~MainWindow() override;
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
@@ -49,12 +51,26 @@ class MainWindow : public CoreObserver {
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void trayEvent(UINT event);
+  // The next notification the core has waiting, as a balloon, once the one
+  // shown before has gone.
+  void showNextNotification();
+  void notificationGone();
+  // The tray's pictures at the size the notification area shows at the
+  // current DPI (LoadIconMetric), loaded anew when the scaling changes.
+  void loadTrayIcons();
   void openKeymapMenu();
   void openMainMenu();
 
+  struct IconDeleter {
+    void operator()(HICON icon) const { ::DestroyIcon(icon); }
+  };
+  using OwnedIcon = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
   HINSTANCE instance_;
-  HICON offIcon_;
-  HICON onIcon_;
+  int offIconId_;
+  int onIconId_;
+  OwnedIcon offIcon_;
+  OwnedIcon onIcon_;
   HWND window_ = nullptr;
   ProgramCore* core_ = nullptr;
   std::unique_ptr<TrayIcon> tray_;
@@ -63,6 +79,8 @@ class MainWindow : public CoreObserver {
   DWORD lastKeySelect_ = 0;
   bool menuOpen_ = false;
   bool started_ = false;
+  bool balloonShown_ = false;
+  TrayNotification::Kind balloonKind_ = TrayNotification::Kind::Welcome;
 };
 
 }  // namespace korimo::ui::win32

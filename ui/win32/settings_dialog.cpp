@@ -97,7 +97,50 @@ HWND SettingsDialog::control(const wchar_t* className, const wchar_t* text, DWOR
       scaleToDpi(top, dpi_), scaleToDpi(width, dpi_), scaleToDpi(height, dpi_), window_,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  placed_.push_back({child, {left, top, left + width, top + height}});
   return child;
+}
+
+// The first five columns fit both their texts and their headings.
+void SettingsDialog::fitColumns() {
+  static const wchar_t* const headings[] = {L"Language", L"Keyboard", L"Encoding", L"Filename",
+                                            L"Toggle Key"};
+  HDC dc = ::GetDC(list_);
+  HGDIOBJ oldFont = ::SelectObject(dc, font_);
+  for (int column = 0; column < 5; ++column) {
+    ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
+    const LRESULT texts = ::SendMessageW(list_, LVM_GETCOLUMNWIDTH, column, 0);
+    SIZE heading{};
+    ::GetTextExtentPoint32W(dc, headings[column], static_cast<int>(wcslen(headings[column])),
+                            &heading);
+    const LRESULT wanted = heading.cx + scaleToDpi(16, dpi_);
+    if (wanted > texts) ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, wanted);
+  }
+  ::SelectObject(dc, oldFont);
+  ::ReleaseDC(list_, dc);
+}
+
+HFONT SettingsDialog::makeFont() const {
+  return ::CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+}
+
+void SettingsDialog::dpiChanged(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  HFONT old = font_;
+  font_ = makeFont();
+  ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  for (const Placed& p : placed_) {
+    ::SetWindowPos(p.control, nullptr, scaleToDpi(p.at96.left, dpi_), scaleToDpi(p.at96.top, dpi_),
+                   scaleToDpi(p.at96.right - p.at96.left, dpi_),
+                   scaleToDpi(p.at96.bottom - p.at96.top, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  }
+  fitColumns();
+  if (old) ::DeleteObject(old);
+  ::InvalidateRect(window_, nullptr, TRUE);
 }
 
 void SettingsDialog::create() {
@@ -116,9 +159,7 @@ void SettingsDialog::create() {
                               work.top + (work.bottom - work.top - height) / 2, width, height,
                               nullptr, nullptr, instance_, this);
   model_.setOwner(reinterpret_cast<platform::WindowHandle>(window_));
-  font_ = ::CreateFontW(-MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+  font_ = makeFont();
 
   const DWORD box = BS_AUTOCHECKBOX | WS_TABSTOP;
   control(L"BUTTON", L"Windows Text Services", box | WS_GROUP, 8, -4, 153, 38, kServices);
@@ -237,6 +278,9 @@ LRESULT SettingsDialog::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNFACE));
       return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
     case WM_CLOSE: close(); return 0;
+    case WM_DPICHANGED:
+      dpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     default: return ::DefWindowProcW(window_, message, wParam, lParam);
   }
 }
@@ -371,22 +415,7 @@ void SettingsDialog::showModel() {
     state.state = INDEXTOSTATEIMAGEMASK(row.checked ? 2 : 1);
     ::SendMessageW(list_, LVM_SETITEMSTATE, at, reinterpret_cast<LPARAM>(&state));
   }
-  // The first five columns fit both their texts and their headings.
-  static const wchar_t* const headings[] = {L"Language", L"Keyboard", L"Encoding", L"Filename",
-                                            L"Toggle Key"};
-  HDC dc = ::GetDC(list_);
-  HGDIOBJ oldFont = ::SelectObject(dc, font_);
-  for (int column = 0; column < 5; ++column) {
-    ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, LVSCW_AUTOSIZE);
-    const LRESULT texts = ::SendMessageW(list_, LVM_GETCOLUMNWIDTH, column, 0);
-    SIZE heading{};
-    ::GetTextExtentPoint32W(dc, headings[column], static_cast<int>(wcslen(headings[column])),
-                            &heading);
-    const LRESULT wanted = heading.cx + scaleToDpi(16, dpi_);
-    if (wanted > texts) ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, column, wanted);
-  }
-  ::SelectObject(dc, oldFont);
-  ::ReleaseDC(list_, dc);
+  fitColumns();
   ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(list_, nullptr, TRUE);
   showing_ = false;

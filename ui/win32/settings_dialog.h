@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <vector>
 
 #include "settings/settings_dialog.h"
 
@@ -34,6 +35,11 @@ class SettingsDialog {
   void create();
   HWND control(const wchar_t* className, const wchar_t* text, DWORD style, int left, int top,
                int width, int height, int id);
+  // A monitor of another scaling, or the scaling changed: every control and
+  // the font at the new DPI, the window at the size Windows suggests.
+  void dpiChanged(int dpi, const RECT& suggested);
+  HFONT makeFont() const;
+  void fitColumns();
   void command(int id, int code);
   void listNotify(const NMHDR& header);
   void listClicked();
@@ -52,6 +58,12 @@ class SettingsDialog {
   HWND import_ = nullptr;
   HFONT font_ = nullptr;
   int dpi_ = 96;
+  // Each control's place at 96 DPI, to scale again when the DPI changes.
+  struct Placed {
+    HWND control;
+    RECT at96;
+  };
+  std::vector<Placed> placed_;
   bool open_ = false;
   bool showing_ = false;  // the list is being filled: its changes are not the user's
 };

@@ -45,35 +45,10 @@ HFONT makeFont(const wchar_t* face, int pixels, bool bold) {
                        DEFAULT_PITCH | FF_SWISS, face);
 }
 
-// The picture at the top left, 78 x 99: a key cap with the letter ka.
-void paintPicture(HDC dc, int dpi) {
-  const RECT cap{scaleToDpi(8, dpi), scaleToDpi(12, dpi), scaleToDpi(72, dpi), scaleToDpi(80, dpi)};
-  HBRUSH shadow = ::CreateSolidBrush(RGB(150, 158, 158));
-  HBRUSH face = ::CreateSolidBrush(RGB(49, 98, 98));
-  HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
-  HGDIOBJ oldBrush = ::SelectObject(dc, shadow);
-  const int round = scaleToDpi(14, dpi);
-  ::RoundRect(dc, cap.left + scaleToDpi(3, dpi), cap.top + scaleToDpi(4, dpi),
-              cap.right + scaleToDpi(3, dpi), cap.bottom + scaleToDpi(4, dpi), round, round);
-  ::SelectObject(dc, face);
-  ::RoundRect(dc, cap.left, cap.top, cap.right, cap.bottom, round, round);
-  ::SelectObject(dc, oldBrush);
-  ::SelectObject(dc, oldPen);
-  ::DeleteObject(shadow);
-  ::DeleteObject(face);
-
-  HFONT letter = makeFont(L"Nirmala UI", scaleToDpi(40, dpi), false);
-  HGDIOBJ oldFont = ::SelectObject(dc, letter);
-  ::SetTextColor(dc, RGB(255, 255, 255));
-  RECT box = cap;
-  ::DrawTextW(dc, L"\u0915", 1, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  ::SelectObject(dc, oldFont);
-  ::DeleteObject(letter);
-}
-
 }  // namespace
 
-SplashWindow::SplashWindow(HINSTANCE instance) : instance_(instance) {
+SplashWindow::SplashWindow(HINSTANCE instance, int pictureIcon)
+    : instance_(instance), pictureIcon_(pictureIcon) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = &SplashWindow::windowProc;
@@ -98,6 +73,12 @@ void SplashWindow::show() {
                               L"Vantrel Korimo", WS_POPUP, left, top, width, height, nullptr,
                               nullptr, instance_, this);
   if (!window_) return;
+  // Made on the primary monitor at the system's DPI; where that monitor
+  // has another, Windows tells it before the window is shown.
+  dpi_ = windowDpi(window_);
+  if (dpi_ != systemDpi())
+    ::SetWindowPos(window_, nullptr, 0, 0, scaleToDpi(kWidth, dpi_), scaleToDpi(kHeight, dpi_),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   ::GetCursorPos(&pointerAtShow_);
   shownAt_ = ::GetTickCount();
   ::ShowWindow(window_, SW_SHOWNOACTIVATE);
@@ -159,6 +140,17 @@ LRESULT SplashWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kCloseTimer) close();
       return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another scaling (or the scaling changed):
+      // the size Windows suggests, drawn again at the new DPI.
+      dpi_ = HIWORD(wParam);
+      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+      ::SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      ::InvalidateRect(window_, nullptr, TRUE);
+      return 0;
+    }
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = ::BeginPaint(window_, &ps);
@@ -170,13 +162,27 @@ LRESULT SplashWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+// The picture at the top left, 64 x 64 at 96 DPI: the program's icon (a
+// key cap with the letter ka), loaded at the size it is drawn at, which
+// Windows makes from the icon's nearest image (256 pixels for the larger
+// scalings) rather than stretching a small one.
+void SplashWindow::paintPicture(HDC dc) {
+  const int size = scaleToDpi(64, dpi_);
+  HICON icon = static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(pictureIcon_),
+                                               IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+  if (!icon) return;
+  ::DrawIconEx(dc, scaleToDpi(8, dpi_), scaleToDpi(14, dpi_), icon, size, size, 0, nullptr,
+               DI_NORMAL);
+  ::DestroyIcon(icon);
+}
+
 void SplashWindow::paint(HDC dc) {
   RECT client{};
   ::GetClientRect(window_, &client);
   HBRUSH background = ::CreateSolidBrush(RGB(224, 224, 224));
   ::FillRect(dc, &client, background);
   ::DeleteObject(background);
-  paintPicture(dc, dpi_);
+  paintPicture(dc);
 
   ::SetBkMode(dc, TRANSPARENT);
   for (const Text& t : kTexts) {

@@ -51,6 +51,22 @@ bool TrayIcon::restore() {
   return true;
 }
 
+bool TrayIcon::notify(const std::u16string& title, const std::u16string& text, bool warning) {
+  if (!shown_) return false;
+  NOTIFYICONDATAW d = data();
+  d.uFlags |= NIF_INFO;
+  // Not NIIF_RESPECT_QUIET_TIME: the welcome is for a new user above all.
+  d.dwInfoFlags = warning ? NIIF_WARNING : NIIF_INFO;
+  auto copy = [](const std::u16string& from, wchar_t* to, std::size_t size) {
+    const std::size_t n = std::min(from.size(), size - 1);
+    std::copy_n(reinterpret_cast<const wchar_t*>(from.data()), n, to);
+    to[n] = L'\0';
+  };
+  copy(title, d.szInfoTitle, std::size(d.szInfoTitle));
+  copy(text, d.szInfo, std::size(d.szInfo));
+  return ::Shell_NotifyIconW(NIM_MODIFY, &d) != FALSE;
+}
+
 void TrayIcon::remove() {
   if (!shown_) return;
   NOTIFYICONDATAW d = data();

@@ -24,6 +24,9 @@ class TrayIcon {
   // Adds the icon again, as it was (the shell restarted: "TaskbarCreated").
   bool restore();
   void remove();
+  // A balloon notification over the icon (NIF_INFO); the shell reports its
+  // click, its time-out or its closing to the owner as NIN_BALLOON* events.
+  bool notify(const std::u16string& title, const std::u16string& text, bool warning);
   bool shown() const { return shown_; }
 
  private:
