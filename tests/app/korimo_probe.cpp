@@ -8,7 +8,7 @@
 //   text TITLE              the text of the Edit control of the window whose
 //                           title begins with TITLE (Notepad), as UTF-8
 //   foreground              the foreground window: handle, class, title
-//   post HWND MSG WPARAM    posts a message (numbers in decimal or 0x hex)
+//   post HWND MSG WPARAM [LPARAM]  posts a message (numbers in decimal or 0x hex)
 //   click HWND TEXT         posts BM_CLICK to the child button of HWND with that text
 //   checked HWND TEXT       the check state (0, 1) of the child button with that text
 //   focus                   the control with the keyboard focus in the foreground
@@ -522,9 +522,9 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"children" && argc == 3) return children(reinterpret_cast<HWND>(number(argv[2])));
   if (command == L"text" && argc == 3) return text(argv[2]);
   if (command == L"foreground") return foreground();
-  if (command == L"post" && argc == 5)
+  if (command == L"post" && (argc == 5 || argc == 6))
     return ::PostMessageW(reinterpret_cast<HWND>(number(argv[2])), UINT(number(argv[3])),
-                          number(argv[4]), 0)
+                          number(argv[4]), argc == 6 ? LPARAM(number(argv[5])) : 0)
                ? 0
                : 1;
   if (command == L"click" && argc == 4) {
@@ -552,7 +552,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"window" && argc == 6)
     return holderWindow(argv[2], argv[3], _wtoi(argv[4]), argv[5]);
   say("usage: korimo_probe windows | children HWND | text TITLE | foreground | "
-      "post HWND MSG WPARAM | click HWND TEXT | checked HWND TEXT | focus | listview HWND | "
+      "post HWND MSG WPARAM [LPARAM] | click HWND TEXT | checked HWND TEXT | focus | listview HWND "
+      "| "
       "cell HWND ROW COLUMN | memory EXE | hooktime SECONDS FILE | passhook SECONDS FILE | "
       "resources FILE | "
       "manifest FILE | dpi CLASS");

@@ -3,7 +3,8 @@
 # the installer run silently, the installed program started from its
 # Start-menu shortcut and typed with, the user's own files made, the
 # installer run again and the silent uninstaller run while the program runs,
-# a third installation removed with the user's files; then the portable zip
+# a third installation removed with the user's files, an installation into
+# a folder with someone else's files removed leaving them; then the portable zip
 # unpacked into a folder whose path has blanks and non-ASCII letters, and
 # typed with.
 #   run-package-checks.sh PACKAGES BIN SHOTS VERSION_ENV SOURCE
@@ -33,6 +34,7 @@ shortcut="$(win '%APPDATA%')\\Microsoft\\Windows\\Start Menu\\Programs\\Vantrel 
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\VantrelKorimo'
 run_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Run'
 product_key='HKCU\Software\Vantrel\Korimo'
+written_key="$product_key\\Written Files"
 
 reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -nE "s/^ +$2 +REG_[A-Z_]+ +//p"; }
 no_reg_key() { ! wine reg query "$1" >/dev/null 2>&1; }
@@ -83,6 +85,10 @@ check "the uninstall entry names the program, its version and its uninstaller" e
 check "the Run value starts the installed program, its path in quotes" eval \
   '[ "$(reg_value "$run_key" VantrelKorimo)" = "\"$winst\\Korimo.exe\"" ]'
 check "the Start-menu shortcut exists" test -f "$(winepath -u "$shortcut" 2>/dev/null)"
+check "the installer ran the locale tool quietly: Locales is 1" eval \
+  '[ "$(reg_value "$product_key" Locales)" = 1 ]'
+check "the config.xml it wrote is recorded as its own" eval \
+  'wine reg query "$written_key" /v "$winst\\config.xml" >/dev/null 2>&1'
 
 # --- The installed program, started from the Start menu.
 start_from_shortcut() {
@@ -96,11 +102,11 @@ check "the manifest makes it DPI aware per monitor" eval \
 types_hindi "Alt+1 namaste types नमस्ते into Notepad" "नमस्ते "
 shot installed
 
-# --- The user's own files: an imported keymap, changed settings, the locale
-# tool's values.
+# --- The user's own files: a keymap imported (recorded as the settings
+# dialog records an import) and changed settings.
 cp "$inst/Data/Hindi-Phonetic.xml" "$inst/Data/Imported.xml"
+wine reg add "$written_key" /v "$winst\\Data\\Imported.xml" /t REG_SZ /d "" /f >/dev/null 2>&1
 echo "<!-- the user's settings -->" >>"$inst/config.xml"
-wine reg add "$product_key" /v Locales /t REG_SZ /d 1 /f >/dev/null 2>&1
 
 # --- Installed again while the program runs: it ends the program, keeps the
 # user's files and the choice to start with Windows.
@@ -134,6 +140,23 @@ wine "$inst/Uninstall.exe" /S /REMOVEUSERDATA >/dev/null 2>&1 || true
 check_seconds=30 check "uninstalled with /REMOVEUSERDATA, no file or folder is left" \
   test ! -e "$inst"
 check "nor the program's registry key" no_reg_key 'HKCU\Software\Vantrel'
+
+# --- Installed into a folder that already holds someone else's files: the
+# uninstaller, told to remove the user's files, removes only what the
+# installer and the program wrote.
+# NSIS takes /D= unquoted, and Wine quotes an argument with blanks.
+shared="$work/SharedTools"
+mkdir -p "$shared/Data"
+echo "<!-- not ours -->" >"$shared/config.xml"
+echo "<!-- not ours either -->" >"$shared/Data/x.xml"
+wine "$setup" /S "/D=$(wine_path "$shared")" >/dev/null 2>&1 && ok "installing into a folder with files succeeds" ||
+  fail "installing into a folder with files succeeds"
+check "the folder's own config.xml is kept, not replaced" grep -q "not ours" "$shared/config.xml"
+check "the program is installed beside it" test -f "$shared/Korimo.exe"
+wine "$shared/Uninstall.exe" /S /REMOVEUSERDATA >/dev/null 2>&1 || true
+only_foreign_files() { [ "$(files_in "$shared")" = "$(printf './Data/x.xml\n./config.xml')" ]; }
+check_seconds=30 check "uninstalled with /REMOVEUSERDATA, the folder's own files stay and only they" \
+  only_foreign_files
 
 # --- The portable zip, unpacked into a folder whose path has blanks and
 # non-ASCII letters.

@@ -270,7 +270,12 @@ def page(keymaps_dir, icons_dir):
             '<span class="indic" lang="hi">क्</span>, <kbd>ka</kbd> turns it into '
             '<span class="indic" lang="hi">क</span>, <kbd>kaa</kbd> into '
             '<span class="indic" lang="hi">का</span>). Moving the caret, Tab, Escape, a function '
-            "key or a mouse click ends the syllable, so the next key starts a new one.</p>"]
+            "key or a mouse click ends the syllable, so the next key starts a new one.</p>",
+            "<p>At its first start Vantrel Korimo says in a notification how to switch a "
+            "keymap on. Windows 11 may keep a new icon behind the <kbd>^</kbd> arrow of the "
+            "notification area: drag it onto the task bar to keep it in sight. Should a start "
+            "meet a problem (a keymap file missing or refused, a hook library that did not "
+            "load), a notification says so once; click it for the whole list.</p>"]
 
     out += ["<h2>Switching keymaps</h2>",
             "<ul>",
