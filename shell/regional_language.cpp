@@ -45,7 +45,9 @@ std::optional<std::u16string> RegionalLanguage::readDefaultLayoutId() {
 
 bool RegionalLanguage::localesDone() {
   auto locales = shell_.readRegistry(Hive::CurrentUser, kProductKey, u"Locales");
-  return locales && locales->type == RegistryValue::Type::String && trimmed(locales->text) != u"0";
+  // The locale tool writes "1" once its values are there; anything else (a
+  // "0", a value of another type) is work still to do.
+  return locales && locales->type == RegistryValue::Type::String && trimmed(locales->text) == u"1";
 }
 
 bool RegionalLanguage::indianSupportInstalled() {
