@@ -26,7 +26,10 @@ constexpr std::array<MainMenuItem, 6> kMainMenuItems = {
 std::u16string_view mainMenuCaption(MainMenuItem item);
 
 std::vector<MenuLine> mainMenuLines(const ProgramCore& core);
-// Item 0 is Keymap off, item k catalogued keymap k.
+// Item 0 is Keymap off, item k catalogued keymap k. Only keymaps with a
+// toggle key are catalogued, and Keymap off holds one of the keys, so the
+// menu has at most 10 lines (Alt digits) or 12 (F2 to F12, Scroll Lock):
+// one screen, however many keymaps config.xml lists.
 std::vector<MenuLine> keymapMenuLines(const ProgramCore& core);
 
 // The notification area keeps at most this many units of a tooltip.

@@ -18,10 +18,11 @@ inline constexpr int kClientHeight = 57;
 inline constexpr int kCells = 2 * (KeyPreview::kCells + 1);  // 38 with the captions
 inline constexpr int kTopMargin = 8;                         // from the top of the screen
 
-// Cells: Arial 8 pt (11 pixels at 96 dots per inch); text of an Indian
-// script a little larger, in its own font, so that its signs stay legible.
+// Cells: Arial 8 pt (11 pixels at 96 dots per inch); text of a script with
+// faces of its own (scriptFaces: the Indian scripts, Perso-Arabic) a little
+// larger, in its own face, so that its signs stay legible.
 inline constexpr int kFontHeight = 11;
-inline constexpr int kIndicFontHeight = 13;
+inline constexpr int kScriptFontHeight = 13;
 inline constexpr std::u16string_view kFace = u"Arial";
 
 struct Cell {

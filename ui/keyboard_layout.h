@@ -21,7 +21,8 @@ inline constexpr int kTopMargin = 8;  // from the top of the screen
 inline constexpr int kCharacterKeys = 47;
 
 // Captions in Tahoma 8 pt (11 pixels at 96 dots per inch); those of the
-// bracket keys 9 pixels high. Legends of an Indian script in its own font,
+// bracket keys 9 pixels high. Legends of a script with faces of its own
+// (scriptFaces) in its face and kLegendFontHeight high, others in Tahoma,
 // shrunk down to kSmallestLegendHeight when a legend is wider than its place.
 inline constexpr std::u16string_view kFace = u"Tahoma";
 inline constexpr int kCaptionFontHeight = 11;

@@ -1,39 +1,48 @@
 #pragma once
-// Which typeface shows a text of an Indian script: "Nirmala UI" where it is
-// installed and has the script, otherwise the script's usual Windows font.
+// Which typeface shows a text of one of the scripts the keymaps write, and
+// which way the text reads: the typefaces Windows has for each script, best
+// first, and right to left for text whose first letter is of a script such
+// as Arabic.
 
 #include <cstdint>
+#include <span>
 #include <string_view>
-#include <vector>
 
 namespace korimo::ui {
 
-enum class IndicScript : std::uint8_t {
+enum class Script : std::uint8_t {
   None,
   Devanagari,
-  Bengali,
+  Bengali,  // also Assamese
   Gurmukhi,
   Gujarati,
-  Oriya,
+  Odia,  // Unicode's Oriya block
   Tamil,
   Telugu,
   Kannada,
   Malayalam,
+  MeeteiMayek,
+  OlChiki,
+  Arabic,  // the Perso-Arabic letters of Urdu, Kashmiri and Sindhi
 };
 
 // The script of the first character of text that belongs to one. The dandas
-// (U+0964, U+0965), shared by the scripts, and the joiners count only when
-// nothing else decides: a lone danda is Devanagari.
-IndicScript scriptOf(std::u16string_view text);
+// (U+0964, U+0965), shared by the Indian scripts, and the joiners count only
+// when nothing else decides: a lone danda is Devanagari.
+Script scriptOf(std::u16string_view text);
 
-// The script's usual Windows font ("Mangal", "Latha", ...); empty for None.
-std::u16string_view usualFont(IndicScript script);
+// The typefaces Windows has for the script, best first; none for None.
+std::span<const std::u16string_view> scriptFaces(Script script);
 
-inline constexpr std::u16string_view kNirmalaUi = u"Nirmala UI";
+// The character height for a text of the script whose letters should look
+// as large as those of the Indian scripts at height: Perso-Arabic faces
+// draw their letters small in the em (Nastaliq most of all), so a third
+// larger; the others as they are.
+int fontHeightFor(Script script, int height);
 
-// The typefaces to try for text, best first: for text of an Indian script
-// "Nirmala UI", then the script's usual font; for any other text ownFace.
-std::vector<std::u16string_view> fontCandidates(std::u16string_view text,
-                                                std::u16string_view ownFace);
+// True when text reads right to left: its first letter of a strong direction
+// is of a right-to-left script (Arabic, Hebrew, ...). Text of digits, marks
+// and punctuation alone reads left to right, so that a key's "(" stays "(".
+bool readsRightToLeft(std::u16string_view text);
 
 }  // namespace korimo::ui

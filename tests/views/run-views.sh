@@ -4,7 +4,10 @@
 # the application typed into, keys and clicks by xdotool as a user gives
 # them. Checks that clicks on the views and drags of them leave the focus
 # and the typed text with Notepad, and saves screenshots of both views with
-# Hindi and with Tamil legends. Every wait polls with a time limit.
+# Hindi and with Tamil legends; then, from a copy of the program with a
+# configuration of its own, of the keyboard with Odia, Urdu, Santali (Ol
+# Chiki) and Manipuri (Meetei Mayek) legends and of the strip with Urdu.
+# Every wait polls with a time limit.
 #   run-views.sh BIN SHOTS   (BIN: the Windows build's bin folder; SHOTS:
 #                             the folder for the screenshots)
 set -euo pipefail
@@ -15,6 +18,8 @@ shots=$(realpath "$2")
 here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=../../tools/wine/wine-env.sh
 source "$here/../../tools/wine/wine-env.sh"
+scripts=(Odia-Phonetic Urdu-Phonetic Santali-InScript Manipuri-InScript)
+for keymap in "${scripts[@]}"; do wine_env_need "$bin/Data" "$keymap.xml"; done
 wine_env_need "$bin" views_wine.exe Vantrelx.dll Vantrely.dll config.xml Data/Hindi-Phonetic.xml \
   Data/Tamil-Phonetic.xml
 command -v import >/dev/null || { echo "import missing (imagemagick; tools/setup.sh)" >&2; exit 1; }
@@ -85,13 +90,18 @@ if [ "$dpi" != 96 ]; then
   wineserver -w >/dev/null 2>&1 || true
 fi
 
-title="korimo-views-$$-$RANDOM"
-pad=$(wine_open_notepad "$work" "$title")
+# start_views FOLDER: a fresh Notepad, and views_wine from FOLDER typing
+# into it, logging to $log; sets title, pad and stop.
+start_views() {
+  title="korimo-views-$$-$RANDOM"
+  pad=$(wine_open_notepad "$work" "$title")
+  stop="$work/stop-$title"
+  wine "$(wine_path "$1/views_wine.exe")" --target "$title" \
+    --stop "$(wine_path "$work")\\stop-$title" --seconds 90 >"$log" 2>"$log.err" &
+  wait_for 30 "$log" '^ready' || { echo "views_wine did not start" >&2; cat "$log" "$log.err" >&2; exit 1; }
+}
 
-stop="$work/stop"
-wine "$(wine_path "$bin/views_wine.exe")" --target "$title" \
-  --stop "$(wine_path "$work")\\stop" --seconds 90 >"$log" 2>"$work/views.err" &
-wait_for 30 "$log" '^ready' || { echo "views_wine did not start" >&2; cat "$log" "$work/views.err" >&2; exit 1; }
+start_views "$bin"
 if grep -qE "^ready key=1 mouse=1 dpi=$dpi\$" "$log"; then
   ok "start-up: both hooks run, the views know the screen's $dpi dots per inch"
 else
@@ -167,4 +177,68 @@ expect_text "the syllable goes on after the drag" 0 "नमस्ते क म 
 # --- The end: the strip is asked to close, which ends the program.
 : >"$stop"
 ended_with "closing the strip ends the program" closed
+
+# --- The newer scripts, each on a toggle key of a configuration of its own
+# beside a copy of the program: Alt+1 Odia, Alt+2 Urdu, Alt+3 Santali,
+# Alt+4 Manipuri. Windows has Ol Chiki and Meetei Mayek in Nirmala UI alone;
+# Wine shows one font for that name, so Manipuri has a run of its own.
+copy="$work/scripts"
+mkdir -p "$copy/Data"
+cp "$bin/views_wine.exe" "$bin/Vantrelx.dll" "$bin/Vantrely.dll" "$copy/"
+{
+  printf '<?xml version="1.0" encoding="UTF-8"?>\n<Config>\n  <Local>\n'
+  printf '    <ToggleMode>1</ToggleMode>\n    <TKey1>0</TKey1>\n    <TKey2>0</TKey2>\n'
+  printf '    <TextServices>True</TextServices>\n    <Surround>True</Surround>\n  </Local>\n'
+  printf '  <Keymaps>\n'
+  n=0
+  for keymap in "${scripts[@]}"; do
+    n=$((n + 1))
+    cp "$bin/Data/$keymap.xml" "$copy/Data/"
+    printf '    <Entry>\n      <Language>%s</Language>\n      <Keyboard>%s</Keyboard>\n' \
+      "${keymap%-*}" "${keymap#*-}"
+    printf '      <Encoding>Unicode</Encoding>\n      <Filename>%s.xml</Filename>\n' "$keymap"
+    printf '      <TKey1>%d</TKey1>\n      <TKey2>%d</TKey2>\n    </Entry>\n' "$n" "$n"
+  done
+  printf '  </Keymaps>\n</Config>\n'
+} >"$copy/config.xml"
+
+# start_copy FONT: the copy started with FONT as Wine's "Nirmala UI", its
+# keyboard moved below the strip.
+start_copy() {
+  wine_env_nirmala_ui "$1"
+  log="$work/scripts-$1.log"
+  start_views "$copy"
+  check "the copy starts with both views shown ($1 as Nirmala UI)" logged '^keyboard .* visible=1'
+  place keyboard
+  drag $((L + 300)) $((T + 90)) 0 120
+  check "a drag moves the keyboard" logged "^keyboard -?[0-9]+,$((T + 120)),"
+  wine_focus "$pad"
+}
+
+# keymap_shots KEY NAME KEYS TEXT K: KEY switches the keymap on, KEYS typed
+# give TEXT, the keyboard shows K on the k key; a screenshot of it.
+keymap_shots() {
+  xdotool keydown alt key "$1" keyup alt
+  typed "$3"
+  expect_text "Alt+$1 switches $2 on: $3" 0 "$4"
+  check "the keyboard shows the $2 legends" logged "^legends k=$(units "$5") "
+  shot_view "keyboard-$2" keyboard
+}
+
+start_copy UniOl
+keymap_shots 1 odia "namaskaara " "ନମସ୍କାର " "କ୍"
+keymap_shots 2 urdu "salaam " "ନମସ୍କାର سلام " "ک"
+# The strip with Urdu: what can follow "b", Latin keys over Urdu letters.
+typed "b"
+check "the strip lists the Urdu b entries" logged "^preview page=-1 x1=$(units b) y1=$(units ب)"
+shot_view strip-urdu strip
+typed " "
+keymap_shots 3 santali "kal " "ନମସ୍କାର سلام ب ᱠᱳᱛ " "ᱠ"
+: >"$stop"
+ended_with "closing the strip ends the copy" closed
+
+start_copy Eeyek
+keymap_shots 4 manipuri "kal " "ꯀꯣꯇ " "ꯀ"
+: >"$stop"
+ended_with "closing the strip ends the copy" closed
 summary view show_files "$log"

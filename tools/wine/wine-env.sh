@@ -7,6 +7,7 @@
 #   wine_env_work NAME             a scratch folder, $work, removed on exit
 #   wine_env_display               a private display: DISPLAY, KORIMO_XVFB_PID
 #   wine_env_prefix                a fresh prefix: WINEPREFIX
+#   wine_env_nirmala_ui FONT       the font Wine shows for "Nirmala UI"
 #   wine_env_cleanup               ends and removes all of the above
 #   wine_env_need DIR FILE...      exits unless DIR holds every FILE
 #   wine_path PATH                 the Z: path Wine sees
@@ -58,7 +59,10 @@ wine_env_prefix() {
 
 # The prefix's settings: no crash dialog that could hang a run, the focus
 # following xdotool without a window manager, and the Windows fonts of the
-# Indian scripts (and Arial) mapped to the fonts that tools/setup.sh installs.
+# scripts the keymaps write (and Arial) mapped to the fonts that
+# tools/setup.sh installs. Wine takes one font per name: Nirmala UI is
+# Lohit Devanagari here; Ol Chiki and Meetei Mayek, which Windows has in
+# Nirmala UI alone, need it mapped to UniOl or Eeyek (wine_env_nirmala_ui).
 wine_env_settings() {
   cat <<'REG'
 REGEDIT4
@@ -79,8 +83,17 @@ REGEDIT4
 "Gautami"="Lohit Telugu"
 "Kartika"="Lohit Malayalam"
 "Latha"="Lohit Tamil"
+"Kalinga"="Lohit Odia"
+"Urdu Typesetting"="Lateef"
 "Arial"="Liberation Sans"
 REG
+}
+
+# wine_env_nirmala_ui FONT: the font that answers to "Nirmala UI" in the
+# programs started from now on. (Font linking, HKLM's FontLink\SystemLink,
+# does not help: Wine 8 left Ol Chiki as empty boxes with UniOl linked.)
+wine_env_nirmala_ui() {
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Nirmala UI" /d "$1" /f >/dev/null 2>&1
 }
 
 # Starts Xvfb on a free display; sets DISPLAY and KORIMO_XVFB_PID.

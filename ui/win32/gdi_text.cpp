@@ -38,6 +38,11 @@ bool hasGlyphs(HDC dc, HFONT font, std::u16string_view text) {
   return true;
 }
 
+// DrawText lays text out right to left with DT_RTLREADING when the font in
+// the device context is an Arabic or Hebrew one (Microsoft's DrawText
+// documentation); the faces of fontCandidates for Arabic text all are.
+UINT readingOrder(std::u16string_view text) { return readsRightToLeft(text) ? DT_RTLREADING : 0; }
+
 }  // namespace
 
 HFONT FontCache::font(std::u16string_view face, int height) {
@@ -60,26 +65,22 @@ HFONT FontCache::font(std::u16string_view face, int height) {
 
 std::u16string_view TextFaces::faceFor(HDC dc, FontCache& fonts, std::u16string_view text,
                                        std::u16string_view ownFace) {
-  const IndicScript script = scriptOf(text);
-  if (script == IndicScript::None) return ownFace;
-  if (auto known = chosen_.find(script); known != chosen_.end()) return known->second;
-  const std::vector<std::u16string_view> candidates = fontCandidates(text, ownFace);
-  std::u16string_view face = candidates.back();
+  const std::span<const std::u16string_view> candidates = scriptFaces(scriptOf(text));
+  if (candidates.empty()) return ownFace;
   for (std::u16string_view candidate : candidates) {
-    if (familyInstalled(dc, candidate) && hasGlyphs(dc, fonts.font(candidate, 16), text)) {
-      face = candidate;
-      break;
-    }
+    auto known = installed_.find(candidate);
+    if (known == installed_.end())
+      known = installed_.emplace(candidate, familyInstalled(dc, candidate)).first;
+    if (known->second && hasGlyphs(dc, fonts.font(candidate, 16), text)) return candidate;
   }
-  chosen_.emplace(script, face);
-  return face;
+  return candidates.back();
 }
 
 void drawLine(HDC dc, const Rect& rect, std::u16string_view text, UINT format) {
   if (text.empty()) return;
   RECT area = toRECT(rect);
   ::DrawTextW(dc, wide(text), int(text.size()), &area,
-              format | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+              format | readingOrder(text) | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
 }
 
 int centredBaseline(HDC dc, const Rect& rect) {
@@ -96,7 +97,7 @@ void drawLineOnBaseline(HDC dc, const Rect& rect, std::u16string_view text, UINT
   RECT area{rect.left, baseline - metrics.tmAscent, rect.right(),
             baseline - metrics.tmAscent + metrics.tmHeight};
   ::DrawTextW(dc, wide(text), int(text.size()), &area,
-              format | DT_SINGLELINE | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
+              format | readingOrder(text) | DT_SINGLELINE | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
 }
 
 int lineWidth(HDC dc, std::u16string_view text) {

@@ -1,6 +1,7 @@
 #pragma once
 // Fonts and text for the program's small windows: fonts made once per face
-// and size, and the face that can show a text of an Indian script.
+// and size, the face that can show a text of a script the keymaps write,
+// and lines drawn in the text's own reading order.
 
 #include <windows.h>
 
@@ -42,19 +43,21 @@ class FontCache {
   std::map<std::pair<std::u16string, int>, UniqueGdi<HFONT>> fonts_;
 };
 
-// The face that shows a text: for an Indian script "Nirmala UI" when it is
-// installed and has the script's letters, otherwise the script's usual
-// font; for other text the view's own face. Decided once per script.
+// The face that shows a text: the first of its script's faces (scriptFaces) that
+// is installed and has a glyph for each of the text's characters, else
+// the last of them; for text of no such script the view's own face. Whether
+// a face is installed is asked once.
 class TextFaces {
  public:
   std::u16string_view faceFor(HDC dc, FontCache& fonts, std::u16string_view text,
                               std::u16string_view ownFace);
 
  private:
-  std::map<IndicScript, std::u16string_view> chosen_;
+  std::map<std::u16string_view, bool> installed_;
 };
 
-// Draws one line of text in rect, never taking "&" as a mnemonic prefix.
+// Draws one line of text in rect, never taking "&" as a mnemonic prefix, in
+// right-to-left reading order when the text reads so (readsRightToLeft).
 // format adds the alignment (DT_CENTER, DT_RIGHT) and DT_NOCLIP when wanted.
 void drawLine(HDC dc, const Rect& rect, std::u16string_view text, UINT format);
 // The baseline of one line of text centred in rect, in the font selected

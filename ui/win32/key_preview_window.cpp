@@ -37,17 +37,24 @@ void KeyPreviewWindow::paint(HDC dc) {
     fill(dc, area, kWhite);
     if (cell.text.empty()) continue;
     const std::u16string_view face = faces_.faceFor(dc, fonts_, cell.text, layout::kFace);
-    int height = latinHeight;
-    if (face != layout::kFace) {
-      // Text of an Indian script: larger, unless it does not fit the cell.
-      height =
-          fittingFontHeight(scaled(layout::kIndicFontHeight), latinHeight, area.width, [&](int h) {
-            ::SelectObject(dc, fonts_.font(face, h));
-            return lineWidth(dc, cell.text);
-          });
+    const Script script = scriptOf(cell.text);
+    if (script == Script::None) {
+      ::SelectObject(dc, fonts_.font(face, latinHeight));
+      drawLine(dc, area, cell.text, DT_CENTER);
+      continue;
     }
+    // Text of a script with faces of its own: larger, unless it does not fit
+    // the cell, and on the baseline of the Latin text beside it, whatever
+    // the face's line height (Perso-Arabic faces have very tall ones).
+    const int height = fittingFontHeight(scaled(fontHeightFor(script, layout::kScriptFontHeight)),
+                                         latinHeight, area.width, [&](int h) {
+                                           ::SelectObject(dc, fonts_.font(face, h));
+                                           return lineWidth(dc, cell.text);
+                                         });
+    ::SelectObject(dc, fonts_.font(layout::kFace, latinHeight));
+    const int baseline = centredBaseline(dc, area);
     ::SelectObject(dc, fonts_.font(face, height));
-    drawLine(dc, area, cell.text, DT_CENTER);
+    drawLineOnBaseline(dc, area, cell.text, DT_CENTER, baseline);
   }
   for (const Rect& strip : layout::seeThroughStrips()) fill(dc, scaled(strip), kNavy);
   for (KeyPreview::Arrow arrow : {KeyPreview::Arrow::Left, KeyPreview::Arrow::Right}) {

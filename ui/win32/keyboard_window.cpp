@@ -133,8 +133,10 @@ void KeyboardWindow::paintLabels(HDC dc) {
 void KeyboardWindow::paintLegend(HDC dc, const Rect& place, const std::u16string& legend) {
   if (legend.empty()) return;
   const std::u16string_view face = faces_.faceFor(dc, fonts_, legend, layout::kFace);
+  const Script script = scriptOf(legend);
   const int preferred =
-      scaled(face == layout::kFace ? layout::kCaptionFontHeight : layout::kLegendFontHeight);
+      scaled(script == Script::None ? layout::kCaptionFontHeight
+                                    : fontHeightFor(script, layout::kLegendFontHeight));
   const int height =
       fittingFontHeight(preferred, scaled(layout::kSmallestLegendHeight), place.width, [&](int h) {
         ::SelectObject(dc, fonts_.font(face, h));
