@@ -28,16 +28,23 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
   return out;
 }
 
-std::string utf16ToUtf8(std::u16string_view utf16) {
-  std::string out;
+std::u32string utf16ToCodePoints(std::u16string_view utf16) {
+  std::u32string out;
   out.reserve(utf16.size());
   for (std::size_t i = 0; i < utf16.size();) {
     const std::size_t at = i;
     const char32_t c = nextCodePoint(utf16, i);
     if (isSurrogate(c))
       throw EncodingError("invalid UTF-16: lone surrogate at index " + std::to_string(at));
-    appendUtf8(out, c);
+    out.push_back(c);
   }
+  return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view utf16) {
+  std::string out;
+  out.reserve(utf16.size());
+  for (char32_t c : utf16ToCodePoints(utf16)) appendUtf8(out, c);
   return out;
 }
 

@@ -22,6 +22,8 @@ class EncodingError : public std::runtime_error {
 // UTF-8 <-> UTF-16; raise EncodingError.
 std::u16string utf8ToUtf16(std::string_view utf8);
 std::string utf16ToUtf8(std::u16string_view utf16);
+// UTF-16 -> code points; raises EncodingError at a lone surrogate.
+std::u32string utf16ToCodePoints(std::u16string_view utf16);
 
 // ---- surrogates and code points
 constexpr bool isHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
