@@ -84,16 +84,19 @@ const std::optional<platform::FocusPlace>& ProgramCore::keyFocusPlace() {
   return keyPlace_;
 }
 
-// The tray takes the foreground when it is clicked (on Windows): the window
-// the user was typing in is then the one meant.
+// The window the user was typing in, to which the menu gives the focus
+// back: clicking the tray makes the taskbar (Wine: its tray window, of
+// another class) the foreground window. Before any key, the window in front
+// if it is not the program's own, the desktop or the shell.
 platform::WindowHandle ProgramCore::windowInFront() {
+  if (engine.windows.targetWindow != platform::kNoWindow) return engine.windows.targetWindow;
   platform::Desktop& desktop = platforms_.desktop;
   const platform::WindowHandle front = desktop.foregroundWindow();
-  if (front != platform::kNoWindow && !engine.windows.isOwnWindow(front) &&
-      !desktop.isOwnProcessWindow(front) &&
-      !platform::isDesktopOrShellClass(desktop.className(front)))
-    return front;
-  return engine.windows.targetWindow;
+  if (front == platform::kNoWindow || engine.windows.isOwnWindow(front) ||
+      desktop.isOwnProcessWindow(front) ||
+      platform::isDesktopOrShellClass(desktop.className(front)))
+    return platform::kNoWindow;
+  return front;
 }
 
 void ProgramCore::neverTypeInChosen() {

@@ -162,7 +162,8 @@ class ProgramCore {
   // the platform cannot tell.
   std::u16string targetProgram;
   // The program the main menu's "Never type in" item names: that of the
-  // window in front when the menu opened; empty when there is none.
+  // window in front when the menu opened (the one typed into); empty when
+  // there is none.
   std::u16string menuProgram;
 
  private:
@@ -206,7 +207,7 @@ class ProgramCore {
   // A new pause (or none) in the same window; changeLanguage: the window's
   // input language follows (given back in a pause, asked for after it).
   void setPause(Pause now, bool changeLanguage);
-  // The window in front for the main menu's "Never type in" item.
+  // The window the main menu's "Never type in" item is for.
   platform::WindowHandle windowInFront();
   // Where the focus and the caret are, read at most once a key event.
   const std::optional<platform::FocusPlace>& keyFocusPlace();
