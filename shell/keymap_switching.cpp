@@ -65,6 +65,8 @@ void ProgramCore::switchOff(bool fullSequence) {
   c.trayHint = u"Keymap Off";
   engine.composition.reset();
   activeKeymap.reset();
+  // A password field pauses only a keymap that is on.
+  if (pause == Pause::PasswordField) setPause(Pause::None, false);
   if (!fullSequence) {
     changed(ViewPart::Tray | ViewPart::KeymapMenu);
     return;
