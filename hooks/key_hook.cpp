@@ -203,6 +203,7 @@ void KeyHook::decodeLowLevelKey(std::uintptr_t wParam) {
   KeyReport report;
   report.vk = record->vkCode;
   report.scanCode = record->scanCode;
+  report.time = record->time;
   report.injected = (record->flags & kLlkhfInjected) != 0;
   report.down = wParam == kWmKeyDown || wParam == kWmSysKeyDown;
   // The modifiers as they were before this event.

@@ -38,6 +38,9 @@ struct KeyReport {
   // modifiers and Caps Lock as they stand; 0 for a release and for a key
   // without one.
   char16_t character = 0;
+  // When the system took the key, in milliseconds (the low-level record's
+  // time; 0 in the classic mode), for checks made at most now and then.
+  std::uint32_t time = 0;
 };
 
 class KeyHook;

@@ -73,6 +73,22 @@ class Desktop {
   // The focus and caret of the thread of the window; nullopt when the
   // platform cannot tell.
   virtual std::optional<FocusPlace> focusPlace(WindowHandle window) = 0;
+
+  // Where the program pauses. Each has an answer that changes nothing for a
+  // desktop that cannot tell.
+  // The executable file name of the window's process ("notepad.exe");
+  // empty when it cannot be read. Asked when the foreground window changes.
+  virtual std::u16string programName(WindowHandle /*window*/) { return {}; }
+  // Whether the control is a password field (isPasswordControl of its class
+  // and style); false when its style cannot be read.
+  virtual bool isPasswordField(WindowHandle /*control*/) { return false; }
+  // Whether the shell reports a full-screen Direct3D program or
+  // presentation mode (SHQueryUserNotificationState).
+  virtual bool shellReportsFullScreen() { return false; }
+  // Whether the window is shown over the whole of its monitor without a
+  // caption: a full-screen game, video or browser (a maximized window
+  // keeps its caption).
+  virtual bool coversItsMonitor(WindowHandle /*window*/) { return false; }
 };
 
 }  // namespace korimo::platform

@@ -102,6 +102,9 @@ class ShellPlatform {
   virtual bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to) = 0;
   // Ends the message loop once the running handler returns.
   virtual void terminateApplication() = 0;
+  // The executable file names of the programs that show a window on the
+  // desktop, this one left out, each once; empty when the platform cannot tell.
+  virtual std::vector<std::u16string> runningPrograms() { return {}; }
   // GetModuleFileNameW: the full path of the running executable.
   virtual std::filesystem::path moduleFileName() = 0;
   // The folder of the running executable.

@@ -4,6 +4,7 @@
 
 #include "engine/written_values.h"
 #include "platform/files.h"
+#include "text/unicode_text.h"
 
 namespace korimo {
 namespace {
@@ -23,6 +24,29 @@ bool booleanOr(const XmlElement* parent, std::u16string_view name, bool defaultV
 std::u16string textOf(const XmlElement& parent, std::u16string_view name) {
   const XmlElement* child = parent.childByName(name);
   return child ? child->value() : std::u16string();
+}
+
+// Pause with its FullScreen and Program children, in that order.
+void writePause(xml::XmlDocument& document, bool fullScreen,
+                const std::vector<std::u16string>& programs) {
+  XmlElement& pause = document.root().findOrCreateChild(u"Pause");
+  pause.clearChildren();
+  pause.writeBool(u"FullScreen", fullScreen);
+  for (const std::u16string& program : programs) pause.addChild(u"Program").setValue(program);
+}
+
+// Writes the document beside the file and only then puts it in the file's place.
+void replaceWith(const xml::XmlDocument& document, const std::filesystem::path& target) {
+  std::filesystem::path fresh = target;
+  fresh += u".new";
+  try {
+    document.save(fresh);
+    platform::replaceFile(fresh, target);
+  } catch (...) {
+    std::error_code ignored;
+    std::filesystem::remove(fresh, ignored);
+    throw;
+  }
 }
 
 std::u16string keyOf(const XmlElement& entry, std::u16string_view name) {
@@ -79,21 +103,53 @@ xml::XmlDocument configurationDocument(const Configuration& c) {
     entry.addChild(u"TKey1").setValue(e.tkey1);
     entry.addChild(u"TKey2").setValue(e.tkey2);
   }
+  writePause(document, c.pauseInFullScreen, c.neverTypeIn);
   return document;
 }
 
 void saveConfiguration(const Configuration& configuration, const std::filesystem::path& folder) {
-  const std::filesystem::path target = configurationPath(folder);
-  std::filesystem::path fresh = target;
-  fresh += u".new";
-  try {
-    configurationDocument(configuration).save(fresh);
-    platform::replaceFile(fresh, target);
-  } catch (...) {
-    std::error_code ignored;
-    std::filesystem::remove(fresh, ignored);
-    throw;
+  replaceWith(configurationDocument(configuration), configurationPath(folder));
+}
+
+bool isProgramFileName(std::u16string_view name) { return isKeymapFileName(name); }
+
+bool sameProgram(std::u16string_view a, std::u16string_view b) {
+  return text::equalsIgnoringAsciiCase(a, b);
+}
+
+bool listsProgram(const std::vector<std::u16string>& programs, std::u16string_view program) {
+  for (const std::u16string& listed : programs)
+    if (sameProgram(listed, program)) return true;
+  return false;
+}
+
+bool readPauseInFullScreen(const xml::XmlDocument& document) {
+  return booleanOr(document.root().childByName(u"Pause"), u"FullScreen", true);
+}
+
+std::vector<std::u16string> readProgramList(const xml::XmlDocument& document,
+                                            std::vector<std::u16string>* leftOut) {
+  std::vector<std::u16string> programs;
+  const XmlElement* pause = document.root().childByName(u"Pause");
+  for (std::size_t i = 0; pause && i < pause->childCount(); ++i) {
+    const XmlElement& child = pause->child(i);
+    if (!text::equalsIgnoringAsciiCase(child.name(), u"Program")) continue;
+    const std::u16string& name = child.value();
+    if (!isProgramFileName(name)) {
+      if (leftOut) leftOut->push_back(name);
+    } else if (!listsProgram(programs, name)) {
+      programs.push_back(name);
+    }
   }
+  return programs;
+}
+
+void saveProgramList(const std::vector<std::u16string>& programs,
+                     const std::filesystem::path& folder) {
+  const std::filesystem::path target = configurationPath(folder);
+  xml::XmlDocument document = xml::XmlDocument::load(target);
+  writePause(document, readPauseInFullScreen(document), programs);
+  replaceWith(document, target);
 }
 
 Configuration readConfiguration(const std::filesystem::path& folder) {
@@ -120,6 +176,8 @@ Configuration readConfiguration(const std::filesystem::path& folder) {
       c.entries.push_back(std::move(e));
     }
   }
+  c.pauseInFullScreen = readPauseInFullScreen(document);
+  c.neverTypeIn = readProgramList(document);
   return c;
 }
 

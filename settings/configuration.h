@@ -1,7 +1,13 @@
 #pragma once
 // The configuration file config.xml beside the executable: the toggle mode,
-// the Keymap-off key of each mode, the options, and the catalogue of keymaps
-// with the toggle key of each in each mode.
+// the Keymap-off key of each mode, the options, the catalogue of keymaps
+// with the toggle key of each in each mode, and where not to type.
+//
+// Where not to type is an element of its own after Keymaps:
+//   <Pause><FullScreen>True</FullScreen><Program>cmd.exe</Program>...</Pause>
+// Every reader looks Local and Keymaps up by name and reads nothing else of
+// the root, so a reader that does not know Pause reads such a file as it
+// reads one without it.
 
 #include <filesystem>
 #include <string>
@@ -33,9 +39,33 @@ struct Configuration {
   bool textServices = true;
   bool surround = true;
   std::vector<ConfigurationEntry> entries;
+  // Keys pass unchanged while a program runs full screen.
+  bool pauseInFullScreen = true;
+  // The programs (executable file names) in which the program never types.
+  std::vector<std::u16string> neverTypeIn;
 
   friend bool operator==(const Configuration&, const Configuration&) = default;
 };
+
+// Whether a name can be a program's executable file name: a plain file name,
+// as isKeymapFileName takes it.
+bool isProgramFileName(std::u16string_view name);
+// Program names compare without regard to the letter case of A to Z, as
+// Windows compares file names (other letters as they are).
+bool sameProgram(std::u16string_view a, std::u16string_view b);
+bool listsProgram(const std::vector<std::u16string>& programs, std::u16string_view program);
+
+// Where not to type, as a document holds it: Pause's FullScreen (true when
+// missing) and its Program names that are file names, each once, in their
+// order. The names left out are added to leftOut when it is given.
+bool readPauseInFullScreen(const xml::XmlDocument& document);
+std::vector<std::u16string> readProgramList(const xml::XmlDocument& document,
+                                            std::vector<std::u16string>* leftOut = nullptr);
+// Puts the list into the configuration file of the folder, leaving the rest
+// of the file as it is; as saveConfiguration, the previous file stays intact
+// when that fails. Raises xml::XmlError or std::filesystem::filesystem_error.
+void saveProgramList(const std::vector<std::u16string>& programs,
+                     const std::filesystem::path& folder);
 
 // Whether a configuration entry's Filename names a file inside the Data
 // folder itself: a plain name, not a path ("..\\x.xml", "C:\\x.xml",

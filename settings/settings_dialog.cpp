@@ -77,6 +77,12 @@ std::optional<std::size_t> itemFor(const RadioMenu& menu, ToggleMode mode,
   return static_cast<std::size_t>(at - menu.items.begin());
 }
 
+void sortPrograms(std::vector<std::u16string>& programs) {
+  std::stable_sort(
+      programs.begin(), programs.end(),
+      [](const std::u16string& a, const std::u16string& b) { return folded(a) < folded(b); });
+}
+
 std::u16string errorText(const std::exception& error) {
   try {
     return text::utf8ToUtf16(error.what());
@@ -138,6 +144,9 @@ void SettingsDialogModel::showConfiguration(const Configuration& c) {
   offKey2 = withMark(functionKeyNames[c.tkey2 >= 0 && c.tkey2 <= 11 ? c.tkey2 : 0]);
   textServices = c.textServices;
   surround = c.surround;
+  pauseInFullScreen = c.pauseInFullScreen;
+  neverTypeIn = c.neverTypeIn;
+  sortPrograms(neverTypeIn);
   rows.clear();
   for (const ConfigurationEntry& e : c.entries) {
     KeymapRow row;
@@ -159,6 +168,8 @@ Configuration SettingsDialogModel::dialogConfiguration() const {
   c.tkey2 = keyIndex(ToggleMode::FunctionKeys, offKey2).value_or(0);
   c.textServices = textServices;
   c.surround = surround;
+  c.pauseInFullScreen = pauseInFullScreen;
+  c.neverTypeIn = neverTypeIn;
   auto stored = [](const std::u16string& key) {
     return key == kNone ? std::u16string(kNone) : decimal(hexToInt(key));
   };
@@ -382,6 +393,48 @@ void SettingsDialogModel::importKeymap() {
   rows.push_back(std::move(row));
   importFileName_.clear();
   sortRows();
+}
+
+std::vector<std::u16string> SettingsDialogModel::addProgramMenu() {
+  std::vector<std::u16string> running = shell_.runningPrograms();
+  std::erase_if(running, [this](const std::u16string& name) {
+    return !isProgramFileName(name) || listsProgram(neverTypeIn, name);
+  });
+  sortPrograms(running);
+  running.erase(std::unique(running.begin(), running.end(),
+                            [](const std::u16string& a, const std::u16string& b) {
+                              return sameProgram(a, b);
+                            }),
+                running.end());
+  offeredPrograms_ = running;
+  running.emplace_back(kOtherProgram);
+  return running;
+}
+
+void SettingsDialogModel::addProgramChosen(std::size_t item) {
+  if (item < offeredPrograms_.size()) {
+    addProgram(offeredPrograms_[item]);
+    return;
+  }
+  if (item != offeredPrograms_.size()) return;
+  const std::optional<std::filesystem::path> chosen =
+      shell_.getOpenFileName(owner_, u"Never type in", u"Programs (*.exe)|*.exe", u"");
+  if (chosen) addProgram(chosen->filename().u16string());
+}
+
+void SettingsDialogModel::addProgram(std::u16string_view name) {
+  if (!isProgramFileName(name)) {
+    message(u"\"" + std::u16string(name) + u"\" is not the file name of a program.");
+    return;
+  }
+  if (listsProgram(neverTypeIn, name)) return;
+  neverTypeIn.emplace_back(name);
+  sortPrograms(neverTypeIn);
+}
+
+void SettingsDialogModel::removeProgram(std::size_t row) {
+  if (row < neverTypeIn.size())
+    neverTypeIn.erase(neverTypeIn.begin() + static_cast<std::ptrdiff_t>(row));
 }
 
 }  // namespace korimo

@@ -2,7 +2,8 @@
 // The settings dialog TForm4 as a model with no window in it: the keymap
 // list with its visible and hidden key columns and check marks, the toggle
 // mode, the Keymap-off key of each mode, the options, the Run registration,
-// the keymap import and the Ok checks. The window (ui/win32/settings_dialog)
+// the keymap import, where not to type (the programs never typed in, the
+// full-screen pause) and the Ok checks. The window (ui/win32/settings_dialog)
 // only shows this state and passes the user's clicks in; every decision is
 // made here.
 //
@@ -77,6 +78,11 @@ class SettingsDialogModel {
   bool surround = false;          // "Treat Backspace as Undo at preedit level  "
   bool startWithWindows = false;  // "Start automatically when starting Windows"
   std::vector<KeymapRow> rows;
+  // "Pause in full-screen programs"
+  bool pauseInFullScreen = true;
+  // "Never type in": the programs' executable file names, in the order of
+  // their names without regard to letter case.
+  std::vector<std::u16string> neverTypeIn;
   // The Keymap-off key of each mode in toggle-key text form.
   std::u16string offKey1;
   std::u16string offKey2;
@@ -109,6 +115,18 @@ class SettingsDialogModel {
   // The Import... button: a keymap file chosen, checked, copied into Data,
   // and a row for it.
   void importKeymap();
+  // The Add... button of "Never type in": the menu it opens, the programs
+  // running now that are not on the list, then kOtherProgram, which opens
+  // the open-file dialog.
+  std::vector<std::u16string> addProgramMenu();
+  // An item of the last menu that addProgramMenu gave.
+  void addProgramChosen(std::size_t item);
+  // A program's name on the list (a plain file name: the user is told
+  // otherwise); one already on it is not added twice.
+  void addProgram(std::u16string_view name);
+  // Remove with that row of the list selected.
+  void removeProgram(std::size_t row);
+  static constexpr std::u16string_view kOtherProgram = u"Other program...";
 
   // --- the pieces, for the view and the tests
   // The menus of each mode.
@@ -137,6 +155,7 @@ class SettingsDialogModel {
   platform::WindowHandle owner_ = platform::kNoWindow;
   std::u16string importFileName_;
   bool importing_ = false;
+  std::vector<std::u16string> offeredPrograms_;  // the Add... menu as last shown
 };
 
 // The text a toggle key shows: "Alt+3 ◊", "F5 ◊", "None ◊". key is the

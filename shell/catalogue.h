@@ -64,6 +64,10 @@ struct Catalogue {
   }
 
   bool textServices = true;
+  // Where not to type: keys pass unchanged while a program runs full
+  // screen, and always in the programs listed (executable file names).
+  bool pauseInFullScreen = true;
+  std::vector<std::u16string> neverTypeIn;
   bool surroundSetting = true;
   bool surroundActive = true;
   int keymapCount = 0;

@@ -89,6 +89,7 @@ void ProgramCore::loadCatalogue(CatalogueSource source) {
       readOn = false;
     }
   }
+  if (source.configuration) readPauseSettings(*source.configuration);
   installToggleTables();
   if (readOn) {
     try {
@@ -116,6 +117,18 @@ void ProgramCore::readGlobalSettings(const xml::XmlDocument& document) {
   c.textServices = required(local, u"TextServices").valueAsBool(true);
   c.surroundActive = required(local, u"Surround").valueAsBool(true);
   c.surroundSetting = c.surroundActive;
+}
+
+// Where not to type is read from any configuration that was read, whatever
+// else it lacks.
+void ProgramCore::readPauseSettings(const xml::XmlDocument& document) {
+  catalogue.pauseInFullScreen = readPauseInFullScreen(document);
+  std::vector<std::u16string> leftOut;
+  catalogue.neverTypeIn = readProgramList(document, &leftOut);
+  for (const std::u16string& name : leftOut)
+    startupProblems.push_back(u"config.xml names \"" + name +
+                              u"\" among the programs never typed in; that is not a program's "
+                              u"file name, so it is left out");
 }
 
 void ProgramCore::installToggleTables() {

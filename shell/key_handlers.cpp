@@ -42,6 +42,7 @@ bool isResetMouseMessage(std::uint32_t message) {
 
 void ProgramCore::onKeyReport(const KeyReport& report) {
   key_ = report;
+  keyPlaceRead_ = false;
   bool withhold = handleKey(catalogue.toggleMode, catalogue.surroundActive);
   // Whether to withhold a release is not decided by the modifiers of its
   // moment (Ctrl let go before C, a keymap switched on while a key is held):
@@ -85,7 +86,8 @@ void ProgramCore::classifyKey(ToggleMode toggleMode, bool surround) {
   // box) are theirs: nothing is composed or withheld there. Nor for a
   // window that would not take the program's typing: a withheld key would
   // be lost.
-  if (foregroundCheck() || !targetAcceptsInput) t.composableKey = false;
+  ownWindowInFront_ = foregroundCheck();
+  if (ownWindowInFront_ || !targetAcceptsInput) t.composableKey = false;
 }
 
 bool ProgramCore::handleKey(ToggleMode toggleMode, bool surround) {
@@ -95,6 +97,7 @@ bool ProgramCore::handleKey(ToggleMode toggleMode, bool surround) {
   // The release of a key the program took (composed or toggled) does
   // nothing more.
   if (!s.down && pressFates_[s.vk & 0xFF] == PressFate::Withheld) return true;
+  if (s.down && paused()) return false;
   if (toggle_.composableKey) {
     if (!keymapOn || !s.down) return false;
     return composeKey(surround);
@@ -111,8 +114,7 @@ bool ProgramCore::composeKey(bool surround) {
   // Where the focus and the caret are, read once for a key that changes the
   // text: before taking anything back it must be where the last change left it.
   std::optional<platform::FocusPlace> place;
-  if (!engine.replacement.change().empty())
-    place = platforms_.desktop.focusPlace(engine.windows.targetWindow);
+  if (!engine.replacement.change().empty()) place = keyFocusPlace();
   if (engine.replacement.change().takeBack > 0 && caretMoved(place)) {
     // What the syllable typed is no longer before the caret: nothing is
     // taken back there, and the key begins a new syllable.

@@ -27,7 +27,7 @@ void ProgramCore::switchKeymap(KeymapChoice name) {
     name = c.keymapMenu[1].keymap;
   }
   const int keymap = static_cast<int>(item);
-  if (c.textServices) language.switchInputLanguage(keymap);
+  if (c.textServices && pause == Pause::None) language.switchInputLanguage(keymap);
   c.keymapMenu.check(item);
   c.trayHint = c.keymapMenu[item].caption;
   engine.keymap.activate(keymap);
@@ -65,6 +65,8 @@ void ProgramCore::switchOff(bool fullSequence) {
   c.trayHint = u"Keymap Off";
   engine.composition.reset();
   activeKeymap.reset();
+  // A password field pauses only a keymap that is on.
+  if (pause == Pause::PasswordField) setPause(Pause::None, false);
   if (!fullSequence) {
     changed(ViewPart::Tray | ViewPart::KeymapMenu);
     return;
@@ -97,6 +99,11 @@ bool ProgramCore::foregroundCheck() {
     targetAcceptsInput = accepts;
     changed(ViewPart::Tray);
   }
+  // Where not to type, as the window is when it comes to the front.
+  targetProgram = platforms_.desktop.programName(fg);
+  fullScreenCheckedAt_ = key_.time;
+  windowPause_ = targetWindowPause();
+  setPause(windowPause_, false);
   if (WindowEntry* entry = windows.find(fg)) {
     windows.currentEntry = entry;
     toggle_.toggleSwitching = false;

@@ -11,6 +11,7 @@
 //   keymap_switching.cpp switchKeymap and the foreground check
 //   key_handlers.cpp     the four key handlers, the toggle keys, the mouse handler
 //   tray_commands.cpp    the tray icon's clicks and the menu commands
+//   pauses.cpp           where not to type: listed programs, full screen, password fields
 // and tray_menus.h says what the tray icon and its menus show.
 
 #include <array>
@@ -40,6 +41,11 @@
 namespace korimo {
 
 enum class TrayButton { Left, Right, Middle };
+
+// Why keys pass unchanged: the program never types in a program on the list
+// nor in one that runs full screen, and not into a password field while a
+// keymap is on.
+enum class Pause : std::uint8_t { None, ListedProgram, FullScreen, PasswordField };
 
 // What the catalogue loader reads: by default the configuration file
 // config.xml beside the executable and the keymaps of its Data folder.
@@ -96,8 +102,12 @@ class ProgramCore {
   // waits for this one to go.
   void restartApplication();
   void mainMenuChosen(MainMenuItem item);
-  void openSettings();   // "Settings"
-  void openAbout();      // "About..."
+  void openSettings();  // "Settings"
+  void openAbout();     // "About..."
+  // "Never type in <program>" for the program of menuProgram: it goes on the
+  // list, or off it when it is on it already. The configuration file keeps
+  // the list.
+  void neverTypeInChosen();
   void visitHelpPage();  // "Visit Help page"
   // The help page beside the program, which "Visit Help page" opens.
   std::filesystem::path helpPage();
@@ -145,6 +155,17 @@ class ProgramCore {
   // out and why, a hook that did not start): told in a tray notification
   // when they are new, the whole list in a message box from its click.
   std::vector<std::u16string> startupProblems;
+  // Where the program does not type now, and why; the tray shows it. While
+  // paused the program takes no key (toggle keys included): every key
+  // reaches the window as typed, and the window keeps its keymap for later.
+  Pause pause = Pause::None;
+  // The program (executable file name) of the window typed into; empty when
+  // the platform cannot tell.
+  std::u16string targetProgram;
+  // The program the main menu's "Never type in" item names: that of the
+  // window in front when the menu opened (the one typed into); empty when
+  // there is none.
+  std::u16string menuProgram;
 
   // Notifications waiting for the tray to show them as balloons, oldest
   // first: the welcome of the first start, the start-up's new problems.
@@ -178,6 +199,7 @@ class ProgramCore {
   // the catalogue loader
   CatalogueSource programFolderSource();
   void readGlobalSettings(const xml::XmlDocument& document);
+  void readPauseSettings(const xml::XmlDocument& document);
   void installToggleTables();
   void addKeymaps(const xml::XmlDocument& document, const std::filesystem::path& keymapFolder);
   void createHookComponents();
@@ -186,6 +208,20 @@ class ProgramCore {
   void giveFocusBack();
   // True when one of the program's own windows is in front.
   bool foregroundCheck();
+  // pauses
+  // Brought up to date on every key press; true when the key passes unchanged.
+  bool paused();
+  // Why the window typed into stops the program typing, whatever has the
+  // focus in it.
+  Pause targetWindowPause();
+  bool runsFullScreen(platform::WindowHandle window);
+  // A new pause (or none) in the same window; changeLanguage: the window's
+  // input language follows (given back in a pause, asked for after it).
+  void setPause(Pause now, bool changeLanguage);
+  // The window the main menu's "Never type in" item is for.
+  platform::WindowHandle windowInFront();
+  // Where the focus and the caret are, read at most once a key event.
+  const std::optional<platform::FocusPlace>& keyFocusPlace();
   // key handlers and toggle keys; each decides whether the key is withheld
   bool handleKey(ToggleMode toggleMode, bool surround);
   void classifyKey(ToggleMode toggleMode, bool surround);
@@ -219,6 +255,14 @@ class ProgramCore {
   bool leftButtonDown_ = false;  // as the mouse reports say
   // Where the focus and the caret were when the last change was made.
   std::optional<platform::FocusPlace> lastPlace_;
+  std::optional<platform::FocusPlace> keyPlace_;  // this key event's, once read
+  bool keyPlaceRead_ = false;
+  bool ownWindowInFront_ = false;  // as this key event's foreground check found
+  // The pause of the window in front (a listed program, full screen) as last
+  // checked: when it came to the front, and then at most every
+  // kFullScreenRecheckMs of key events' time.
+  Pause windowPause_ = Pause::None;
+  std::uint32_t fullScreenCheckedAt_ = 0;
 };
 
 }  // namespace korimo

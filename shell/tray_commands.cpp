@@ -7,7 +7,14 @@ namespace korimo {
 
 bool ProgramCore::trayIconPressed(TrayButton button) {
   forgetClosedWindows();
-  if (button == TrayButton::Right) return false;  // the main menu opens by itself
+  if (button == TrayButton::Right) {
+    // The main menu opens by itself; its "Never type in" item names the
+    // program in front.
+    const platform::WindowHandle front = windowInFront();
+    menuProgram =
+        front == platform::kNoWindow ? std::u16string() : platforms_.desktop.programName(front);
+    return false;
+  }
   // The keymap sub-menu opens at the pointer; its item clicks arrive as
   // keymapMenuChosen. The program's window comes to the front first, or the
   // menu would not close when the user clicks elsewhere.
@@ -71,6 +78,7 @@ void ProgramCore::mainMenuChosen(MainMenuItem item) {
     case MainMenuItem::KeyPreview: toggleKeyPreview(); break;
     case MainMenuItem::VisitHelpPage: visitHelpPage(); break;
     case MainMenuItem::About: openAbout(); break;
+    case MainMenuItem::NeverTypeIn: neverTypeInChosen(); break;
     case MainMenuItem::Exit: exitProgram(); break;
   }
 }

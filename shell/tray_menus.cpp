@@ -12,6 +12,7 @@ std::u16string_view mainMenuCaption(MainMenuItem item) {
     case MainMenuItem::KeyPreview: return u"Key Preview";
     case MainMenuItem::VisitHelpPage: return u"Visit Help page";
     case MainMenuItem::About: return u"About...";
+    case MainMenuItem::NeverTypeIn: return u"Never type in this program";
     case MainMenuItem::Exit: return u"Exit";
   }
   return u"";
@@ -24,6 +25,13 @@ std::vector<MenuLine> mainMenuLines(const ProgramCore& core) {
                          (item == MainMenuItem::KeyPreview && core.keyPreviewChecked);
     lines.push_back({std::u16string(mainMenuCaption(item)), checked});
   }
+  if (!core.menuProgram.empty()) {
+    MenuLine& never = lines[static_cast<std::size_t>(MainMenuItem::NeverTypeIn)];
+    never.caption = u"Never type in " + core.menuProgram;
+    never.checked = listsProgram(core.catalogue.neverTypeIn, core.menuProgram);
+  } else {
+    lines[static_cast<std::size_t>(MainMenuItem::NeverTypeIn)].enabled = false;
+  }
   return lines;
 }
 
@@ -34,12 +42,30 @@ std::vector<MenuLine> keymapMenuLines(const ProgramCore& core) {
   return lines;
 }
 
+namespace {
+
+// Why the program does not type where the user is, for the hint.
+std::u16string pauseReason(const ProgramCore& core) {
+  switch (core.pause) {
+    case Pause::None: break;
+    case Pause::ListedProgram: return u"never type in " + core.targetProgram;
+    case Pause::FullScreen: return u"full-screen program";
+    case Pause::PasswordField: return u"password field";
+  }
+  return {};
+}
+
+}  // namespace
+
 TrayLook trayLook(const ProgramCore& core) {
   TrayLook look;
   const bool paused = core.keymapOn && !core.targetAcceptsInput;
-  look.on = core.catalogue.trayIconOn && core.hookProblem.empty() && !paused;
+  look.on =
+      core.catalogue.trayIconOn && core.hookProblem.empty() && !paused && core.pause == Pause::None;
   look.tooltip = core.hookProblem.empty() ? core.catalogue.trayHint : core.hookProblem;
-  if (core.hookProblem.empty() && paused)
+  if (core.hookProblem.empty() && core.pause != Pause::None)
+    look.tooltip = u"Paused: " + pauseReason(core) + u" - " + look.tooltip;
+  else if (core.hookProblem.empty() && paused)
     look.tooltip = u"Paused: the window in front runs as administrator - " + look.tooltip;
   else if (core.hookProblem.empty() && !core.typingProblem.empty())
     look.tooltip = core.typingProblem + u" - " + look.tooltip;

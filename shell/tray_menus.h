@@ -1,7 +1,7 @@
 #pragma once
 // What the tray icon and its two menus show, as the views draw them: the
 // icon's picture and tooltip, the keymap sub-menu's items with the check
-// mark, and the main menu's six items.
+// mark, and the main menu's seven items.
 
 #include <array>
 #include <string>
@@ -15,14 +15,26 @@ class ProgramCore;
 struct MenuLine {
   std::u16string caption;
   bool checked = false;
+  bool enabled = true;  // false: shown greyed, not chosen
 };
 
-// The main menu, top to bottom.
-enum class MainMenuItem { Settings, OnScreenKeyboard, KeyPreview, VisitHelpPage, About, Exit };
-constexpr std::array<MainMenuItem, 6> kMainMenuItems = {
+// The main menu, top to bottom. "Never type in <program>" names the
+// program of the window in front when the menu opened, checked when it is
+// on the list; greyed "Never type in this program" when there is none.
+enum class MainMenuItem {
+  Settings,
+  OnScreenKeyboard,
+  KeyPreview,
+  VisitHelpPage,
+  About,
+  NeverTypeIn,
+  Exit
+};
+constexpr std::array<MainMenuItem, 7> kMainMenuItems = {
     MainMenuItem::Settings,   MainMenuItem::OnScreenKeyboard,
     MainMenuItem::KeyPreview, MainMenuItem::VisitHelpPage,
-    MainMenuItem::About,      MainMenuItem::Exit};
+    MainMenuItem::About,      MainMenuItem::NeverTypeIn,
+    MainMenuItem::Exit};
 std::u16string_view mainMenuCaption(MainMenuItem item);
 
 std::vector<MenuLine> mainMenuLines(const ProgramCore& core);

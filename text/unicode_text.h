@@ -74,6 +74,18 @@ std::string hex(std::uint32_t value, std::size_t minDigits);
 // The text read as a hexadecimal number of one to eight digits, or nullopt.
 std::optional<std::uint32_t> parseHex(std::u16string_view text);
 
+// ---- letter case of A to Z only, as Windows' names of files and classes
+// compare where they are ASCII
+constexpr char16_t lowerAscii(char16_t c) {
+  return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
+constexpr bool equalsIgnoringAsciiCase(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+  return true;
+}
+
 // ---- UTF-8, a character at a time
 enum class Utf8Fault { None, Continuation, InvalidByte, Truncated, Overlong, Surrogate, TooLarge };
 

@@ -69,4 +69,4 @@ echo "Notepad's text, typed through Korimo.exe's keyboard hook:"
 echo "  $(pad_text)"
 echo "A screenshot of the desktop (Notepad, the tray icon, the key preview strip and"
 echo "the on-screen keyboard): $demo/desktop.png"
-main_menu 5  # Exit
+main_menu 6  # Exit

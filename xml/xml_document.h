@@ -77,6 +77,8 @@ class XmlElement {
 
   XmlElement& addChild(std::u16string name);
   XmlElement& findOrCreateChild(std::u16string_view name);
+  // Removes every child (handles to them become invalid).
+  void clearChildren() { children_.clear(); }
   // Find or create the named child and set its value (written even when it
   // equals a default). Integers in decimal, Booleans as "True"/"False".
   XmlElement& writeValue(std::u16string_view name, std::u16string value);

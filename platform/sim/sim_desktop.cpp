@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/window_kinds.h"
 #include "text/unicode_text.h"
 
 namespace korimo::platform::sim {
@@ -140,7 +141,10 @@ WindowHandle SimDesktop::openWindow(std::u16string className, ClusterMarkTest ma
     handle = nextHandle_;
     nextHandle_ += 0x10;
   }
-  windows_.insert_or_assign(handle, Window{std::move(className), TextField(std::move(marks))});
+  Window window;
+  window.className = std::move(className);
+  window.field = TextField(std::move(marks));
+  windows_.insert_or_assign(handle, std::move(window));
   foreground_ = handle;
   return handle;
 }
@@ -150,10 +154,92 @@ void SimDesktop::close(WindowHandle window) {
   if (foreground_ == window) foreground_ = kNoWindow;
 }
 
-TextField& SimDesktop::field(WindowHandle window) {
-  auto it = windows_.find(window);
+SimDesktop::Window& SimDesktop::window(WindowHandle handle) {
+  auto it = windows_.find(handle);
   if (it == windows_.end()) throw std::out_of_range("no such simulated window");
-  return it->second.field;
+  return it->second;
+}
+
+std::pair<SimDesktop::Window*, SimDesktop::Control*> SimDesktop::findControl(WindowHandle control) {
+  for (auto& [handle, w] : windows_) {
+    if (handle == control) return {&w, nullptr};
+    for (Control& c : w.controls)
+      if (c.handle == control) return {&w, &c};
+  }
+  return {nullptr, nullptr};
+}
+
+TextField& SimDesktop::field(WindowHandle handle) {
+  Window& w = window(handle);
+  for (Control& c : w.controls)
+    if (c.handle == w.focused) return c.field;
+  return w.field;
+}
+
+void SimDesktop::setProgram(WindowHandle handle, std::u16string program) {
+  window(handle).program = std::move(program);
+}
+
+void SimDesktop::setCoversMonitor(WindowHandle handle, bool covers) {
+  window(handle).coversMonitor = covers;
+}
+
+WindowHandle SimDesktop::addControl(WindowHandle handle, std::u16string className,
+                                    std::uint32_t style) {
+  Window& w = window(handle);
+  while (windows_.contains(nextHandle_) || findControl(nextHandle_).first) nextHandle_ += 0x10;
+  const WindowHandle control = nextHandle_;
+  nextHandle_ += 0x10;
+  auto marks = clusterMarksFor(className);
+  w.controls.push_back(Control{control, std::move(className), style, TextField(std::move(marks))});
+  w.focused = control;
+  return control;
+}
+
+void SimDesktop::focusControl(WindowHandle handle, WindowHandle control) {
+  Window& w = window(handle);
+  w.focused = control == handle ? kNoWindow : control;
+}
+
+WindowHandle SimDesktop::focusedControl(WindowHandle handle) {
+  const Window& w = window(handle);
+  return w.focused == kNoWindow ? handle : w.focused;
+}
+
+std::vector<WindowHandle> SimDesktop::controls(WindowHandle handle) {
+  std::vector<WindowHandle> out;
+  for (const Control& c : window(handle).controls) out.push_back(c.handle);
+  return out;
+}
+
+const std::u16string& SimDesktop::controlText(WindowHandle control) {
+  auto [w, c] = findControl(control);
+  if (!w) throw std::out_of_range("no such simulated control");
+  return c ? c->field.text() : w->field.text();
+}
+
+std::vector<std::u16string> SimDesktop::programNames() {
+  std::vector<std::u16string> names;
+  for (const auto& [handle, w] : windows_)
+    if (!w.program.empty() && !w.ownProcess &&
+        std::find(names.begin(), names.end(), w.program) == names.end())
+      names.push_back(w.program);
+  return names;
+}
+
+std::u16string SimDesktop::programName(WindowHandle handle) {
+  auto it = windows_.find(handle);
+  return it == windows_.end() ? std::u16string() : it->second.program;
+}
+
+bool SimDesktop::isPasswordField(WindowHandle control) {
+  auto [w, c] = findControl(control);
+  return c && isPasswordControl(c->className, c->style);
+}
+
+bool SimDesktop::coversItsMonitor(WindowHandle handle) {
+  auto it = windows_.find(handle);
+  return it != windows_.end() && it->second.coversMonitor;
 }
 
 void SimDesktop::readClassName(WindowHandle window, std::u16string& into) {
@@ -170,9 +256,8 @@ std::u16string SimDesktop::className(WindowHandle window) {
 }
 
 void SimDesktop::deliver(std::uint16_t vk, bool down, char16_t character, bool shift) {
-  auto it = windows_.find(foreground_);
-  if (it == windows_.end() || !down) return;
-  TextField& f = it->second.field;
+  if (!windows_.contains(foreground_) || !down) return;
+  TextField& f = field(foreground_);
   switch (vk) {
     case kVkBack: f.backspace(); break;
     case kVkLeft: f.left(shift); break;
@@ -210,11 +295,10 @@ bool SimDesktop::isOwnProcessWindow(WindowHandle window) {
 }
 
 std::optional<FocusPlace> SimDesktop::focusPlace(WindowHandle window) {
-  auto it = windows_.find(window);
-  if (it == windows_.end()) return std::nullopt;
-  const TextField& f = it->second.field;
+  if (!windows_.contains(window)) return std::nullopt;
+  const TextField& f = field(window);
   FocusPlace place;
-  place.focus = place.caretWindow = window;
+  place.focus = place.caretWindow = focusedControl(window);
   place.caretLeft = static_cast<std::int32_t>(f.caretColumn()) * kCharacterWidth;
   place.caretTop = static_cast<std::int32_t>(f.caretLine()) * kLineHeight;
   place.caretBottom = place.caretTop + kLineHeight;

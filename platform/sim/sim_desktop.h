@@ -1,6 +1,7 @@
 #pragma once
-// A simulated desktop: top-level windows with handles and class names, one
-// text field per window, and keys applied to the focused field the way
+// A simulated desktop: top-level windows with handles, class names and
+// programs, a text field per window (and more controls where a test adds
+// them), and keys applied to the focused field the way
 // applications apply them, with the modifiers Windows holds at the time:
 // Shift+Left selects, Shift+Delete cuts the selection to the clipboard.
 
@@ -86,7 +87,26 @@ class SimDesktop : public Desktop {
   // A window of the program's own process (a message box, say).
   void setOwnProcess(WindowHandle window, bool own);
   void close(WindowHandle window);
+  // The executable file name of the window's program.
+  void setProgram(WindowHandle window, std::u16string program);
+  // The window shows itself over its whole monitor, without a caption.
+  void setCoversMonitor(WindowHandle window, bool covers);
+  // Another text field in the window, of that class and style, which takes
+  // the window's focus (the user tabs into it); its handle.
+  WindowHandle addControl(WindowHandle window, std::u16string className, std::uint32_t style);
+  // The focus moves to a control of the window, or to the window's own
+  // field (control: the window itself).
+  void focusControl(WindowHandle window, WindowHandle control);
+  // The handle of the control with the window's focus.
+  WindowHandle focusedControl(WindowHandle window);
+  // The controls added to a window, in order.
+  std::vector<WindowHandle> controls(WindowHandle window);
+  // The text of a control (or of a window's own field).
+  const std::u16string& controlText(WindowHandle control);
+  // Every program with a window, each once, in the order first opened.
+  std::vector<std::u16string> programNames();
 
+  // The field with the window's focus: its own, or a control's.
   TextField& field(WindowHandle window);
   const std::u16string& text(WindowHandle window) { return field(window).text(); }
 
@@ -100,6 +120,9 @@ class SimDesktop : public Desktop {
   std::u16string clipboard;
   // While set, SendInput inserts nothing, as when another program blocks input.
   bool inputBlocked = false;
+  // What SHQueryUserNotificationState reports: a full-screen Direct3D
+  // program or presentation mode.
+  bool shellFullScreen = false;
   // Called for every injected record, before it is applied.
   std::function<void(const KeyboardInput&)> onInjected;
 
@@ -112,17 +135,34 @@ class SimDesktop : public Desktop {
   bool windowExists(WindowHandle window) override { return windows_.contains(window); }
   bool acceptsInjectedInput(WindowHandle window) override;
   bool isOwnProcessWindow(WindowHandle window) override;
-  // The window is its own focused control; its caret is 8 units wide a
-  // character and 16 high a line.
+  // The focus is the window's own field or the control it was moved to; the
+  // caret is 8 units wide a character and 16 high a line.
   std::optional<FocusPlace> focusPlace(WindowHandle window) override;
+  std::u16string programName(WindowHandle window) override;
+  bool isPasswordField(WindowHandle control) override;
+  bool shellReportsFullScreen() override { return shellFullScreen; }
+  bool coversItsMonitor(WindowHandle window) override;
 
  private:
+  struct Control {
+    WindowHandle handle = kNoWindow;
+    std::u16string className;
+    std::uint32_t style = 0;
+    TextField field;
+  };
   struct Window {
     std::u16string className;
     TextField field;
     bool elevated = false;
     bool ownProcess = false;
+    std::u16string program;
+    bool coversMonitor = false;
+    std::vector<Control> controls;
+    WindowHandle focused = kNoWindow;  // a control's handle; none: the window's own field
   };
+  Window& window(WindowHandle handle);
+  // The window a control belongs to, and the control (none: the window's own field).
+  std::pair<Window*, Control*> findControl(WindowHandle control);
 
   std::map<WindowHandle, Window> windows_;
   WindowHandle foreground_ = kNoWindow;

@@ -83,6 +83,8 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   // The thread that serves the hooks did something that took ms: keys and
   // the mouse waited meanwhile, and past the timeout Windows removed the hooks.
   void threadBlocked(std::uint32_t ms);
+  // The user does nothing for ms: the next event's time is that much later.
+  void timePasses(std::uint32_t ms) { clock_ += ms; }
   // The thread that serves the hooks entered a modal loop (a message box):
   // inside a report that report waits for the user, past any timeout.
   void modalLoop();
@@ -175,6 +177,16 @@ class SimHookPlatform : public HookPlatform, public Desktop {
   bool acceptsInjectedInput(WindowHandle window) override;
   bool isOwnProcessWindow(WindowHandle window) override;
   std::optional<FocusPlace> focusPlace(WindowHandle window) override;
+  std::u16string programName(WindowHandle window) override {
+    return desktop ? desktop->programName(window) : std::u16string();
+  }
+  bool isPasswordField(WindowHandle control) override {
+    return desktop && desktop->isPasswordField(control);
+  }
+  bool shellReportsFullScreen() override { return desktop && desktop->shellReportsFullScreen(); }
+  bool coversItsMonitor(WindowHandle window) override {
+    return desktop && desktop->coversItsMonitor(window);
+  }
 
   static constexpr LayoutHandle kUsLayout = 0x04090409;
 

@@ -64,6 +64,8 @@ class SimShell : public ShellPlatform {
   bool terminated = false;
   // Called for SetForegroundWindow, so a simulated desktop can follow it.
   std::function<void(WindowHandle)> onSetForeground;
+  // The programs with a window, as a simulated desktop has them.
+  std::function<std::vector<std::u16string>()> programsShown;
 
   // The values of a key, named in lower case, in name order.
   std::vector<std::pair<std::u16string, RegistryValue>> registryValues(
@@ -100,6 +102,9 @@ class SimShell : public ShellPlatform {
   void terminateApplication() override { terminated = true; }
   // Korimo.exe in the program's folder.
   std::filesystem::path moduleFileName() override { return appFolder / "Korimo.exe"; }
+  std::vector<std::u16string> runningPrograms() override {
+    return programsShown ? programsShown() : std::vector<std::u16string>{};
+  }
 
  private:
   // The input locale of a layout that exists, or 0.

@@ -1,9 +1,13 @@
 #include "platform/win32/win32_desktop.h"
 
 #include <windows.h>
+// shellapi.h needs the declarations of windows.h first.
+#include <shellapi.h>
 
 #include <optional>
 #include <vector>
+
+#include "platform/window_kinds.h"
 
 namespace korimo::platform::win32 {
 namespace {
@@ -111,6 +115,62 @@ bool Win32Desktop::acceptsInjectedInput(WindowHandle window) {
   if (!theirs) return false;
   const std::optional<DWORD> ours = integrityLevel(::GetCurrentProcess());
   return !ours || *theirs <= *ours;
+}
+
+std::u16string processProgramName(std::uint32_t processId) {
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (!process) return {};
+  wchar_t path[MAX_PATH * 2] = L"";
+  DWORD size = MAX_PATH * 2;
+  std::u16string name;
+  if (::QueryFullProcessImageNameW(process, 0, path, &size)) {
+    const std::wstring_view full(path, size);
+    const std::size_t slash = full.find_last_of(L"\\/");
+    const std::wstring_view file = slash == std::wstring_view::npos ? full : full.substr(slash + 1);
+    name.assign(file.begin(), file.end());
+  }
+  ::CloseHandle(process);
+  return name;
+}
+
+std::u16string Win32Desktop::programName(WindowHandle window) {
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(toHwnd(window), &pid);
+  return pid == 0 ? std::u16string() : processProgramName(pid);
+}
+
+// The style is read from the window's own record, which Windows shares with
+// every process: no message goes to the control's thread. A control whose
+// style cannot be read reads as 0, no password field.
+bool Win32Desktop::isPasswordField(WindowHandle control) {
+  if (control == kNoWindow) return false;
+  const auto style = static_cast<std::uint32_t>(::GetWindowLongPtrW(toHwnd(control), GWL_STYLE));
+  if ((style & kEsPassword) == 0) return false;
+  std::u16string name;
+  readClassName(control, name);
+  return isPasswordControl(name, style);
+}
+
+bool Win32Desktop::shellReportsFullScreen() {
+  QUERY_USER_NOTIFICATION_STATE state{};
+  if (FAILED(::SHQueryUserNotificationState(&state))) return false;
+  return state == QUNS_RUNNING_D3D_FULL_SCREEN || state == QUNS_PRESENTATION_MODE;
+}
+
+bool Win32Desktop::coversItsMonitor(WindowHandle window) {
+  const HWND hwnd = toHwnd(window);
+  if (!::IsWindowVisible(hwnd) || ::IsIconic(hwnd)) return false;
+  const auto style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd, GWL_STYLE));
+  if ((style & WS_CAPTION) == WS_CAPTION) return false;
+  RECT frame{};
+  if (!::GetWindowRect(hwnd, &frame)) return false;
+  const HMONITOR monitor = ::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONULL);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!monitor || !::GetMonitorInfoW(monitor, &info)) return false;
+  const RECT& screen = info.rcMonitor;
+  return frame.left <= screen.left && frame.top <= screen.top && frame.right >= screen.right &&
+         frame.bottom >= screen.bottom;
 }
 
 }  // namespace korimo::platform::win32

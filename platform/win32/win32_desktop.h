@@ -14,6 +14,14 @@ class Win32Desktop : public Desktop {
   bool acceptsInjectedInput(WindowHandle window) override;
   bool isOwnProcessWindow(WindowHandle window) override;
   std::optional<FocusPlace> focusPlace(WindowHandle window) override;
+  std::u16string programName(WindowHandle window) override;
+  bool isPasswordField(WindowHandle control) override;
+  bool shellReportsFullScreen() override;
+  bool coversItsMonitor(WindowHandle window) override;
 };
+
+// The executable file name of the process ("notepad.exe"); empty when it
+// cannot be read (a protected process).
+std::u16string processProgramName(std::uint32_t processId);
 
 }  // namespace korimo::platform::win32

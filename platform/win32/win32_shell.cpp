@@ -7,8 +7,12 @@
 #include <commdlg.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <iterator>
+#include <set>
 #include <vector>
+
+#include "platform/win32/win32_desktop.h"
 
 namespace korimo::platform::win32 {
 namespace {
@@ -275,6 +279,28 @@ std::filesystem::path Win32Shell::moduleFileName() {
     if (length < buffer.size()) return std::filesystem::path(std::wstring(buffer.data(), length));
     buffer.resize(buffer.size() * 2);
   }
+}
+
+// The processes of the visible top-level windows, each once; the names
+// are read after the enumeration, so that nothing slow runs inside it.
+std::vector<std::u16string> Win32Shell::runningPrograms() {
+  std::set<DWORD> processes;
+  ::EnumWindows(
+      [](HWND window, LPARAM found) -> BOOL {
+        DWORD pid = 0;
+        if (::IsWindowVisible(window) && ::GetWindowThreadProcessId(window, &pid) && pid != 0 &&
+            pid != ::GetCurrentProcessId())
+          reinterpret_cast<std::set<DWORD>*>(found)->insert(pid);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&processes));
+  std::vector<std::u16string> names;
+  for (DWORD pid : processes) {
+    std::u16string name = processProgramName(pid);
+    if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
+      names.push_back(std::move(name));
+  }
+  return names;
 }
 
 }  // namespace korimo::platform::win32

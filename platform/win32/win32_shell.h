@@ -42,6 +42,7 @@ class Win32Shell : public ShellPlatform {
   bool copyFile(const std::filesystem::path& from, const std::filesystem::path& to) override;
   void terminateApplication() override;
   std::filesystem::path moduleFileName() override;
+  std::vector<std::u16string> runningPrograms() override;
 };
 
 }  // namespace korimo::platform::win32

@@ -39,6 +39,12 @@
 //                           a top-level window of that class holding an Edit,
 //                           for SECONDS or until FILE.stop exists (a window
 //                           of a browser's class, say)
+//   password TITLE SECONDS FILE
+//                           a log-in window: a user-name Edit and a password
+//                           Edit (ES_PASSWORD) with the focus, for SECONDS or
+//                           until FILE.stop exists; the password's text is
+//                           written to FILE (UTF-8) whenever it changes
+//   listbox HWND            the items of the list box child of HWND, one a line
 
 #include <windows.h>
 // psapi.h needs the declarations of windows.h first.
@@ -514,6 +520,67 @@ int holderWindow(const std::wstring& windowClass, const std::wstring& caption, i
   return 0;
 }
 
+// The log-in window's password field writes its text to this file.
+std::wstring passwordFile;
+
+LRESULT CALLBACK loginProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == 2) {
+        const std::string typed = utf8(title(reinterpret_cast<HWND>(lParam)));
+        HANDLE file = ::CreateFileW(passwordFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+          DWORD written = 0;
+          ::WriteFile(file, typed.data(), DWORD(typed.size()), &written, nullptr);
+          ::CloseHandle(file);
+        }
+      }
+      return 0;
+    case WM_SETFOCUS: ::SetFocus(::GetDlgItem(window, 2)); return 0;
+    default: return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+}
+
+int loginWindow(const std::wstring& caption, int seconds, const std::wstring& file) {
+  passwordFile = file;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = loginProc;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = L"KorimoProbeLogin";
+  if (!::RegisterClassExW(&wc)) return 1;
+  HWND window = ::CreateWindowExW(0, wc.lpszClassName, caption.c_str(), WS_OVERLAPPEDWINDOW, 150,
+                                  150, 400, 160, nullptr, nullptr, wc.hInstance, nullptr);
+  if (!window) return 1;
+  const DWORD edit = WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL;
+  ::CreateWindowExW(0, L"Edit", L"", edit, 20, 20, 340, 24, window,
+                    reinterpret_cast<HMENU>(INT_PTR{1}), wc.hInstance, nullptr);
+  ::CreateWindowExW(0, L"Edit", L"", edit | ES_PASSWORD, 20, 60, 340, 24, window,
+                    reinterpret_cast<HMENU>(INT_PTR{2}), wc.hInstance, nullptr);
+  ::ShowWindow(window, SW_SHOW);
+  ::SetFocus(::GetDlgItem(window, 2));
+  say("window");
+  runUntil(seconds, file);
+  ::DestroyWindow(window);
+  return 0;
+}
+
+int listbox(HWND parent) {
+  HWND list = childOfClass(parent, L"ListBox");
+  if (!list) return 1;
+  const LRESULT count = ::SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring item(std::size_t(::SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0)) + 1, L'\0');
+    const LRESULT n =
+        ::SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(item.data()));
+    item.resize(n > 0 ? std::size_t(n) : 0);
+    say("%s", utf8(item).c_str());
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -551,11 +618,14 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"clipboard" && argc <= 3) return clipboard(argc == 3 ? argv[2] : nullptr);
   if (command == L"window" && argc == 6)
     return holderWindow(argv[2], argv[3], _wtoi(argv[4]), argv[5]);
+  if (command == L"password" && argc == 5) return loginWindow(argv[2], _wtoi(argv[3]), argv[4]);
+  if (command == L"listbox" && argc == 3) return listbox(reinterpret_cast<HWND>(number(argv[2])));
   say("usage: korimo_probe windows | children HWND | text TITLE | foreground | "
       "post HWND MSG WPARAM [LPARAM] | click HWND TEXT | checked HWND TEXT | focus | listview HWND "
       "| "
       "cell HWND ROW COLUMN | memory EXE | hooktime SECONDS FILE | passhook SECONDS FILE | "
       "resources FILE | "
-      "manifest FILE | dpi CLASS");
+      "manifest FILE | dpi CLASS | keys VK... | clipboard [TEXT] | "
+      "window CLASS TITLE SECONDS FILE | password TITLE SECONDS FILE | listbox HWND");
   return 2;
 }

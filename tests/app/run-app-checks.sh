@@ -100,7 +100,7 @@ wine_focus "$pad"
 click_tray 3
 check "a right click on the tray icon opens the main menu" menu_open
 shot main-menu
-menu_item 4 6  # About...
+menu_item 4 7  # About...
 check "About... shows the splash" visible VantrelKorimoSplash
 shot about
 IFS=, read -r left top right bottom <<<"$(rect_of VantrelKorimoSplash)"
@@ -141,7 +141,7 @@ check "typing still gives each character once" has_text "abcनमस्ते �
 
 # --- Exit: the icon goes, the process ends with its hooks, keys reach
 # Notepad unchanged.
-main_menu 5  # Exit
+main_menu 6  # Exit
 check "Exit ends the program" stopped "$korimo"
 no_program_windows() { ! program_windows | grep -q .; }
 check "no window of the program is left" no_program_windows

@@ -30,7 +30,7 @@ no_balloon_for() {  # SECONDS: none appears in that time
 }
 box_says() { box_open && probe children "$(box)" | grep -qF "text=$1"; }
 exit_program() {
-  main_menu 5
+  main_menu 6  # Exit
   check_seconds=20 check "Exit ends it" stopped "$korimo"
   # The notification a balloon left behind goes with the shell's tooltip.
   wait_until 15 eval '! balloon_shown' || true

@@ -169,7 +169,7 @@ start_program || true
 check "Korimo.exe from the zip starts and gets ready" program_ready
 types_hindi "Alt+1 namaste types नमस्ते into Notepad" "नमस्ते नमस्ते "
 shot portable
-main_menu 5  # Exit
+main_menu 6  # Exit
 check "Exit ends it" stopped "$korimo"
 check "it wrote no Run value and no uninstall entry" eval \
   '[ -z "$(reg_value "$run_key" VantrelKorimo)" ] && no_reg_key "$uninstall_key"'

@@ -155,5 +155,62 @@ TEST_F(ConfigurationTest, ReaderLeavesOutNamesOutsideTheDataFolder) {
   EXPECT_EQ(c.entries[0].filename, u"hi.xml");
 }
 
+// A file this version writes, with where not to type in it, reads as the same
+// file without it: the settings reader and the start-up loader look Local and
+// Keymaps up by name and read no other element of the root, as the versions
+// before did. (Their code for Local and Keymaps is unchanged here.)
+TEST_F(ConfigurationTest, AFileWithTheNeverTypeListReadsAsOneWithout) {
+  Configuration c = sample();
+  c.neverTypeIn = {u"cmd.exe", u"Code.exe"};
+  c.pauseInFullScreen = false;
+  saveConfiguration(c, folder.path());
+  const std::string written = contents(folder.path() / "Config.xml");
+  const std::size_t from = written.find("  <Pause>");
+  const std::size_t to = written.find("</Config>");
+  ASSERT_NE(from, std::string::npos);
+  EXPECT_EQ(written.substr(from),
+            "  <Pause>\r\n    <FullScreen>False</FullScreen>\r\n"
+            "    <Program>cmd.exe</Program>\r\n"
+            "    <Program>Code.exe</Program>\r\n  </Pause>\r\n</Config>\r\n");
+  EXPECT_EQ(readConfiguration(folder.path()), c);
+
+  TempFolder without;
+  std::filesystem::create_directories(without.path() / "Data");
+  for (const char* name : {"hi.xml", "ta.xml"}) without.write(std::string("Data/") + name, "x");
+  without.write("config.xml", written.substr(0, from) + written.substr(to));
+  Configuration older = readConfiguration(folder.path());
+  older.neverTypeIn.clear();
+  older.pauseInFullScreen = true;
+  EXPECT_EQ(readConfiguration(without.path()), older);
+}
+
+TEST_F(ConfigurationTest, TheListIsKeptInTheFileWithEverythingElseAsItWas) {
+  const std::string file =
+      "<Config><Local><Surround>no</Surround></Local><Keymaps><Entry><Filename>gone.xml</Filename>"
+      "</Entry></Keymaps><Other>kept</Other></Config>";
+  folder.write("config.xml", file);
+  saveProgramList({u"cmd.exe"}, folder.path());
+  const xml::XmlDocument saved = xml::XmlDocument::load(folder.path() / "config.xml");
+  EXPECT_EQ(saved.root().childByName(u"Other")->value(), u"kept");
+  EXPECT_EQ(saved.root().childByName(u"Keymaps")->child(0).childByName(u"Filename")->value(),
+            u"gone.xml");
+  EXPECT_EQ(readProgramList(saved), std::vector<std::u16string>{u"cmd.exe"});
+  saveProgramList({}, folder.path());
+  EXPECT_TRUE(readProgramList(xml::XmlDocument::load(folder.path() / "config.xml")).empty());
+  EXPECT_TRUE(readPauseInFullScreen(xml::XmlDocument::load(folder.path() / "config.xml")));
+}
+
+TEST(ProgramList, NamesCompareWithoutLetterCaseAndOnlyFileNamesAreKept) {
+  const xml::XmlDocument document = xml::XmlDocument::parse(
+      "<Config><Pause><Program>CMD.exe</Program><program>cmd.EXE</program><Program>..\\x.exe"
+      "</Program><Program></Program><Other>y.exe</Other><Program>y.exe</Program></Pause></Config>");
+  std::vector<std::u16string> leftOut;
+  EXPECT_EQ(readProgramList(document, &leftOut),
+            (std::vector<std::u16string>{u"CMD.exe", u"y.exe"}));
+  EXPECT_EQ(leftOut, (std::vector<std::u16string>{u"..\\x.exe", u""}));
+  EXPECT_TRUE(sameProgram(u"Notepad.EXE", u"notepad.exe"));
+  EXPECT_FALSE(sameProgram(u"notepad.exe", u"notepad.ex"));
+}
+
 }  // namespace
 }  // namespace korimo

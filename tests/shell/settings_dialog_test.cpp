@@ -509,5 +509,50 @@ TEST_F(ImportTest, AFailedCopyOrACancelledChoiceAddsNothing) {
   EXPECT_EQ(d.rows.size(), 4u);
 }
 
+// "Never type in": the list as the file has it, sorted; Add... offers the
+// running programs not on it (each once, whatever the letter case) and the
+// open-file dialog; Remove; Ok saves the list and the full-screen box.
+TEST_F(SettingsDialogTest, TheProgramsNeverTypedInAreAddedRemovedAndSaved) {
+  folder.write("config.xml",
+               "<Config><Local><ToggleMode>1</ToggleMode><TKey1>0</TKey1><TKey2>0</TKey2>"
+               "<TextServices>True</TextServices><Surround>True</Surround></Local><Keymaps>" +
+                   entry("Hindi", "hi.xml", "1", "1") +
+                   "</Keymaps><Pause><FullScreen>True</FullScreen><Program>wt.exe</Program>"
+                   "<Program>Code.exe</Program><Program>a/b.exe</Program></Pause></Config>");
+  shell.programsShown = [] {
+    return std::vector<std::u16string>{u"notepad.exe", u"WT.EXE", u"Notepad.exe", u"calc.exe"};
+  };
+  SettingsDialogModel d = open();
+  EXPECT_EQ(d.neverTypeIn, (std::vector<std::u16string>{u"Code.exe", u"wt.exe"}));
+  EXPECT_TRUE(d.pauseInFullScreen);
+
+  const std::vector<std::u16string> menu = d.addProgramMenu();
+  EXPECT_EQ(menu,
+            (std::vector<std::u16string>{u"calc.exe", u"notepad.exe",
+                                         std::u16string(SettingsDialogModel::kOtherProgram)}));
+  d.addProgramChosen(1);
+  shell.nextOpenFile = folder.path() / "Tools" / "Far.exe";
+  d.addProgramChosen(d.addProgramMenu().size() - 1);
+  EXPECT_EQ(shell.openFileDialogs.back(), u"Never type in|Programs (*.exe)|*.exe|");
+  d.addProgram(u"NOTEPAD.EXE");  // on the list already
+  d.addProgram(u"C:\\x.exe");
+  EXPECT_EQ(shell.messages.back(),
+            u"Vantrel Korimo: \"C:\\x.exe\" is not the file name of a program.");
+  d.removeProgram(3);  // wt.exe
+  EXPECT_EQ(d.neverTypeIn, (std::vector<std::u16string>{u"Code.exe", u"Far.exe", u"notepad.exe"}));
+  d.pauseInFullScreen = false;
+
+  ASSERT_TRUE(d.ok());
+  const std::string saved = contents(folder.path() / "config.xml");
+  EXPECT_NE(saved.find("  <Pause>\r\n    <FullScreen>False</FullScreen>\r\n"
+                       "    <Program>Code.exe</Program>\r\n    <Program>Far.exe</Program>\r\n"
+                       "    <Program>notepad.exe</Program>\r\n  </Pause>\r\n</Config>"),
+            std::string::npos)
+      << saved;
+  SettingsDialogModel again = open();
+  EXPECT_EQ(again.neverTypeIn, d.neverTypeIn);
+  EXPECT_FALSE(again.pauseInFullScreen);
+}
+
 }  // namespace
 }  // namespace korimo

@@ -17,6 +17,7 @@ DesktopSession::DesktopSession(std::filesystem::path appFolder)
   // The program's thread serves the hooks: what keeps it busy keeps them waiting.
   shell.onThreadBlocked = [this](std::uint32_t ms) { hooks.threadBlocked(ms); };
   shell.onModal = [this] { hooks.modalLoop(); };
+  shell.programsShown = [this] { return desktop.programNames(); };
 }
 
 DesktopSession::~DesktopSession() = default;

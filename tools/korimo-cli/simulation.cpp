@@ -11,6 +11,7 @@
 #include "platform/console.h"
 #include "platform/scope_exit.h"
 #include "platform/sim/us_keyboard.h"
+#include "platform/window_kinds.h"
 #include "text/unicode_text.h"
 #include "xml/xml_document.h"
 
@@ -230,9 +231,9 @@ void Simulation::printMenu(const RadioMenu& menu) {
 
 // The commands of the open settings dialog; false for any other command.
 bool Simulation::settingsCommand(const std::vector<std::string>& w) {
-  static const std::set<std::string> commands = {"list",   "keycell", "offlabel", "choose",
-                                                 "mode",   "check",   "uncheck",  "box",
-                                                 "import", "ok",      "cancel"};
+  static const std::set<std::string> commands = {
+      "list",   "keycell", "offlabel", "choose",   "mode",       "check",         "uncheck", "box",
+      "import", "ok",      "cancel",   "programs", "addprogram", "removeprogram", "browse"};
   const std::string& command = w[0];
   if (!commands.contains(command)) {
     if (settings_) settings_->menu = SettingsDialog::Menu::None;  // a click elsewhere closes it
@@ -267,6 +268,37 @@ bool Simulation::settingsCommand(const std::vector<std::string>& w) {
     need(1, "offlabel");
     printMenu(model.offKeyMenu());
     dialog.menu = SettingsDialog::Menu::KeymapOff;
+  } else if (command == "programs") {
+    need(1, "programs");
+    out_ << "never type in:";
+    for (std::size_t i = 0; i < model.neverTypeIn.size(); ++i)
+      out_ << (i ? " | " : " ") << escaped(model.neverTypeIn[i]);
+    out_ << "; [" << (model.pauseInFullScreen ? "x" : " ") << "] Pause in full-screen programs\n";
+  } else if (command == "addprogram") {
+    need(1, "addprogram");
+    RadioMenu shown{model.addProgramMenu(), std::size_t(-1)};
+    printMenu(shown);
+    dialog.menu = SettingsDialog::Menu::AddProgram;
+  } else if (command == "browse") {
+    // The Add... menu's last item: FILE chosen in the open-file dialog, or cancel.
+    need(2, "browse FILE|cancel");
+    if (menu != SettingsDialog::Menu::AddProgram)
+      throw ScenarioError("'browse' needs the Add... menu open");
+    session_.shell.nextOpenFile.reset();
+    if (w[1] != "cancel") session_.shell.nextOpenFile = platform::pathFromUtf8(w[1]);
+    model.addProgramChosen(model.addProgramMenu().size() - 1);
+  } else if (command == "removeprogram") {
+    need(2, "removeprogram NAME");
+    auto at = std::find(model.neverTypeIn.begin(), model.neverTypeIn.end(), utf16(w[1]));
+    if (at == model.neverTypeIn.end()) throw ScenarioError("the list has no program " + w[1]);
+    model.removeProgram(static_cast<std::size_t>(at - model.neverTypeIn.begin()));
+  } else if (command == "choose" && menu == SettingsDialog::Menu::AddProgram) {
+    need(2, "choose ITEM");
+    const std::vector<std::u16string> items = model.addProgramMenu();
+    auto at = std::find(items.begin(), items.end(), utf16(w[1]));
+    if (at == items.end() || at + 1 == items.end())
+      throw ScenarioError("the menu has no program " + w[1]);
+    model.addProgramChosen(static_cast<std::size_t>(at - items.begin()));
   } else if (command == "choose") {
     need(2, "choose ITEM");
     if (menu == SettingsDialog::Menu::None) throw ScenarioError("no menu of the dialog is open");
@@ -288,13 +320,14 @@ bool Simulation::settingsCommand(const std::vector<std::string>& w) {
     need(2, "check|uncheck ROW");
     model.rowCheckChanged(settingsRow(w[1]), command == "check");
   } else if (command == "box") {
-    need(3, "box services|surround|startup on|off");
-    bool* box = w[1] == "services"   ? &model.textServices
-                : w[1] == "surround" ? &model.surround
-                : w[1] == "startup"  ? &model.startWithWindows
-                                     : nullptr;
+    need(3, "box services|surround|startup|fullscreen on|off");
+    bool* box = w[1] == "services"     ? &model.textServices
+                : w[1] == "surround"   ? &model.surround
+                : w[1] == "startup"    ? &model.startWithWindows
+                : w[1] == "fullscreen" ? &model.pauseInFullScreen
+                                       : nullptr;
     if (!box || (w[2] != "on" && w[2] != "off"))
-      throw ScenarioError("usage: box services|surround|startup on|off");
+      throw ScenarioError("usage: box services|surround|startup|fullscreen on|off");
     *box = w[2] == "on";
   } else if (command == "import") {
     if (w.size() < 2 || w.size() > 3 || (w.size() == 3 && w[2] != "yes" && w[2] != "no"))
@@ -446,7 +479,7 @@ void Simulation::run(const std::string& line) {
   // mouse still reach the applications, unhooked.
   static const char* const programCommands[] = {"tray",  "menu",     "mainmenu",   "help",
                                                 "about", "settings", "keypreview", "osk",
-                                                "arrow", "exit"};
+                                                "arrow", "exit",     "nevertype"};
   if (ended_ && std::find(std::begin(programCommands), std::end(programCommands), command) !=
                     std::end(programCommands))
     return;
@@ -456,16 +489,59 @@ void Simulation::run(const std::string& line) {
   if (settingsCommand(w)) return endOrRestart();
 
   if (command == "window") {
-    const bool elevated = w.back() == "elevated";
-    if (elevated) w.pop_back();
-    const bool own = !elevated && w.back() == "own";
-    if (own) w.pop_back();
+    // Options after the class, in any order: elevated, own, fullscreen, program=FILE.
+    bool elevated = false, own = false, fullScreen = false;
+    std::optional<std::string> program;
+    for (bool option = true; option && w.size() > 2;) {
+      const std::string& last = w.back();
+      option = last == "elevated" || last == "own" || last == "fullscreen" ||
+               last.starts_with("program=");
+      if (last == "elevated") elevated = true;
+      if (last == "own") own = true;
+      if (last == "fullscreen") fullScreen = true;
+      if (last.starts_with("program=")) program = last.substr(8);
+      if (option) w.pop_back();
+    }
     if (w.size() != 2 && w.size() != 3)
-      throw ScenarioError("usage: window NAME [CLASS] [elevated|own]");
+      throw ScenarioError("usage: window NAME [CLASS] [elevated|own] [fullscreen] [program=FILE]");
     std::u16string className = w.size() == 3 ? utf16(w[2]) : u"Edit";
-    windows_.emplace_back(w[1], session_.openWindow(std::move(className)));
-    session_.desktop.setElevated(windows_.back().second, elevated);
-    session_.desktop.setOwnProcess(windows_.back().second, own);
+    const platform::WindowHandle window = session_.openWindow(std::move(className));
+    windows_.emplace_back(w[1], window);
+    session_.desktop.setElevated(window, elevated);
+    session_.desktop.setOwnProcess(window, own && !elevated);
+    session_.desktop.setCoversMonitor(window, fullScreen);
+    // A window's program is named after it unless the line says otherwise.
+    session_.desktop.setProgram(window, utf16(program.value_or(w[1] + ".exe")));
+  } else if (command == "field") {
+    // field NAME [FIELD] [password]: the focus moves to a text field of the
+    // window (added the first time), or back to its own field.
+    const bool password = w.back() == "password";
+    if (password) w.pop_back();
+    if (w.size() != 2 && w.size() != 3) throw ScenarioError("usage: field NAME [FIELD] [password]");
+    const platform::WindowHandle window = windowNamed(w[1]);
+    if (w.size() == 2) {
+      session_.desktop.focusControl(window, window);
+    } else if (auto known = fields_.find(w[1] + "." + w[2]); known != fields_.end()) {
+      session_.desktop.focusControl(window, known->second);
+    } else {
+      fields_[w[1] + "." + w[2]] =
+          session_.desktop.addControl(window, u"Edit", password ? platform::kEsPassword : 0);
+    }
+  } else if (command == "fullscreen") {
+    need(3);
+    if (w[2] != "on" && w[2] != "off") throw ScenarioError("usage: fullscreen NAME on|off");
+    session_.desktop.setCoversMonitor(windowNamed(w[1]), w[2] == "on");
+  } else if (command == "shellstate") {
+    need(2);
+    if (w[1] != "d3d" && w[1] != "presentation" && w[1] != "normal")
+      throw ScenarioError("usage: shellstate d3d|presentation|normal");
+    session_.desktop.shellFullScreen = w[1] != "normal";
+  } else if (command == "wait") {
+    need(2);
+    session_.hooks.timePasses(static_cast<std::uint32_t>(std::stoul(w[1])));
+  } else if (command == "nevertype") {
+    need(1);
+    core.neverTypeInChosen();
   } else if (command == "focus") {
     need(2);
     session_.desktop.focus(windowNamed(w[1]));
@@ -576,7 +652,11 @@ void Simulation::run(const std::string& line) {
       out_ << name << ":";
       const char* separator = " ";
       for (const MenuLine& line : lines) {
-        out_ << separator << "[" << (line.checked ? "x" : " ") << "] " << escaped(line.caption);
+        out_ << separator << "["
+             << (!line.enabled  ? "-"
+                 : line.checked ? "x"
+                                : " ")
+             << "] " << escaped(line.caption);
         separator = " | ";
       }
       out_ << "\n";
@@ -604,7 +684,9 @@ void Simulation::run(const std::string& line) {
     core.exitProgram();
   } else if (command == "show") {
     need(2);
-    out_ << w[1] << ": " << escaped(session_.desktop.text(windowNamed(w[1]))) << "\n";
+    const auto field = fields_.find(w[1]);
+    const platform::WindowHandle shown = field != fields_.end() ? field->second : windowNamed(w[1]);
+    out_ << w[1] << ": " << escaped(session_.desktop.controlText(shown)) << "\n";
   } else if (command == "redraws") {
     need(1);
     out_ << "redraws:" << (views_.redrawn.empty() ? "" : " ") << views_.redrawn.names() << "\n";
@@ -682,9 +764,14 @@ void Simulation::run(const std::string& line) {
 
 void Simulation::finish() {
   startUp();
-  for (const auto& [name, handle] : windows_)
-    if (session_.desktop.windowExists(handle))
-      out_ << name << ": " << escaped(session_.desktop.text(handle)) << "\n";
+  for (const auto& [name, handle] : windows_) {
+    if (!session_.desktop.windowExists(handle)) continue;
+    out_ << name << ": " << escaped(session_.desktop.controlText(handle)) << "\n";
+    // A window's other fields after it, as NAME.FIELD.
+    for (const auto& [fieldName, control] : fields_)
+      if (fieldName.starts_with(name + "."))
+        out_ << fieldName << ": " << escaped(session_.desktop.controlText(control)) << "\n";
+  }
   // Keys Windows still holds down that the user let go: every program
   // would take them as held.
   for (std::uint32_t vk : session_.hooks.stuckKeys()) out_ << "stuck key " << vk << "\n";

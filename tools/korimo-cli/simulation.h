@@ -76,7 +76,7 @@ class Simulation {
   struct SettingsDialog {
     SettingsDialogModel model;
     platform::WindowHandle window;
-    enum class Menu { None, ToggleKey, KeymapOff } menu = Menu::None;
+    enum class Menu { None, ToggleKey, KeymapOff, AddProgram } menu = Menu::None;
     bool closed = false;
   };
 
@@ -91,6 +91,7 @@ class Simulation {
   bool ended_ = false;
   std::vector<std::pair<std::string, platform::WindowHandle>> windows_;     // in opening order
   std::vector<std::pair<std::string, platform::WindowHandle>> ownWindows_;  // the program's
+  std::map<std::string, platform::WindowHandle> fields_;  // windows' other fields, as NAME.FIELD
   std::size_t postsShown_ = 0;
   std::size_t launchedShown_ = 0;
   std::optional<TrayNotification::Kind> lastNotice_;

@@ -123,7 +123,7 @@ menu_closed() { ! visible '#32768'; }
 main_menu() {
   click_tray 3
   check "the main menu opens" menu_open
-  menu_item "$1" 6
+  menu_item "$1" 7
 }
 
 # program_state: Notepad's text, the program's windows and where the

@@ -31,7 +31,8 @@ int trackMenu(HWND owner, const std::vector<MenuLine>& lines, bool radio) {
     item.cbSize = sizeof item;
     item.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
     item.fType = MFT_STRING | (radio ? MFT_RADIOCHECK : 0);
-    item.fState = lines[i].checked ? MFS_CHECKED : MFS_UNCHECKED;
+    item.fState = (lines[i].checked ? MFS_CHECKED : MFS_UNCHECKED) |
+                  (lines[i].enabled ? MFS_ENABLED : MFS_DISABLED);
     item.wID = static_cast<UINT>(i + 1);
     item.dwTypeData = caption.data();
     ::InsertMenuItemW(menu, static_cast<UINT>(i), TRUE, &item);

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "shell/program_core.h"
 #include "ui/view_geometry.h"
@@ -15,7 +16,7 @@ namespace {
 using ui::scaleToDpi;
 
 constexpr int kClientWidth = 555;
-constexpr int kClientHeight = 340;
+constexpr int kClientHeight = 444;
 constexpr UINT kCheckChanged = WM_APP + 1;  // wParam row, lParam checked
 
 enum : int {
@@ -31,6 +32,11 @@ enum : int {
   kList,
   kStartup,
   kOk,
+  kPauseGroup,
+  kPrograms,
+  kAddProgram,
+  kRemoveProgram,
+  kFullScreen,
   kCancel = IDCANCEL,  // Escape cancels too
 };
 
@@ -178,9 +184,18 @@ void SettingsDialog::create() {
   offlabel_ = control(L"STATIC", L"", SS_CENTER, 432 + 16, 37 + 19, 96, 18, kOffLabel);
   list_ = control(WC_LISTVIEWW, L"", LVS_REPORT | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, 8, 83,
                   539, 209, kList);
-  control(L"BUTTON", L"Start automatically when starting Windows", box, 8, 298, 264, 41, kStartup);
-  control(L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 376, 307, 73, 23, kCancel);
-  control(L"BUTTON", L"Ok", BS_PUSHBUTTON | WS_TABSTOP, 474, 307, 73, 23, kOk);
+  // Where not to type: the programs' list with its buttons, the full-screen box.
+  control(L"BUTTON", L" Never type in", BS_GROUPBOX, 8, 296, 539, 102, kPauseGroup);
+  programs_ = control(L"LISTBOX", L"",
+                      LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 16,
+                      313, 300, 78, kPrograms);
+  addProgram_ = control(L"BUTTON", L"Add...", BS_PUSHBUTTON | WS_GROUP | WS_TABSTOP, 324, 313, 73,
+                        22, kAddProgram);
+  control(L"BUTTON", L"Remove", BS_PUSHBUTTON | WS_TABSTOP, 324, 341, 73, 22, kRemoveProgram);
+  control(L"BUTTON", L"Pause in full-screen programs", box, 324, 369, 215, 20, kFullScreen);
+  control(L"BUTTON", L"Start automatically when starting Windows", box, 8, 402, 264, 41, kStartup);
+  control(L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 376, 411, 73, 23, kCancel);
+  control(L"BUTTON", L"Ok", BS_PUSHBUTTON | WS_TABSTOP, 474, 411, 73, 23, kOk);
 
   ::SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
@@ -290,6 +305,7 @@ void SettingsDialog::readBoxes() {
   model_.textServices = checked(kServices);
   model_.surround = checked(kSurround);
   model_.startWithWindows = checked(kStartup);
+  model_.pauseInFullScreen = checked(kFullScreen);
 }
 
 void SettingsDialog::command(int id, int code) {
@@ -304,6 +320,14 @@ void SettingsDialog::command(int id, int code) {
       model_.importKeymap();
       showModel();
       break;
+    case kAddProgram: addProgramPressed(); break;
+    case kRemoveProgram: {
+      const LRESULT row = ::SendMessageW(programs_, LB_GETCURSEL, 0, 0);
+      if (row == LB_ERR) break;
+      model_.removeProgram(static_cast<std::size_t>(row));
+      showModel();
+      break;
+    }
     case kOk:
       readBoxes();
       if (model_.ok()) close();
@@ -358,6 +382,24 @@ void SettingsDialog::offKeyLabelPressed(POINT at) {
   showModel();
 }
 
+// Add...: the running programs and "Other program..." in a menu under the button.
+void SettingsDialog::addProgramPressed() {
+  readBoxes();
+  const std::vector<std::u16string> items = model_.addProgramMenu();
+  HMENU popup = ::CreatePopupMenu();
+  for (std::size_t i = 0; i < items.size(); ++i)
+    ::AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(i + 1), wide(items[i]).c_str());
+  RECT button{};
+  ::GetWindowRect(addProgram_, &button);
+  const int chosen =
+      static_cast<int>(::TrackPopupMenu(popup, TPM_RETURNCMD | TPM_NONOTIFY | TPM_LEFTBUTTON,
+                                        button.left, button.bottom, 0, window_, nullptr));
+  ::DestroyMenu(popup);
+  if (chosen <= 0) return;
+  model_.addProgramChosen(static_cast<std::size_t>(chosen - 1));
+  showModel();
+}
+
 // A popup menu of radio items at the pointer; the item chosen, or -1.
 int SettingsDialog::trackMenu(const RadioMenu& menu) {
   HMENU popup = ::CreatePopupMenu();
@@ -386,6 +428,10 @@ void SettingsDialog::showModel() {
   ::CheckDlgButton(window_, kServices, model_.textServices ? BST_CHECKED : BST_UNCHECKED);
   ::CheckDlgButton(window_, kSurround, model_.surround ? BST_CHECKED : BST_UNCHECKED);
   ::CheckDlgButton(window_, kStartup, model_.startWithWindows ? BST_CHECKED : BST_UNCHECKED);
+  ::CheckDlgButton(window_, kFullScreen, model_.pauseInFullScreen ? BST_CHECKED : BST_UNCHECKED);
+  ::SendMessageW(programs_, LB_RESETCONTENT, 0, 0);
+  for (const std::u16string& program : model_.neverTypeIn)
+    ::SendMessageW(programs_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(program).c_str()));
   ::CheckRadioButton(window_, kUseAlt, kAvoidAlt,
                      model_.toggleMode == ToggleMode::FunctionKeys ? kAvoidAlt : kUseAlt);
   ::SetWindowTextW(offlabel_, wide(model_.offKeyLabel()).c_str());

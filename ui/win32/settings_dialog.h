@@ -44,6 +44,7 @@ class SettingsDialog {
   void listNotify(const NMHDR& header);
   void listClicked();
   void offKeyLabelPressed(POINT at);
+  void addProgramPressed();
   int trackMenu(const RadioMenu& menu);
   void showModel();
   void readBoxes();
@@ -56,6 +57,8 @@ class SettingsDialog {
   HWND list_ = nullptr;
   HWND offlabel_ = nullptr;
   HWND import_ = nullptr;
+  HWND programs_ = nullptr;  // "Never type in": the programs' list box
+  HWND addProgram_ = nullptr;
   HFONT font_ = nullptr;
   int dpi_ = 96;
   // Each control's place at 96 DPI, to scale again when the DPI changes.
