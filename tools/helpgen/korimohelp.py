@@ -327,9 +327,19 @@ def page(keymaps_dir, icons_dir):
             "<li><b>On-Screen Keyboard</b> shows a picture of the keyboard with what each key "
             "types in the keymap that is on, unshifted and with Shift.</li>",
             "<li><b>Visit Help page</b> opens this page; <b>About...</b> shows the program's "
-            "name and version; <b>Exit</b> ends Vantrel Korimo and restores the default input "
-            "language.</li>",
+            "name and version; <b>Never type in</b> followed by a program's name keeps "
+            "Vantrel Korimo out of the program you last typed into (choose it again to undo); "
+            "<b>Exit</b> ends Vantrel Korimo and restores the default input language.</li>",
             "</ul>"]
+
+    out += ["<h2>Where Vantrel Korimo does not type</h2>",
+            "<p>Keys pass unchanged, and the tray icon shows its off picture with the reason "
+            "in its hint, while you type into a password field, while a program runs full "
+            "screen (a game, a presentation) and in the programs on the <i>Never type in</i> "
+            "list. The keymap comes back by itself when you leave them. The list and the "
+            "full-screen pause are in <b>Settings</b>: <b>Add...</b> offers the programs "
+            "running now or any program file, <b>Remove</b> takes one off, and <i>Pause in "
+            "full-screen programs</i> can be switched off for full-screen editors.</p>"]
 
     out += ["<h2>Settings and importing keymaps</h2>",
             "<p><b>Settings</b> in the main menu lists the installed keymaps. There you "
