@@ -59,9 +59,13 @@ wait "$passer" 2>/dev/null || true
 # and not the prefix's first one.
 probe foreground >/dev/null
 started=$(date +%s%N)
-start_program
+wine "$app/Korimo.exe" >"$work/korimo.log" 2>&1 &
+korimo=$!
+wait_for_tray || exit 1
 tray_ms=$(( ($(date +%s%N) - started) / 1000000 ))
 echo "process start to tray icon: ${tray_ms} ms (polled every 0.2 s at most: an upper bound)"
+# Ready once the splash has gone, which it does no sooner than 1.5 s.
+wait_until 30 hidden VantrelKorimoSplash || exit 1
 sleep 2
 echo "after start-up: $(probe memory Korimo.exe)"
 
