@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "text/unicode_text.h"
+
 namespace korimo {
 
 ProgramCore::ProgramCore(Platforms platforms, platform::WindowHandle ownWindow)
@@ -83,9 +85,9 @@ std::u16string fingerprint(const std::vector<std::u16string>& problems) {
       hash ^= c;
       hash *= 0x100000001b3u;
     }
-  std::u16string text;
-  for (int shift = 60; shift >= 0; shift -= 4) text += u"0123456789abcdef"[hash >> shift & 0xf];
-  return text;
+  const std::string digits = text::hex(static_cast<std::uint32_t>(hash >> 32), 8) +
+                             text::hex(static_cast<std::uint32_t>(hash), 8);
+  return std::u16string(digits.begin(), digits.end());
 }
 
 std::u16string clipped(std::u16string text, std::size_t most) {

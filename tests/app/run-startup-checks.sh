@@ -15,11 +15,6 @@ app_env_start "$1" "$2/startup"
 
 product_key='HKCU\Software\Vantrel\Korimo'
 reg_value() { wine reg query "$product_key" /v "$1" 2>/dev/null | tr -d '\r' | sed -nE "s/^ +$1 +REG_[A-Z_]+ +//p"; }
-# A balloon over the tray: Wine's shell shows it as a tooltip window.
-balloon_shown() {
-  probe windows | grep ' explorer.exe class=tooltips_class32 visible=1 ' |
-    grep -vq 'rect=0,0,0,0' 2>/dev/null
-}
 no_balloon_for() {  # SECONDS: none appears in that time
   local limit=$(($(date +%s) + $1))
   while [ "$(date +%s)" -lt "$limit" ]; do
@@ -33,7 +28,7 @@ exit_program() {
   main_menu 6  # Exit
   check_seconds=20 check "Exit ends it" stopped "$korimo"
   # The notification a balloon left behind goes with the shell's tooltip.
-  wait_until 15 eval '! balloon_shown' || true
+  wait_until 15 balloon_gone || true
 }
 
 # --- The first start: the locale values written by the program itself, and

@@ -14,6 +14,7 @@
 #   pad_text, has_text TEXT, focus_on_pad   Notepad's text and focus
 #   wait_for_tray, click_tray BUTTON, menu_item N COUNT, menu_open,
 #   menu_closed, main_menu N  the tray icon and its menus
+#   balloon_shown, balloon_gone   a tray notification over the screen
 #   shot NAME, shot_of NAME CLASS, looks CLASS   screenshots and fingerprints
 #   program_state             what helps to see why a check failed
 
@@ -58,6 +59,13 @@ looks() {
   import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage rgb:- |
     md5sum | cut -d' ' -f1
 }
+# A tray notification (balloon): Wine's shell shows it as a tooltip window
+# of explorer.exe, for up to about 30 seconds; a click does not close it.
+balloon_shown() {
+  probe windows | grep ' explorer.exe class=tooltips_class32 visible=1 ' |
+    grep -vq 'rect=0,0,0,0' 2>/dev/null
+}
+balloon_gone() { ! balloon_shown; }
 # focus_on_pad: Notepad is still the window in front (Wine's foreground).
 focus_on_pad() { probe foreground | grep -q ' class=Notepad '; }
 
